@@ -1,0 +1,33 @@
+#include "common/messages.h"
+
+#include <QMessageBox>
+
+namespace msgbox {
+
+namespace {
+Handler& handler() {
+    static Handler h;
+    return h;
+}
+}  // namespace
+
+void setHandler(Handler h) { handler() = std::move(h); }
+
+void info(QWidget* parent, const QString& text, const QString& title) {
+    if (handler()) {
+        handler()(Shown{text, title, false, false});
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+Answer question(QWidget* parent, const QString& text, const QString& title, bool defaultNo) {
+    if (handler())
+        return handler()(Shown{text, title, true, defaultNo});
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(defaultNo ? QMessageBox::No : QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+}  // namespace msgbox

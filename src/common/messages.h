@@ -1,0 +1,31 @@
+#pragma once
+// Every message box of the program goes through here, so that tests can read what was
+// shown and give the answer instead of a person.
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace msgbox {
+
+inline const QString kErrorTitle = QStringLiteral("Ошибка");
+
+enum class Answer { Ok, Yes, No };
+
+struct Shown {
+    QString text;
+    QString title;
+    bool question = false;   // Yes/No with the question icon; otherwise OK with the information icon
+    bool defaultNo = false;
+};
+
+// A refusal or failure: information icon, OK.
+void info(QWidget* parent, const QString& text, const QString& title = kErrorTitle);
+// A Yes/No question with the question icon.
+Answer question(QWidget* parent, const QString& text, const QString& title, bool defaultNo);
+
+using Handler = std::function<Answer(const Shown&)>;
+// Replaces the dialogs (tests); an empty handler brings them back.
+void setHandler(Handler handler);
+
+}  // namespace msgbox

@@ -1,0 +1,56 @@
+#include "common/textutil.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace text {
+
+QStringList split(const QString& s, const QString& separator) {
+    return s.split(separator, Qt::KeepEmptyParts, Qt::CaseSensitive);
+}
+
+QString trim(const QString& s) {
+    qsizetype b = 0, e = s.size();
+    while (b < e && s[b] == u' ')
+        ++b;
+    while (e > b && s[e - 1] == u' ')
+        --e;
+    return s.mid(b, e - b);
+}
+
+QString signNumber(int n) {
+    return n >= 0 ? QStringLiteral(" %1").arg(n) : QString::number(n);
+}
+
+QString piece(const QStringList& pieces, qsizetype index) {
+    return index >= 0 && index < pieces.size() ? pieces[index] : QString();
+}
+
+}  // namespace text
+
+namespace datapath {
+
+QString resolve(const QString& storedPath) {
+    const QStringList parts = QString(storedPath).replace(u'\\', u'/').split(u'/', Qt::SkipEmptyParts);
+    QString current;
+    for (const QString& part : parts) {
+        const QString exact = current.isEmpty() ? part : current + u'/' + part;
+        if (!QFileInfo::exists(exact)) {
+            const QDir dir(current.isEmpty() ? QStringLiteral(".") : current);
+            const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            QString match = part;
+            for (const QString& e : entries) {
+                if (e.compare(part, Qt::CaseInsensitive) == 0) {
+                    match = e;
+                    break;
+                }
+            }
+            current = current.isEmpty() ? match : current + u'/' + match;
+        } else {
+            current = exact;
+        }
+    }
+    return current;
+}
+
+}  // namespace datapath

@@ -1,0 +1,15 @@
+#pragma once
+#include <QDialog>
+
+class QPlainTextEdit;
+
+// Shows "taven.txt" as it stands; the file is read anew each time the window opens.
+class frmHelp : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmHelp(QWidget* parent = nullptr);
+
+    void Form_Load();
+
+    QPlainTextEdit* txtHelp = nullptr;
+};

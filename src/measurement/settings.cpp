@@ -1,0 +1,55 @@
+#include "measurement/settings.h"
+
+#include "common/textutil.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+namespace settings {
+
+Settings parse(const QString& fileText) {
+    Settings s;
+    s.oneTouch = fileText.startsWith(u'1');
+    qsizetype end = fileText.size();
+    for (QChar c : {QChar(u'\r'), QChar(u'\n')}) {
+        const qsizetype at = fileText.indexOf(c, 1);
+        if (at >= 0)
+            end = std::min(end, at);
+    }
+    s.timeText = end > 1 ? fileText.mid(1, end - 1) : QString();
+    return s;
+}
+
+QString format(bool oneTouch, const QString& timeText) {
+    return (oneTouch ? QStringLiteral("1") : QStringLiteral("3")) + timeText + text::kCrLf;
+}
+
+bool parseSeconds(const QString& timeText, double* seconds) {
+    QString t = text::trim(timeText);
+    t.replace(u',', u'.');
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    *seconds = v;
+    return true;
+}
+
+double secondsOrDefault(const QString& timeText) {
+    double v = kDefaultSeconds;
+    return parseSeconds(timeText, &v) ? v : kDefaultSeconds;
+}
+
+QString formatSeconds(double seconds) {
+    QString t = QString::number(seconds, 'g', 6);
+    return t.replace(u'.', QLocale().decimalPoint());
+}
+
+double stepSeconds(double seconds, int direction) {
+    // Each button clamps only its own end, so a value from the file outside the range
+    // moves towards it.
+    return direction > 0 ? std::min(seconds + kStep, kMaxSeconds) : std::max(seconds - kStep, kMinSeconds);
+}
+
+}  // namespace settings

@@ -1,0 +1,32 @@
+#pragma once
+// The settings file "taven.ini": one line, the method character ("1" one touch, anything
+// else three touches), the measuring time in seconds, CR LF.
+#include <QString>
+
+namespace settings {
+
+inline const QString kFileName = QStringLiteral("taven.ini");
+constexpr double kDefaultSeconds = 3.0;
+constexpr double kMinSeconds = 1.5;
+constexpr double kMaxSeconds = 5.0;
+constexpr double kStep = 0.5;
+
+struct Settings {
+    bool oneTouch = true;
+    QString timeText = QStringLiteral("3");
+};
+
+Settings parse(const QString& fileText);
+QString format(bool oneTouch, const QString& timeText);
+
+// Time text: both "." and "," are taken as the decimal separator; a text that is no
+// number gives nothing.
+bool parseSeconds(const QString& timeText, double* seconds);
+double secondsOrDefault(const QString& timeText);
+// Shortest decimal form with the locale's decimal separator ("3", "3.5" or "3,5").
+QString formatSeconds(double seconds);
+// One press of "+" (direction 1) or "-" (direction -1): half a second, "+" no higher
+// than 5, "-" no lower than 1.5.
+double stepSeconds(double seconds, int direction);
+
+}  // namespace settings
