@@ -1,6 +1,24 @@
+#include "measurement/frmmain.h"
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("taven"));
+
+    QCommandLineParser cli;
+    cli.addHelpOption();
+    const QCommandLineOption quitAfterShow(QStringLiteral("quit-after-show"),
+                                           QStringLiteral("Quit as soon as the main window is shown (start-up timing)."));
+    cli.addOption(quitAfterShow);
+    cli.process(app);
+
+    frmmain w;
+    w.Form_Load();
+    w.show();
+    if (cli.isSet(quitAfterShow))
+        QTimer::singleShot(0, &app, &QApplication::quit);
+    return app.exec();
 }

@@ -1,1 +1,102 @@
-// in progress
+// The meridian list and the three diagnostic modes.
+#include "common/colourvalues.h"
+#include "common/widgets.h"
+#include "measurement/frmmain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+modes::Mode frmmain::currentMode() const {
+    if (opttest->isChecked())
+        return modes::Mode::Testing;
+    return opthand->isChecked() ? modes::Mode::Branches : modes::Mode::Points;
+}
+
+void frmmain::cbomeridian_Click() {
+    for (QLabel* l : lblnumber)
+        setBackColour(l, colours::kButtonFace);
+    const QString item = cbomeridian->currentText();
+    if (const int m = catalogue::findMeridian(item); m >= 0) {
+        const int n = catalogue::pointCount(m);
+        for (int r = 0; r < catalogue::kRows; ++r) {
+            const bool used = r < n;
+            if (used) {
+                const catalogue::Point p = catalogue::point(m, r);
+                lblnumber[r]->setText(p.number);
+                lblnumber[r]->setToolTip(p.description);
+            }
+            lblnumber[r]->setVisible(used);
+            txtmax[r]->setVisible(used);
+            txtpad[r]->setVisible(used);
+        }
+        // The probe's cursor starts from the bottom row of every meridian, so a short
+        // press never steps to a row the meridian does not have.
+        Index = catalogue::bottomRow(m);
+        lblnumber_Click(Index);
+    } else if (const int b = catalogue::findBranch(item); b >= 0) {
+        drawBranchPicture(b);
+        showBranchResult(cbomeridian->currentIndex());
+    }
+}
+
+void frmmain::showBranchResult(int branch) {
+    const QString& s = strRezult[catalogue::kFirstBranchRow + branch][0];
+    const qsizetype blank = s.indexOf(u' ');
+    lblmax->setText(blank < 0 ? s : s.left(blank));
+    lblpad->setText(blank < 0 ? QString() : s.mid(blank + 1));
+}
+
+void frmmain::colourScale(modes::Mode mode) {
+    for (int k = 0; k < modes::kTicks; ++k)
+        line1[k]->setColourValue(modes::tickColour(mode, k));
+    for (int k = 0; k < modes::kNumbers; ++k)
+        setTextColour(Label1[k], modes::numberColour(mode, k));
+}
+
+void frmmain::applyMode(modes::Mode mode) {
+    const modes::Layout l = modes::layout(mode);
+    lblmerid->setText(l.meridCaption);
+    cmdsave->setEnabled(l.saveEnabled);
+    QRadioButton* own = mode == modes::Mode::Points ? optdiagnoz : mode == modes::Mode::Testing ? opttest : opthand;
+    {
+        // Setting the option is part of the handler, not a new choice.
+        const QSignalBlocker b1(optdiagnoz), b2(opttest), b3(opthand);
+        own->setChecked(true);
+    }
+    frapoint->setVisible(l.frameVisible);
+    if (!l.frameCaption.isEmpty())
+        frapoint->setTitle(l.frameCaption);
+    txtfunction->setVisible(l.functionVisible);
+    lstpreparat->setVisible(l.medicationsVisible);
+    cmdaddcard->setVisible(l.medicationsVisible);
+    for (QLabel* h : label)
+        h->setVisible(l.headerVisible);
+    chkkti->setVisible(l.sideVisible);
+    optleft->setVisible(l.sideVisible);
+    optright->setVisible(l.sideVisible);
+    if (l.hideAllRows) {
+        for (int r = 0; r < catalogue::kRows; ++r) {
+            lblnumber[r]->hide();
+            txtmax[r]->hide();
+            txtpad[r]->hide();
+        }
+    }
+    colourScale(mode);
+    cbomeridian->clear();
+    cbomeridian->addItems(l.items);
+    cbomeridian->setCurrentIndex(0);
+    cbomeridian_Click();
+}
+
+void frmmain::optdiagnoz_Click() { applyMode(modes::Mode::Points); }
+
+void frmmain::opttest_Click() { applyMode(modes::Mode::Testing); }
+
+void frmmain::opthand_Click() { applyMode(modes::Mode::Branches); }

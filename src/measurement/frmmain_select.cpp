@@ -1,1 +1,104 @@
-// in progress
+// Point selection, the side options, the results grid and its manual correction.
+#include "common/colours.h"
+#include "common/textutil.h"
+#include "common/widgets.h"
+#include "measurement/frmmain.h"
+#include "measurement/keycodes.h"
+#include "medications/medicamfile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+
+bool frmmain::leftSide() const { return optleft->isChecked(); }
+
+int frmmain::currentMeridian() const { return catalogue::findMeridian(cbomeridian->currentText()); }
+
+void frmmain::lblnumber_Click(int row) {
+    for (QLabel* l : lblnumber)
+        setBackColour(l, colours::kButtonFace);
+    const int m = currentMeridian();
+    if (chkkti->isChecked()) {
+        if (m >= 0) {
+            number = catalogue::ktiRow(m);
+            setBackColour(lblnumber[number], colours::kInfoBackground);
+        }
+    } else if (row >= 0 && row < catalogue::kRows) {
+        setBackColour(lblnumber[row], colours::kInfoBackground);
+        number = row;
+    }
+    DrawPoints(row);
+    showFunctionText();
+    listMedications();
+}
+
+void frmmain::showFunctionText() {
+    const int m = currentMeridian();
+    if (m < 0)
+        return;
+    // A short function file gives an empty text for the lines it lacks.
+    txtfunction->setPlainText(text::piece(strFunctionLine, catalogue::functionLine(m, leftSide(), number)));
+}
+
+void frmmain::listMedications() {
+    lstpreparat->clear();
+    const int m = currentMeridian();
+    if (m >= 0)
+        lstpreparat->addItems(medicam::medicationsOf(strPreparatMeridian, m, catalogue::pointCount(m), number));
+    lstpreparat->setCurrentRow(-1);
+    strRecept.clear();
+}
+
+void frmmain::optleft_Click() {
+    intright = 0;
+    optleft->setChecked(true);
+    optright->setChecked(false);
+    const int m = currentMeridian();
+    if (m >= 0)
+        Index = catalogue::bottomRow(m);
+    lblnumber_Click(Index);
+}
+
+void frmmain::optright_Click() {
+    intright = catalogue::kRightOffset;
+    optright->setChecked(true);
+    optleft->setChecked(false);
+    const int m = currentMeridian();
+    if (m >= 0)
+        Index = catalogue::bottomRow(m);
+    lblnumber_Click(Index);
+}
+
+void frmmain::correctResult(int row, QLineEdit* box, int keyCode) {
+    if (keyCode == keycodes::kDelete)
+        box->clear();
+    else if (const int digit = keycodes::mainDigit(keyCode); digit >= 0)
+        box->setText(box->text() + QString::number(digit));
+    const int m = cbomeridian->currentIndex();
+    if (m < 0 || row < 0 || row >= catalogue::kRows)
+        return;
+    strRezult[m][intright + row] = txtmax[row]->text() + u' ' + txtpad[row]->text();
+}
+
+void frmmain::txtmax_KeyDown(int row, int keyCode, int) { correctResult(row, txtmax[row], keyCode); }
+
+void frmmain::txtpad_KeyDown(int row, int keyCode, int) { correctResult(row, txtpad[row], keyCode); }
+
+void frmmain::DrawPoints(int Index) {
+    const int m = currentMeridian();
+    if (m < 0)
+        return;
+    drawBodyMap(m, Index);
+    const int position = cbomeridian->currentIndex();
+    for (int j = 0; j < catalogue::kRows; ++j) {
+        const QString& s = strRezult[position][intright + j];
+        const qsizetype blank = s.indexOf(u' ');
+        // A value without a blank (only an edited card holds one) is all maximum.
+        txtmax[j]->setText(blank < 0 ? s : s.left(blank));
+        txtpad[j]->setText(blank < 0 ? QString() : s.mid(blank + 1));
+    }
+}

@@ -1,1 +1,134 @@
-// in progress
+#include "measurement/frmoption.h"
+
+#include "common/messages.h"
+#include "common/text1251.h"
+#include "common/textutil.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cmath>
+
+namespace {
+// Layout in twips, 15 to a pixel.
+QRect tw(int left, int top, int width, int height) { return QRect(left / 15, top / 15, width / 15, height / 15); }
+
+template <typename W>
+W* make(QWidget* parent, const QString& caption, const QRect& r) {
+    auto* w = new W(caption, parent);
+    w->setGeometry(r);
+    return w;
+}
+}  // namespace
+
+frmoption::frmoption(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Параметры измерения"));
+    setFixedSize(5535 / 15, 3405 / 15);
+
+    auto* method = make<QGroupBox>(this, QStringLiteral("Метод измерения"), tw(120, 120, 3495, 975));
+    opt1 = make<QRadioButton>(method, QStringLiteral("одно касание"), tw(240, 360, 1455, 255));
+    opt3 = make<QRadioButton>(method, QStringLiteral("три касания"), tw(2040, 360, 1335, 255));
+
+    auto* time = make<QGroupBox>(this, QStringLiteral("Время измерения"), tw(3720, 120, 1695, 975));
+    Label1 = make<QLabel>(time, QStringLiteral("Сек"), tw(120, 480, 375, 255));
+    lbltime = make<QLabel>(time, QStringLiteral("3"), tw(480, 360, 495, 375));
+    lbltime->setAlignment(Qt::AlignCenter);
+    lbltime->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    cmdtimeinc = make<QPushButton>(time, QStringLiteral("+"), tw(1080, 240, 375, 255));
+    cmdtimedec = make<QPushButton>(time, QStringLiteral("-"), tw(1080, 600, 375, 255));
+
+    auto* press =
+        make<QGroupBox>(this, QStringLiteral("Время нажатия кнопки на щупе в секундах"), tw(120, 1200, 5295, 1455));
+    Label3 = make<QLabel>(press, QStringLiteral("Для смены точки"), tw(480, 360, 1455, 255));
+    Label2 = make<QLabel>(press, QStringLiteral("не более"), tw(360, 960, 735, 255));
+    lbldown = make<QLabel>(press, QStringLiteral("1"), tw(1080, 840, 495, 375));
+    Label4 = make<QLabel>(press, QStringLiteral("Для перехода в режим  VEGA"), tw(2640, 360, 2295, 255));
+    Label5 = make<QLabel>(press, QStringLiteral("не менее"), tw(2880, 960, 735, 255));
+    lblvega = make<QLabel>(press, QStringLiteral("1"), tw(3720, 840, 495, 375));
+    for (QLabel* l : {lbldown, lblvega}) {
+        l->setAlignment(Qt::AlignCenter);
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    }
+
+    cmdexit = make<QPushButton>(this, QStringLiteral("Выход"), tw(1920, 2880, 1455, 375));
+
+    connect(opt1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            opt1_Click();
+    });
+    connect(opt3, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            opt3_Click();
+    });
+    connect(cmdtimeinc, &QPushButton::clicked, this, &frmoption::cmdtimeinc_Click);
+    connect(cmdtimedec, &QPushButton::clicked, this, &frmoption::cmdtimedec_Click);
+    connect(cmdexit, &QPushButton::clicked, this, &frmoption::cmdexit_Click);
+    Form_Load();
+}
+
+void frmoption::Form_Load() {
+    opt1->setChecked(true);
+    opt3->setChecked(false);
+}
+
+void frmoption::setTimeControlsEnabled(bool enabled) {
+    lbltime->setEnabled(enabled);
+    cmdtimeinc->setEnabled(enabled);
+    cmdtimedec->setEnabled(enabled);
+}
+
+void frmoption::opt1_Click() {
+    setTimeControlsEnabled(true);
+    opt1->setChecked(true);
+}
+
+void frmoption::opt3_Click() {
+    // The time stays in force for each of the three touches, it just cannot be changed.
+    setTimeControlsEnabled(false);
+    opt3->setChecked(true);
+    emit threeTouchesChosen();
+}
+
+void frmoption::stepTime(int direction) {
+    lbltime->setText(settings::formatSeconds(settings::stepSeconds(measuringSeconds(), direction)));
+}
+
+void frmoption::cmdtimeinc_Click() { stepTime(+1); }
+
+void frmoption::cmdtimedec_Click() { stepTime(-1); }
+
+void frmoption::apply(const settings::Settings& s) {
+    if (s.oneTouch) {
+        opt1->setChecked(true);
+        opt1_Click();
+    } else {
+        opt3->setChecked(true);  // runs opt3_Click as a click does
+    }
+    double seconds = settings::kDefaultSeconds;
+    // A time that is no number falls back to 3 s rather than breaking every measurement.
+    lbltime->setText(settings::parseSeconds(s.timeText, &seconds) ? settings::formatSeconds(seconds)
+                                                                  : settings::formatSeconds(settings::kDefaultSeconds));
+}
+
+bool frmoption::oneTouch() const { return opt1->isChecked(); }
+
+double frmoption::measuringSeconds() const { return settings::secondsOrDefault(lbltime->text()); }
+
+int frmoption::measuringMs() const { return int(std::lround(measuringSeconds() * 1000.0)); }
+
+void frmoption::cmdexit_Click() {
+    const QString text = settings::format(oneTouch(), lbltime->text());
+    QString error;
+    if (!textfile::write(datapath::resolve(settings::kFileName), text, &error))
+        msgbox::info(this, error + QStringLiteral(". Параметры действуют до выхода из программы."));
+    emit settingsWritten(text, settings::kFileName);
+    hide();
+}
+
+void frmoption::closeEvent(QCloseEvent* event) {
+    // The close box keeps the window alive and acts as "Выход", so the time is never lost.
+    event->ignore();
+    cmdexit_Click();
+}

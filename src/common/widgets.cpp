@@ -1,0 +1,54 @@
+#include "common/widgets.h"
+
+#include "common/colours.h"
+
+#include <QPainter>
+
+void LineShape::setColourValue(quint32 value) {
+    if (m_colour == value)
+        return;
+    m_colour = value;
+    update();
+}
+
+void LineShape::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), colours::toQColor(m_colour));
+}
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+}
+
+void PictureBox::setImage(const QImage& image) {
+    m_image = image;
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    if (m_image.isNull())
+        return;
+    QPainter p(this);
+    p.drawImage(0, 0, m_image);
+}
+
+void setTextColour(QWidget* w, quint32 value) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, colours::toQColor(value));
+    pal.setColor(QPalette::ButtonText, colours::toQColor(value));
+    w->setPalette(pal);
+}
+
+void setBackColour(QWidget* w, quint32 value) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, colours::toQColor(value));
+    w->setAutoFillBackground(true);
+    w->setPalette(pal);
+}
+
+QColor textColour(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
+
+QColor backColour(const QWidget* w) { return w->palette().color(QPalette::Window); }

@@ -1,0 +1,42 @@
+#pragma once
+// Small widgets the windows draw with: a line shape and a picture box.
+#include <QImage>
+#include <QWidget>
+
+// A straight line across its widget (vertical when taller than wide), like a drawn line
+// shape; its colour is kept as a colour value so callers and tests speak one language.
+class LineShape : public QWidget {
+    Q_OBJECT
+public:
+    explicit LineShape(QWidget* parent = nullptr) : QWidget(parent) {}
+    void setColourValue(quint32 value);
+    quint32 colourValue() const { return m_colour; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    quint32 m_colour = 0;
+};
+
+// Shows one image at its top-left corner on a plain background; keeps the image until
+// the next one replaces it.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+    void setImage(const QImage& image);
+    const QImage& image() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage m_image;
+};
+
+// Text colour and background of a label from colour values.
+void setTextColour(QWidget* w, quint32 value);
+void setBackColour(QWidget* w, quint32 value);
+QColor textColour(const QWidget* w);
+QColor backColour(const QWidget* w);
