@@ -1,0 +1,30 @@
+#include "help/frmhelp.h"
+#include "workfolder.h"
+
+#include <QPlainTextEdit>
+#include <QtTest>
+
+class HelpTest : public QObject {
+    Q_OBJECT
+private slots:
+    void showsTheFileAsItStands() {
+        WorkFolder folder;
+        folder.write("taven.txt", QStringLiteral("Метод\r\nвторая строка"));
+        frmHelp first;
+        QCOMPARE(first.windowTitle(), QStringLiteral("Метод   Тавена"));
+        QCOMPARE(first.txtHelp->toPlainText(), QStringLiteral("Метод\nвторая строка"));
+        // Edited between two openings: the second shows the new text.
+        folder.write("taven.txt", QString());
+        frmHelp second;
+        QCOMPARE(second.txtHelp->toPlainText(), QString());
+    }
+
+    void missingFileIsSaidInTheWindow() {
+        WorkFolder folder;
+        frmHelp h;
+        QVERIFY2(h.txtHelp->toPlainText().contains("taven.txt"), qPrintable(h.txtHelp->toPlainText()));
+    }
+};
+
+QTEST_MAIN(HelpTest)
+#include "tst_frmhelp.moc"

@@ -1,0 +1,370 @@
+#include "common/colours.h"
+#include "common/widgets.h"
+#include "measurement/frmmain.h"
+#include "measurement/frmoption.h"
+#include "workfolder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+bool highlighted(const QLabel* l) { return backColour(l) == colours::toQColor(colours::kInfoBackground); }
+
+QList<int> highlightedRows(const frmmain& w) {
+    QList<int> rows;
+    for (int r = 0; r < catalogue::kRows; ++r)
+        if (highlighted(w.lblnumber[r]))
+            rows << r;
+    return rows;
+}
+
+int visibleRows(const frmmain& w) {
+    int n = 0;
+    for (int r = 0; r < catalogue::kRows; ++r) {
+        const bool v = w.lblnumber[r]->isVisibleTo(w.Frame2);
+        if (v != w.txtmax[r]->isVisibleTo(w.Frame2) || v != w.txtpad[r]->isVisibleTo(w.Frame2))
+            return -1;  // a row must show or hide as a whole
+        if (v && n != r)
+            return -2;  // visible rows are the top ones
+        n += v;
+    }
+    return n;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<WorkFolder> folder;
+    std::unique_ptr<MessageLog> log;
+    std::unique_ptr<frmmain> w;
+
+    void start(const QString& ini = QStringLiteral("13\r\n")) {
+        folder->write("taven.ini", ini);
+        w = std::make_unique<frmmain>();
+        w->Form_Load();
+        w->show();
+    }
+    void chooseMeridian(const QString& name) {
+        w->cbomeridian->setCurrentIndex(w->cbomeridian->findText(name));
+        w->cbomeridian_Click();
+    }
+    QString functionText() const { return w->txtfunction->toPlainText(); }
+
+private slots:
+    void init() {
+        folder = std::make_unique<WorkFolder>();
+        log = std::make_unique<MessageLog>();
+        folder->writeNumberedFunctionFile();
+        folder->writeMedicationFile();
+    }
+    void cleanup() {
+        w.reset();
+        log.reset();
+        folder.reset();
+    }
+
+    void startUpState() {
+        start();
+        QVERIFY2(log->shown.isEmpty(), qPrintable(log->shown.value(0).text));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Диагностика по Тавену"));
+        for (const auto& row : w->strRezult)
+            for (const QString& s : row)
+                QVERIFY(s.isEmpty());
+        QCOMPARE(w->lblmax->text(), QStringLiteral("0"));
+        QCOMPARE(w->lblpad->text(), QStringLiteral("0"));
+        QCOMPARE(w->lblpower->width(), 0);
+        QCOMPARE(w->cbomeridian->count(), 21);
+        QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
+        QVERIFY(w->optleft->isChecked() && !w->optright->isChecked());
+        QVERIFY(w->optdiagnoz->isChecked());
+        QCOMPARE(w->intright, 0);
+        QCOMPARE(visibleRows(*w), 11);
+        QCOMPARE(w->lblnumber[10]->text(), QStringLiteral("1"));
+        QCOMPARE(w->lblnumber[0]->text(), QStringLiteral("5"));
+        QCOMPARE(w->lblnumber[8]->toolTip(), QStringLiteral("КТИ.лимфоэпителиальное глоточное кольцо Пирогова-Вальдейера"));
+        QCOMPARE(highlightedRows(*w), QList<int>{10});
+        QCOMPARE(w->number, 10);
+        QCOMPARE(functionText(), QStringLiteral("L0"));
+        QCOMPARE(w->frapoint->title(), QStringLiteral("Функция точки"));
+        QVERIFY(w->txtfunction->isVisibleTo(w.get()));
+        QVERIFY(!w->lstpreparat->isVisibleTo(w.get()) && !w->cmdaddcard->isVisibleTo(w.get()));
+        QVERIFY(!w->lblVega->isVisibleTo(w.get()));
+        QVERIFY(w->txtfunction->isReadOnly());
+        QVERIFY(!w->Timer1.isActive() && !w->Timer2.isActive());
+        QCOMPARE(w->options()->lbldown->text(), QStringLiteral("1"));
+        QCOMPARE(w->options()->lblvega->text(), QStringLiteral("1"));
+    }
+
+    void layoutInPixels() {
+        start();
+        // Twips / 15.
+        QCOMPARE(w->size(), QSize(579, 467));
+        QCOMPARE(w->cmdclient->geometry(), QRect(384, 8, 81, 25));
+        QCOMPARE(w->cmdoptions->geometry(), QRect(488, 72, 81, 25));
+        QCOMPARE(w->pic->geometry(), QRect(6, 32, 166, 265));
+        QCOMPARE(w->lblnumber[3]->geometry(), QRect(256, 112, 33, 16));
+        QCOMPARE(w->txtpad[13]->geometry(), QRect(320, 272, 33, 16));
+        QCOMPARE(w->frapoint->geometry(), QRect(384, 152, 185, 305));
+        QCOMPARE(w->cmdclient->text(), QStringLiteral("Карта"));
+        QCOMPARE(w->cmdclient->toolTip(), QStringLiteral("Выбор пациента"));
+        QCOMPARE(w->cmdmedicam->toolTip(), QStringLiteral("Операции над медикаментами"));
+        QCOMPARE(w->cmdsave->toolTip(), QStringLiteral("Сохранение результатов измерений"));
+        QCOMPARE(w->cmdoptions->toolTip(), QStringLiteral("Параметры измерения"));
+        QCOMPARE(w->cmdaddcard->toolTip(), QStringLiteral("Добавить препарат в карту"));
+        QCOMPARE(w->cmdhelp->text(), QStringLiteral("Справка"));
+        QCOMPARE(w->label[0]->text(), QStringLiteral("Сторона:"));
+        QCOMPARE(w->label[3]->text(), QStringLiteral("паден"));
+        // The scale: tick k at x = 200 + 100k twips, numbers centred over every fifth tick.
+        for (int k = 0; k < modes::kTicks; ++k)
+            QCOMPARE(w->line1[k]->x(), (200 + 100 * k) / 15);
+        QVERIFY(w->line1[5]->height() > w->line1[6]->height());
+        for (int k = 0; k < modes::kNumbers; ++k) {
+            QCOMPARE(w->Label1[k]->text(), QString::number(10 * k));
+            QVERIFY2(qAbs(w->Label1[k]->geometry().center().x() - w->line1[5 * k]->x()) <= 1, qPrintable(QString::number(k)));
+        }
+    }
+
+    void scaleColoursFollowTheMode() {
+        start();
+        auto tick = [this](int k) { return w->line1[k]->colourValue(); };
+        auto number = [this](int k) { return textColour(w->Label1[k]); };
+        QCOMPARE(tick(20), colours::kBlue);
+        QCOMPARE(tick(25), colours::kDarkGreen);
+        QCOMPARE(tick(30), colours::kRed);
+        QCOMPARE(number(5), colours::toQColor(colours::kDarkGreen));
+        w->opthand->setChecked(true);
+        QCOMPARE(tick(39), colours::kBlue);
+        QCOMPARE(tick(41), colours::kDarkGreen);
+        QCOMPARE(tick(43), colours::kRed);
+        QCOMPARE(number(8), colours::toQColor(colours::kDarkGreen));
+        QCOMPARE(number(5), colours::toQColor(colours::kBlue));
+        w->opttest->setChecked(true);
+        QCOMPARE(tick(25), colours::kDarkGreen);
+        QCOMPARE(number(9), colours::toQColor(colours::kRed));
+    }
+
+    void selectionByClick() {
+        start();
+        QTest::mouseClick(w->lblnumber[3], Qt::LeftButton);
+        QCOMPARE(highlightedRows(*w), QList<int>{3});
+        QCOMPARE(w->number, 3);
+        QCOMPARE(functionText(), QStringLiteral("L7"));
+        QTest::mouseClick(w->txtpad[5], Qt::LeftButton);
+        QCOMPARE(highlightedRows(*w), QList<int>{5});
+        QTest::mouseClick(w->txtmax[0], Qt::LeftButton);
+        QCOMPARE(w->number, 0);
+        QCOMPARE(functionText(), QStringLiteral("L10"));
+        // A click is no move of the probe's cursor.
+        QCOMPARE(w->Index, 10);
+    }
+
+    void controlPointSelection() {
+        start();
+        w->chkkti->setChecked(true);
+        QTest::mouseClick(w->lblnumber[2], Qt::LeftButton);
+        QCOMPARE(highlightedRows(*w), QList<int>{8});
+        QCOMPARE(w->number, 8);
+        QCOMPARE(functionText(), QStringLiteral("L2"));
+        chooseMeridian("Почки");
+        QCOMPARE(highlightedRows(*w), QList<int>{10});
+        QCOMPARE(functionText(), QStringLiteral("L321"));
+        w->optright->setChecked(true);
+        QCOMPARE(functionText(), QStringLiteral("L335"));
+    }
+
+    void sideChanges() {
+        start();
+        chooseMeridian("Почки");
+        QCOMPARE(visibleRows(*w), 14);
+        QTest::mouseClick(w->lblnumber[4], Qt::LeftButton);
+        QTest::mouseClick(w->optright, Qt::LeftButton);
+        QVERIFY(w->optright->isChecked() && !w->optleft->isChecked());
+        QCOMPARE(w->intright, 14);
+        QCOMPARE(w->Index, 13);
+        QCOMPARE(highlightedRows(*w), QList<int>{13});
+        QCOMPARE(functionText(), QStringLiteral("L332"));
+        chooseMeridian("Мочевой пузырь");
+        QCOMPARE(visibleRows(*w), 13);
+        QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
+        QCOMPARE(functionText(), QStringLiteral("L371"));
+        chooseMeridian("Селезенка");
+        QTest::mouseClick(w->lblnumber[8], Qt::LeftButton);
+        QCOMPARE(functionText(), QStringLiteral("L200"));
+        w->optleft->setChecked(true);
+        QCOMPARE(w->intright, 0);
+        QCOMPARE(functionText(), QStringLiteral("L200"));
+        chooseMeridian("Жировая дегенерация");
+        QCOMPARE(visibleRows(*w), 4);
+        chooseMeridian("Аллергия или сосуд. дегенерация");
+        QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
+        QCOMPARE(w->lblnumber[0]->text(), QStringLiteral("2"));
+        QCOMPARE(functionText(), QStringLiteral("L108"));
+    }
+
+    void manualCorrectionWritesTheMatrix() {
+        start();
+        chooseMeridian("Легкие");
+        QTest::keyClick(w->txtpad[3], Qt::Key_1);
+        QTest::keyClick(w->txtpad[3], Qt::Key_2);
+        QCOMPARE(w->strRezult[1][3], QStringLiteral(" 12"));
+        QTest::keyClick(w->txtmax[3], Qt::Key_4);
+        QTest::keyClick(w->txtmax[3], Qt::Key_5);
+        QCOMPARE(w->txtmax[3]->text(), QStringLiteral("45"));
+        QCOMPARE(w->strRezult[1][3], QStringLiteral("45 12"));
+        // Keypad digits and letters leave the box alone but still rewrite the element.
+        QTest::keyClick(w->txtmax[3], Qt::Key_7, Qt::KeypadModifier);
+        QTest::keyClick(w->txtmax[3], Qt::Key_A);
+        QCOMPARE(w->txtmax[3]->text(), QStringLiteral("45"));
+        w->strRezult[1][3] = QStringLiteral("stale");
+        QTest::keyClick(w->txtmax[3], Qt::Key_A);
+        QCOMPARE(w->strRezult[1][3], QStringLiteral("45 12"));
+        QTest::keyClick(w->txtmax[3], Qt::Key_Delete);
+        QCOMPARE(w->strRezult[1][3], QStringLiteral(" 12"));
+        QTest::keyClick(w->txtpad[3], Qt::Key_Delete);
+        QCOMPARE(w->strRezult[1][3], QStringLiteral(" "));
+        // The right side writes its own columns.
+        w->optright->setChecked(true);
+        QTest::keyClick(w->txtmax[2], Qt::Key_9);
+        QCOMPARE(w->strRezult[1][16], QStringLiteral("9 "));
+        QCOMPARE(w->strRezult[1][2], QString());
+        // Typing does not select the row.
+        QCOMPARE(highlightedRows(*w), QList<int>{10});
+    }
+
+    void gridShowsTheStoredSide() {
+        start();
+        w->strRezult[0][3] = QStringLiteral("85 12");
+        w->strRezult[0][4] = QStringLiteral("40 -3");
+        w->strRezult[0][14 + 3] = QStringLiteral("60 5");
+        chooseMeridian("Лимфатический");
+        QCOMPARE(w->txtmax[3]->text(), QStringLiteral("85"));
+        QCOMPARE(w->txtpad[3]->text(), QStringLiteral("12"));
+        QCOMPARE(w->txtpad[4]->text(), QStringLiteral("-3"));
+        w->optright->setChecked(true);
+        QCOMPARE(w->txtmax[3]->text(), QStringLiteral("60"));
+        QCOMPARE(w->txtmax[4]->text(), QString());
+        QCOMPARE(w->txtpad[4]->text(), QString());
+        chooseMeridian("Легкие");
+        QCOMPARE(w->txtmax[3]->text(), QString());
+    }
+
+    void modeWindowStates() {
+        start();
+        chooseMeridian("Почки");
+        w->opttest->setChecked(true);
+        QVERIFY(!w->cmdsave->isEnabled());
+        QCOMPARE(w->frapoint->title(), QStringLiteral("Медикаменты точки"));
+        QVERIFY(w->lstpreparat->isVisibleTo(w.get()) && w->cmdaddcard->isVisibleTo(w.get()));
+        QVERIFY(!w->txtfunction->isVisibleTo(w.get()));
+        QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
+        QCOMPARE(visibleRows(*w), 11);
+
+        w->strRezult[21][0] = QStringLiteral("70 4");
+        w->strRezult[22][0] = QStringLiteral("62 12");
+        w->opthand->setChecked(true);
+        QVERIFY(w->cmdsave->isEnabled());
+        QVERIFY(w->opthand->isChecked() && !w->optdiagnoz->isChecked() && !w->opttest->isChecked());
+        QCOMPARE(w->lblmerid->text(), QStringLiteral("Ответвления"));
+        QVERIFY(!w->frapoint->isVisibleTo(w.get()));
+        QVERIFY(!w->chkkti->isVisibleTo(w.get()) && !w->optleft->isVisibleTo(w.get()));
+        QVERIFY(!w->label[1]->isVisibleTo(w.get()));
+        QCOMPARE(visibleRows(*w), 0);
+        QCOMPARE(w->cbomeridian->count(), 4);
+        QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Рука-рука"));
+        QCOMPARE(w->lblmax->text(), QStringLiteral("70"));
+        QCOMPARE(w->lblpad->text(), QStringLiteral("4"));
+        chooseMeridian("Нога-нога");
+        QCOMPARE(w->lblmax->text(), QStringLiteral("62"));
+        QCOMPARE(w->lblpad->text(), QStringLiteral("12"));
+        chooseMeridian("Левая рука-нога");
+        QCOMPARE(w->lblmax->text(), QString());
+        QCOMPARE(w->lblpad->text(), QString());
+        w->strRezult[24][0] = QStringLiteral("77");  // an edited card: no blank
+        chooseMeridian("Правая рука-нога");
+        QCOMPARE(w->lblmax->text(), QStringLiteral("77"));
+        QCOMPARE(w->lblpad->text(), QString());
+
+        w->optdiagnoz->setChecked(true);
+        QCOMPARE(w->lblmerid->text(), QStringLiteral("Меридиан"));
+        QVERIFY(w->frapoint->isVisibleTo(w.get()) && w->txtfunction->isVisibleTo(w.get()));
+        QVERIFY(!w->lstpreparat->isVisibleTo(w.get()));
+        QVERIFY(w->chkkti->isVisibleTo(w.get()) && w->label[0]->isVisibleTo(w.get()));
+        QCOMPARE(visibleRows(*w), 11);
+        QCOMPARE(w->cbomeridian->count(), 21);
+        // The side survives a mode change.
+        w->optright->setChecked(true);
+        w->opthand->setChecked(true);
+        w->optdiagnoz->setChecked(true);
+        QVERIFY(w->optright->isChecked());
+        QCOMPARE(w->intright, 14);
+    }
+
+    void medicationsOfTheSelectedPoint() {
+        start();
+        w->opttest->setChecked(true);
+        QCOMPARE(w->lstpreparat->count(), 1);
+        QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m0p1"));
+        chooseMeridian("Жировая дегенерация");
+        QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
+        QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m17p4"));
+        QTest::mouseClick(w->lblnumber[3], Qt::LeftButton);
+        QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m17p1"));
+        QCOMPARE(w->lstpreparat->currentRow(), -1);
+        w->chkkti->setChecked(true);
+        QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
+        QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m17p2"));
+        // Every selection starts a new pending prescription.
+        w->strRecept = QStringLiteral("\r\nX");
+        w->optright->setChecked(true);
+        QCOMPARE(w->strRecept, QString());
+    }
+
+    void missingDataFilesAreReportedAndSurvived() {
+        QFile::remove("function.pnt");
+        QFile::remove("Database/medicam.nam");
+        w = std::make_unique<frmmain>();
+        w->Form_Load();
+        QCOMPARE(log->shown.size(), 3);
+        QStringList names = {"function.pnt", "medicam.nam", "taven.ini"};
+        for (int k = 0; k < 3; ++k) {
+            QCOMPARE(log->shown[k].title, QStringLiteral("Ошибка"));
+            QVERIFY2(log->shown[k].text.contains(names[k]), qPrintable(log->shown[k].text));
+        }
+        QCOMPARE(functionText(), QString());
+        QVERIFY(w->options()->oneTouch());
+        QCOMPARE(w->options()->measuringMs(), 3000);
+        w->opttest->setChecked(true);
+        QCOMPARE(w->lstpreparat->count(), 0);
+        chooseMeridian("Почки");
+        QCOMPARE(highlightedRows(*w), QList<int>{13});
+    }
+
+    void shortDataFilesGiveEmptyTexts() {
+        folder->writeNumberedFunctionFile(100);
+        folder->writeMedicationFile(3);
+        start();
+        chooseMeridian("Мочевой пузырь");
+        QCOMPARE(functionText(), QString());
+        w->opttest->setChecked(true);
+        chooseMeridian("Мочевой пузырь");
+        QCOMPARE(w->lstpreparat->count(), 0);
+        chooseMeridian("Толстая кишка");
+        QCOMPARE(w->lstpreparat->count(), 1);
+        QVERIFY(log->shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_frmmain.moc"

@@ -1,0 +1,119 @@
+#include "measurement/frmmain.h"
+#include "measurement/frmoption.h"
+#include "workfolder.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <memory>
+
+class OptionsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<WorkFolder> folder;
+    std::unique_ptr<MessageLog> log;
+    std::unique_ptr<frmmain> w;
+
+    frmoption* start(const QString& ini) {
+        folder->write("taven.ini", ini);
+        w = std::make_unique<frmmain>();
+        w->Form_Load();
+        return w->options();
+    }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void init() {
+        folder = std::make_unique<WorkFolder>();
+        log = std::make_unique<MessageLog>();
+        folder->writeNumberedFunctionFile();
+        folder->writeMedicationFile();
+    }
+    void cleanup() {
+        w.reset();
+        log.reset();
+        folder.reset();
+    }
+
+    void readsTheFileAtStartUp_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<bool>("oneTouch");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("1 3") << "13\r\n" << true << "3";
+        QTest::newRow("3 4") << "34\r\n" << false << "4";
+        QTest::newRow("2 means three") << "22\r\n" << false << "2";
+        QTest::newRow("comma") << "12,5\r\n" << true << "2.5";
+        QTest::newRow("no number") << "1xyz\r\n" << true << "3";
+    }
+    void readsTheFileAtStartUp() {
+        QFETCH(QString, ini);
+        QFETCH(bool, oneTouch);
+        QFETCH(QString, time);
+        frmoption* o = start(ini);
+        QCOMPARE(o->oneTouch(), oneTouch);
+        QCOMPARE(o->opt3->isChecked(), !oneTouch);
+        QCOMPARE(o->lbltime->text(), time);
+        // Three touches come up with the time controls greyed.
+        QCOMPARE(o->cmdtimeinc->isEnabled(), oneTouch);
+        QCOMPARE(o->cmdtimedec->isEnabled(), oneTouch);
+        QCOMPARE(o->lbltime->isEnabled(), oneTouch);
+        QCOMPARE(w->strini, ini);
+        QVERIFY(log->shown.isEmpty());
+    }
+
+    void exitWritesTheSameLine() {
+        frmoption* o = start("34\r\n");
+        w->cmdoptions_Click();
+        QVERIFY(o->isVisible());
+        QTest::mouseClick(o->cmdexit, Qt::LeftButton);
+        QVERIFY(!o->isVisible());
+        QCOMPARE(folder->bytes("taven.ini"), QByteArray("34\r\n"));
+        QCOMPARE(w->strini, QStringLiteral("34\r\n"));
+        QCOMPARE(w->strFileName, QStringLiteral("taven.ini"));
+    }
+
+    void timeButtons() {
+        frmoption* o = start("15\r\n");
+        QTest::mouseClick(o->cmdtimeinc, Qt::LeftButton);
+        QCOMPARE(o->lbltime->text(), QStringLiteral("5"));
+        for (int k = 0; k < 8; ++k)
+            QTest::mouseClick(o->cmdtimedec, Qt::LeftButton);
+        QCOMPARE(o->lbltime->text(), QStringLiteral("1.5"));
+        QTest::mouseClick(o->cmdtimedec, Qt::LeftButton);
+        QCOMPARE(o->lbltime->text(), QStringLiteral("1.5"));
+        QCOMPARE(o->measuringMs(), 1500);
+        // Changes apply at once, before "Выход", and persist only through it.
+        QCOMPARE(folder->bytes("taven.ini"), QByteArray("15\r\n"));
+        QTest::mouseClick(o->opt3, Qt::LeftButton);
+        o->close();  // the close box acts as "Выход"
+        QCOMPARE(folder->bytes("taven.ini"), QByteArray("31.5\r\n"));
+        QVERIFY(!o->isVisible());
+        QCOMPARE(w->options(), o);
+    }
+
+    void methodSwitchAndTheTouchCounter() {
+        frmoption* o = start("13\r\n");
+        w->int3 = 2;
+        QTest::mouseClick(o->opt3, Qt::LeftButton);
+        QCOMPARE(w->int3, 0);
+        QVERIFY(!o->cmdtimeinc->isEnabled());
+        w->int3 = 1;
+        QTest::mouseClick(o->opt1, Qt::LeftButton);
+        QCOMPARE(w->int3, 1);
+        QVERIFY(o->cmdtimeinc->isEnabled() && o->lbltime->isEnabled());
+        QVERIFY(o->opt1->isChecked() && !o->opt3->isChecked());
+    }
+
+    void captions() {
+        frmoption* o = start("13\r\n");
+        QCOMPARE(o->windowTitle(), QStringLiteral("Параметры измерения"));
+        QCOMPARE(o->Label4->text(), QStringLiteral("Для перехода в режим  VEGA"));
+        QCOMPARE(o->cmdexit->text(), QStringLiteral("Выход"));
+        QCOMPARE(o->size(), QSize(369, 227));
+    }
+};
+
+QTEST_MAIN(OptionsTest)
+#include "tst_frmoption.moc"

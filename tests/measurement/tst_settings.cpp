@@ -1,0 +1,86 @@
+#include "measurement/keycodes.h"
+#include "measurement/settings.h"
+
+#include <QLocale>
+#include <QtTest>
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void parse_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("oneTouch");
+        QTest::addColumn<QString>("time");
+        QTest::newRow("one touch 3 s") << "13\r\n" << true << "3";
+        QTest::newRow("three touches 4 s") << "34\r\n" << false << "4";
+        QTest::newRow("any other method char") << "22.5\r\n" << false << "2.5";
+        QTest::newRow("no line end") << "14.5" << true << "4.5";
+        QTest::newRow("lone LF") << "12\nrest" << true << "2";
+        QTest::newRow("CR before LF") << "32,5\r" << false << "2,5";
+        QTest::newRow("empty") << "" << false << "";
+        QTest::newRow("method only") << "1\r\n" << true << "";
+    }
+    void parse() {
+        QFETCH(QString, file);
+        QFETCH(bool, oneTouch);
+        QFETCH(QString, time);
+        const settings::Settings s = settings::parse(file);
+        QCOMPARE(s.oneTouch, oneTouch);
+        QCOMPARE(s.timeText, time);
+    }
+
+    void formatIsTheOneLine() {
+        QCOMPARE(settings::format(true, "3"), QStringLiteral("13\r\n"));
+        QCOMPARE(settings::format(false, "2.5"), QStringLiteral("32.5\r\n"));
+        const settings::Settings s = settings::parse(settings::format(false, "4"));
+        QCOMPARE(settings::format(s.oneTouch, s.timeText), QStringLiteral("34\r\n"));
+    }
+
+    void seconds_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("whole") << "3" << 3.0;
+        QTest::newRow("point") << "2.5" << 2.5;
+        QTest::newRow("comma") << "2,5" << 2.5;
+        QTest::newRow("blanks") << " 4 " << 4.0;
+        QTest::newRow("outside the range stays") << "7" << 7.0;
+        QTest::newRow("no number") << "abc" << 3.0;
+        QTest::newRow("empty") << "" << 3.0;
+        QTest::newRow("not finite") << "inf" << 3.0;
+    }
+    void seconds() {
+        QFETCH(QString, text);
+        QFETCH(double, seconds);
+        QCOMPARE(settings::secondsOrDefault(text), seconds);
+    }
+
+    void steps() {
+        QCOMPARE(settings::stepSeconds(5, +1), 5.0);
+        QCOMPARE(settings::stepSeconds(1.5, -1), 1.5);
+        QCOMPARE(settings::stepSeconds(4.5, -1), 4.0);
+        QCOMPARE(settings::stepSeconds(3, +1), 3.5);
+        QCOMPARE(settings::stepSeconds(7, -1), 6.5);
+        QCOMPARE(settings::stepSeconds(1, +1), 1.5);
+        QCOMPARE(settings::formatSeconds(3.0), QStringLiteral("3"));
+        QCOMPARE(settings::formatSeconds(2.5), QStringLiteral("2.5"));
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        QCOMPARE(settings::formatSeconds(2.5), QStringLiteral("2,5"));
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void keyCodes() {
+        QCOMPARE(keycodes::fromQt(Qt::Key_Delete, Qt::NoModifier), 46);
+        QCOMPARE(keycodes::fromQt(Qt::Key_0, Qt::NoModifier), 48);
+        QCOMPARE(keycodes::fromQt(Qt::Key_9, Qt::ShiftModifier), 57);
+        QCOMPARE(keycodes::fromQt(Qt::Key_3, Qt::KeypadModifier), 99);
+        QCOMPARE(keycodes::mainDigit(99), -1);
+        QCOMPARE(keycodes::mainDigit(53), 5);
+        QVERIFY(keycodes::mainDigit(keycodes::fromQt(Qt::Key_Backspace, Qt::NoModifier)) < 0);
+        QVERIFY(keycodes::fromQt(Qt::Key_Backspace, Qt::NoModifier) != keycodes::kDelete);
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsTest)
+#include "tst_settings.moc"

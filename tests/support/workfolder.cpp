@@ -1,0 +1,54 @@
+#include "workfolder.h"
+
+#include "catalogue/catalogue.h"
+#include "common/text1251.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+WorkFolder::WorkFolder() : m_old(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+
+WorkFolder::~WorkFolder() { QDir::setCurrent(m_old); }
+
+void WorkFolder::write(const QString& relative, const QString& text) {
+    const QString full = m_dir.filePath(relative);
+    QDir().mkpath(QFileInfo(full).path());
+    textfile::write(full, text);
+}
+
+QByteArray WorkFolder::bytes(const QString& relative) const {
+    return textfile::readBytes(m_dir.filePath(relative)).value_or(QByteArray());
+}
+
+void WorkFolder::copyBundled(const QString& relative) {
+    const QString full = m_dir.filePath(relative);
+    QDir().mkpath(QFileInfo(full).path());
+    QFile::copy(QStringLiteral(TAVEN_BUNDLED_DATA) + u'/' + relative, full);
+}
+
+void WorkFolder::writeNumberedFunctionFile(int lines) {
+    QString text;
+    for (int i = 0; i < lines; ++i)
+        text += QStringLiteral("L%1\r\n").arg(i);
+    write(QStringLiteral("function.pnt"), text);
+}
+
+void WorkFolder::writeMedicationFile(int meridians) {
+    QString text = QStringLiteral("][");
+    for (int m = 0; m < meridians; ++m) {
+        text += catalogue::meridianName(m) + QStringLiteral("\r\n");
+        for (int k = 1; k <= catalogue::pointCount(m); ++k)
+            text += QStringLiteral("><p%1\r\nm%2p%1\r\n").arg(k).arg(m);
+        text += QStringLiteral("][");
+    }
+    write(QStringLiteral("Database/medicam.nam"), text + QStringLiteral("\r\n"));
+}
+
+MessageLog::MessageLog(msgbox::Answer a) : answer(a) {
+    msgbox::setHandler([this](const msgbox::Shown& s) {
+        shown.append(s);
+        return answer;
+    });
+}
+
+MessageLog::~MessageLog() { msgbox::setHandler({}); }
