@@ -1,0 +1,392 @@
+#include "measurement/readingprocessor.h"
+
+#include <QtTest>
+
+using namespace reading;
+
+namespace {
+
+// Plays the window: keeps the two timers' state and records every request in order.
+struct Sink : ReadingSink {
+    bool timer1 = false;
+    int timer1Ms = 0;
+    bool timer2 = false;
+    int bar = -1;
+    int live = -1;
+    QList<QPair<int, int>> results;
+    QMap<QPair<int, int>, QString> stored;
+    int storeCalls = 0;
+    QStringList log;
+
+    void startTimer1(int ms) override { timer1 = true, timer1Ms = ms, log << "timer1"; }
+    void stopTimer1() override { timer1 = false; }
+    void startTimer2(int) override { timer2 = true; }
+    void stopTimer2() override { timer2 = false; }
+    void showBar(int w) override { bar = w, log << QString("bar %1").arg(w); }
+    void showLive(int v) override { live = v; }
+    void showResult(int max, int drop) override { results.append({max, drop}); }
+    void storeResult(int row, int column, const QString& text) override {
+        stored[{row, column}] = text, ++storeCalls;
+    }
+    void beep3() override { log << "beep"; }
+    void resetToPoints() override { log << "reset"; }
+    void nextMeridian() override { log << "nextMeridian"; }
+    void previousPoint() override { log << "previousPoint"; }
+    void startVega() override { log << "vegaOn"; }
+    void endVega() override { log << "vegaOff"; }
+    int count(const QString& entry) const { return int(log.count(entry)); }
+};
+
+struct Rig {
+    Sink sink;
+    ReadingProcessor p{sink};
+    ReadingContext ctx;
+
+    void feed(std::initializer_list<int> bytes) {
+        for (int b : bytes) {
+            ctx.timer2Running = sink.timer2;
+            p.processByte(quint8(b), ctx);
+        }
+    }
+    void expireTimer1() {
+        QVERIFY2(sink.timer1, "Timer1 is not running");
+        p.Timer1_Timer();
+    }
+    // One touch rising to `max` (value), the time running out at the peak, one more byte.
+    void touch(int max) {
+        feed({73, 70 + max});
+        expireTimer1();
+        feed({70 + max - 1, 70});
+    }
+    // A reading before the press, then 255 and, after Timer2 ran out, the closing byte.
+    void longPress(int reference, int closing) {
+        if (reference > 0)
+            feed({70 + reference});
+        feed({255});
+        sink.timer2 = false;
+        feed({closing});
+    }
+};
+
+}  // namespace
+
+class TestReadingProcessor : public QObject {
+    Q_OBJECT
+private slots:
+    void clamping_data() {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("value");
+        for (int b : {0, 1, 50, 69, 70})
+            QTest::addRow("%d", b) << b << 0;
+        for (int b : {171, 200, 249, 251, 254})
+            QTest::addRow("%d", b) << b << 100;
+        QTest::newRow("120") << 120 << 50;
+    }
+    void clamping() {
+        QFETCH(int, byte);
+        QFETCH(int, value);
+        Rig r;
+        r.feed({byte});
+        QCOMPARE(r.p.datain, 70 + value);
+        QCOMPARE(r.sink.bar, value * 50);
+    }
+
+    void touchStart_data() {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("72") << 72 << false;
+        QTest::newRow("73") << 73 << true;
+    }
+    void touchStart() {
+        QFETCH(int, byte);
+        QFETCH(bool, starts);
+        Rig r;
+        r.ctx.measuringMs = 2500;
+        r.feed({byte});
+        QCOMPARE(r.sink.timer1, starts);
+        QCOMPARE(r.p.blnrezult, starts);
+        QCOMPARE(r.sink.timer1Ms, starts ? 2500 : 0);
+    }
+
+    void oneTouch() {
+        Rig r;
+        r.ctx.measuringMs = 2000;
+        r.ctx.listPosition = 3;
+        r.ctx.number = 5;
+        r.ctx.intright = 14;
+        r.feed({75, 90, 110, 100});
+        QCOMPARE(r.sink.timer1Ms, 2000);
+        r.expireTimer1();
+        QVERIFY(r.sink.results.isEmpty());
+        r.feed({95});
+        QCOMPARE(r.sink.results, (QList<QPair<int, int>>{{40, 15}}));
+        QCOMPARE(r.sink.stored, (QMap<QPair<int, int>, QString>{{{3, 19}, "40 15"}}));
+        QCOMPARE(r.sink.count("beep"), 1);
+        // Still on the skin: no second result from the same touch.
+        r.feed({96, 97, 98});
+        QCOMPARE(r.sink.storeCalls, 1);
+        QVERIFY(!r.sink.timer1);
+    }
+
+    void threeTouches_data() {
+        QTest::addColumn<int>("m1");
+        QTest::addColumn<int>("m2");
+        QTest::addColumn<int>("m3");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("40 55 47") << 40 << 55 << 47 << "55 15";
+        QTest::newRow("50 50 40") << 50 << 50 << 40 << "50 10";
+    }
+    void threeTouches() {
+        QFETCH(int, m1);
+        QFETCH(int, m2);
+        QFETCH(int, m3);
+        QFETCH(QString, text);
+        Rig r;
+        r.ctx.oneTouch = false;
+        r.touch(m1);
+        r.touch(m2);
+        QCOMPARE(r.sink.storeCalls, 0);
+        QCOMPARE(r.p.int3, 2);
+        r.touch(m3);
+        QCOMPARE(r.sink.count("beep"), 3);
+        QCOMPARE(r.p.int3, 0);
+        QCOMPARE(r.sink.stored.value({0, 0}), text);
+        QCOMPARE(r.sink.storeCalls, 1);
+    }
+
+    void storeTarget_data() {
+        QTest::addColumn<bool>("branches");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("intright");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::newRow("left side") << false << 0 << 3 << 0 << 0 << 3;
+        QTest::newRow("right side") << false << 20 << 13 << 14 << 20 << 27;
+        QTest::newRow("Нога-нога") << true << 1 << 7 << 14 << 22 << 0;
+        QTest::newRow("no meridian") << false << -1 << 0 << 0 << -1 << -1;
+        QTest::newRow("row past the column") << false << 2 << 14 << 0 << -1 << -1;
+        QTest::newRow("no branch item") << true << 4 << 0 << 0 << -1 << -1;
+    }
+    void storeTarget() {
+        QFETCH(bool, branches);
+        QFETCH(int, position);
+        QFETCH(int, number);
+        QFETCH(int, intright);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        Rig r;
+        r.ctx = {.branches = branches, .listPosition = position, .number = number, .intright = intright};
+        r.touch(30);
+        const auto expected = row < 0 ? QMap<QPair<int, int>, QString>{}
+                                      : QMap<QPair<int, int>, QString>{{{row, column}, "30 1"}};
+        QCOMPARE(r.sink.stored, expected);
+    }
+
+    void press_data() {
+        QTest::addColumn<bool>("short_");
+        QTest::addColumn<bool>("kti");
+        QTest::addColumn<QString>("action");
+        QTest::newRow("short") << true << false << "previousPoint";
+        QTest::newRow("short, по КТИ") << true << true << "nextMeridian";
+        QTest::newRow("long, point diagnostics") << false << false << "";
+    }
+    void press() {
+        QFETCH(bool, short_);
+        QFETCH(bool, kti);
+        QFETCH(QString, action);
+        Rig r;
+        r.ctx.kti = kti;
+        r.feed({80, 255});
+        QVERIFY(r.p.blnpoint);
+        r.feed({255});  // a second press while one waits changes nothing
+        r.sink.timer2 = short_;
+        r.sink.log.clear();
+        r.feed({120});
+        QCOMPARE(r.sink.log, action.isEmpty() ? QStringList{} : QStringList{action});
+        QVERIFY(!r.p.blnpoint);
+        QVERIFY(!r.sink.timer2);
+        QCOMPARE(r.p.datainmin, 10);  // the closing byte was no reading
+    }
+
+    void vegaStart_data() {
+        QTest::addColumn<int>("reference");
+        QTest::addColumn<int>("closing");
+        QTest::addColumn<bool>("testing");
+        QTest::addColumn<bool>("oneTouch");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("120") << 40 << 120 << true << true << true;
+        QTest::newRow("105") << 40 << 105 << true << true << true;
+        QTest::newRow("135") << 40 << 135 << true << true << true;
+        QTest::newRow("100") << 40 << 100 << true << true << false;
+        QTest::newRow("140") << 40 << 140 << true << true << false;
+        QTest::newRow("no reference") << 0 << 120 << true << true << false;
+        QTest::newRow("point diagnostics") << 40 << 120 << false << true << false;
+        QTest::newRow("three touches") << 40 << 120 << true << false << false;
+    }
+    void vegaStart() {
+        QFETCH(int, reference);
+        QFETCH(int, closing);
+        QFETCH(bool, testing);
+        QFETCH(bool, oneTouch);
+        QFETCH(bool, starts);
+        Rig r;
+        r.ctx.testing = testing;
+        r.ctx.oneTouch = oneTouch;
+        r.longPress(reference, closing);
+        QCOMPARE(r.p.blnVega, starts);
+        QCOMPARE(r.sink.count("vegaOn"), starts ? 1 : 0);
+        QCOMPARE(r.p.sngVega, starts ? 80.0f / reference : 1.0f);
+    }
+
+    void vegaDisplayAndEnd() {
+        Rig r;
+        r.ctx.testing = true;
+        r.feed({120});
+        const int usualBar = r.sink.bar;
+        r.longPress(40, 120);
+        QVERIFY(r.p.blnVega);
+        r.feed({120});
+        QCOMPARE(r.sink.live, 100);
+        QCOMPARE(r.sink.bar, 2 * usualBar);
+        r.feed({170});  // 100 × 2 would run past the scale
+        QCOMPARE(r.sink.bar, kScaleTwips);
+        QCOMPARE(r.sink.live, 200);
+        r.longPress(0, 90);  // any closing byte ends it
+        QVERIFY(!r.p.blnVega);
+        QCOMPARE(r.p.sngVega, 1.0f);
+        QCOMPARE(r.sink.count("vegaOff"), 1);
+    }
+
+    void resetByte() {
+        Rig r;
+        r.ctx.testing = true;
+        r.longPress(40, 120);
+        QVERIFY(r.p.blnVega);
+        r.sink.log.clear();
+        r.feed({250});
+        QCOMPARE(r.sink.log, QStringList{"reset"});  // no bar, no touch: 250 is no reading
+        QVERIFY(!r.p.blnVega);
+        QCOMPARE(r.p.sngVega, 1.0f);
+
+        // Mid-touch, the reset must not raise the maximum to 100.
+        r.ctx.testing = false;
+        r.feed({70, 80, 100, 250, 95});
+        r.expireTimer1();
+        r.feed({95});
+        QCOMPARE(r.sink.results, (QList<QPair<int, int>>{{30, 5}}));
+    }
+
+    // Mend: a touch that ends before its time is dropped and stores nothing.
+    void earlyEndDiscarded() {
+        Rig r;
+        r.touch(30);
+        QCOMPARE(r.sink.stored.value({0, 0}), "30 1");
+        r.feed({90, 100, 70});
+        QVERIFY2(!r.sink.timer1, "Timer1 still runs after the touch ended");
+        r.p.Timer1_Timer();  // an expiry already on its way does not arm a result
+        QVERIFY(!r.p.blndata);
+        r.feed({70, 70, 70});
+        QCOMPARE(r.sink.storeCalls, 1);
+        QCOMPARE(r.sink.stored.value({0, 0}), "30 1");
+        // The next touch starts afresh with its own maximum and its full time.
+        r.feed({85});
+        QVERIFY(r.sink.timer1);
+        r.expireTimer1();
+        r.feed({84});
+        QCOMPARE(r.sink.results.last(), (QPair<int, int>(15, 1)));
+    }
+
+    // The probe leaves right after the time ran out: the touch's own maximum counts.
+    void endRightAfterTime_data() {
+        QTest::addColumn<bool>("oneTouch");
+        QTest::newRow("one touch") << true;
+        QTest::newRow("three touches") << false;
+    }
+    void endRightAfterTime() {
+        QFETCH(bool, oneTouch);
+        Rig r;
+        r.ctx.oneTouch = oneTouch;
+        if (!oneTouch)
+            r.touch(20), r.touch(25);
+        r.feed({100, 110, 105});
+        r.expireTimer1();
+        r.feed({70});
+        QCOMPARE(r.sink.stored.value({0, 0}), oneTouch ? "40 5" : "40 20");
+        QCOMPARE(r.p.datainmax, 0);
+        r.feed({80});
+        QCOMPARE(r.p.datainmax, 10);
+    }
+
+    void burstInOneNotification() {
+        Rig r;
+        int contexts = 0;
+        const auto context = [&] {
+            ++contexts;
+            ReadingContext c;
+            c.timer2Running = r.sink.timer2;
+            return c;
+        };
+        r.p.processBytes(QByteArray(), context);
+        QCOMPARE(contexts, 0);
+        QVERIFY(r.sink.log.isEmpty());
+        // 255 and its closing byte together: Timer2 started by the first counts for the second.
+        r.p.processBytes(QByteArray("\xff\x78", 2), context);
+        QCOMPARE(r.sink.log, QStringList{"previousPoint"});
+        // The bytes after a result are processed after the beeps, in order.
+        r.p.processBytes(QByteArray("\x50\x5a", 2), context);
+        r.expireTimer1();
+        r.sink.log.clear();
+        r.p.processBytes(QByteArray("\x55\x46\x49", 3), context);
+        QCOMPARE(r.sink.log, (QStringList{"bar 750", "beep", "bar 0", "bar 150", "timer1"}));
+    }
+
+    void measuringMs_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("3") << "3" << 3000 << true;
+        QTest::newRow("2.5") << "2.5" << 2500 << true;
+        QTest::newRow("3,5") << "3,5" << 3500 << true;
+        QTest::newRow("1.2345") << "1.2345" << 1235 << true;
+        QTest::newRow("text") << "abc" << kDefaultMeasuringMs << false;
+        QTest::newRow("empty") << "" << kDefaultMeasuringMs << false;
+        QTest::newRow("0") << "0" << kDefaultMeasuringMs << false;
+        QTest::newRow("negative") << "-2" << kDefaultMeasuringMs << false;
+        QTest::newRow("too long") << "100" << kDefaultMeasuringMs << false;
+    }
+    void measuringMs() {
+        QFETCH(QString, text);
+        QFETCH(int, ms);
+        QFETCH(bool, ok);
+        bool valid = !ok;
+        QCOMPARE(ReadingProcessor::measuringMs(text, &valid), ms);
+        QCOMPARE(valid, ok);
+    }
+
+    void shortPressSteps_data() {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("meridian");
+        QTest::addColumn<int>("row");
+        QTest::newRow("up one") << 5 << 0 << 4;
+        QTest::newRow("row 0 wraps") << 0 << 0 << 10;
+        QTest::newRow("Почки wraps") << 0 << 19 << 13;
+        QTest::newRow("past a shorter meridian") << 12 << 17 << 3;
+        QTest::newRow("branch item keeps") << 2 << -1 << 2;
+    }
+    void shortPressSteps() {
+        QFETCH(int, index);
+        QFETCH(int, meridian);
+        QFETCH(int, row);
+        QCOMPARE(ReadingProcessor::previousPointRow(index, meridian), row);
+    }
+
+    void nextMeridian() {
+        QCOMPARE(ReadingProcessor::nextMeridianPosition(0), 1);
+        QCOMPARE(ReadingProcessor::nextMeridianPosition(19), 20);
+        QCOMPARE(ReadingProcessor::nextMeridianPosition(20), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReadingProcessor)
+#include "tst_readingprocessor.moc"
