@@ -1,0 +1,75 @@
+#pragma once
+// The device's serial port: 9600 baud, 8 data bits, no parity, one stop bit, opened for
+// reading only (nothing is ever sent to the device). Asynchronous on the GUI thread.
+// Without a port, or after losing one, it tries again quietly every few seconds, so a
+// probe plugged in later is taken without a restart.
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+class DeviceLink : public QObject {
+    Q_OBJECT
+public:
+    struct PortEntry {
+        QString name;
+        bool usb = false;  // a USB serial adapter: tried first
+    };
+    using PortLister = std::function<QList<PortEntry>()>;
+
+    static inline const QString kNoDevice = QStringLiteral("Прибор не подключен");
+    static inline const QString kAllBusy = QStringLiteral("Все порты COM заняты другими программами");
+    static constexpr int kRetryMs = 3000;
+
+    explicit DeviceLink(QObject* parent = nullptr);
+    ~DeviceLink() override;
+
+    // The --port option: only this port is tried. Empty: the ports the system lists.
+    void setPortName(const QString& name);
+    // Replaces the system's port list (tests).
+    void setPortLister(PortLister lister);
+    void setRetryInterval(int ms);
+
+    // First attempt now; until a port opens, further attempts every retry interval.
+    void start();
+    // One attempt at once, without waiting for the retry timer. Does nothing while open.
+    void retryNow();
+    // Request-to-send off, port closed, no more attempts. Also run by the destructor.
+    void shutdown();
+
+    bool isOpen() const { return m_port != nullptr; }
+    bool isRetrying() const { return m_retry.isActive(); }
+    QString portName() const;    // the open port; empty when none is open
+    QString status() const { return m_status; }  // the last message; empty while open
+    QString lastError() const { return m_lastError; }  // the system's words, for a tooltip
+
+    static QList<PortEntry> systemPorts();
+    // USB adapters first, otherwise in the given order.
+    static QList<PortEntry> orderPorts(QList<PortEntry> ports);
+
+signals:
+    void bytesReceived(const QByteArray& bytes);
+    void opened(const QString& portName);
+    void closed();
+    // Emitted when the status changes, not on every failed retry.
+    void statusMessage(const QString& text);
+
+private:
+    void tryOpen();
+    QSerialPort* openPort(const QString& name, QSerialPort::SerialPortError* error);
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void lose();
+    void setStatus(const QString& text);
+
+    QString m_portName;
+    PortLister m_lister;
+    QSerialPort* m_port = nullptr;
+    QTimer m_retry;
+    QString m_status;
+    QString m_lastError;
+    bool m_started = false;
+};
