@@ -83,8 +83,12 @@ void Beeper::prepare() {
     }
     m_effect = new QSoundEffect(this);
     connect(m_effect, &QSoundEffect::statusChanged, this, [this] {
-        if (m_effect->status() == QSoundEffect::Error)
-            m_soundFailed = true;
+        if (m_effect->status() != QSoundEffect::Error || m_soundFailed)
+            return;
+        m_soundFailed = true;
+        // A result taken while the sound was loading still gets its beeps.
+        if (m_playPending)
+            systemBeep3();
     });
     m_effect->setSource(QUrl::fromLocalFile(m_file->fileName()));
 }
@@ -96,6 +100,7 @@ void Beeper::beep3() {
         return;
     }
     // Loading is asynchronous; a play asked for meanwhile starts when the sound is ready.
+    m_playPending = m_effect->status() != QSoundEffect::Ready;
     m_effect->play();
 }
 

@@ -47,5 +47,6 @@ private:
     QSoundEffect* m_effect = nullptr;
     bool m_prepared = false;
     bool m_soundFailed = false;
+    bool m_playPending = false;
     bool m_systemBeepOnly = false;
 };

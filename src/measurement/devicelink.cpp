@@ -40,7 +40,7 @@ void DeviceLink::shutdown() {
     delete port;
 }
 
-QString DeviceLink::portName() const { return m_port ? m_port->portName() : QString(); }
+QString DeviceLink::portName() const { return m_port ? m_openName : QString(); }
 
 QList<DeviceLink::PortEntry> DeviceLink::systemPorts() {
     QList<PortEntry> ports;
@@ -75,10 +75,11 @@ void DeviceLink::tryOpen() {
         QSerialPort::SerialPortError error = QSerialPort::NoError;
         if (QSerialPort* port = openPort(name, &error)) {
             m_port = port;
+            m_openName = name;
             m_retry.stop();
             m_status.clear();
             m_lastError.clear();
-            emit opened(port->portName());
+            emit opened(name);
             return;
         }
         if (error != QSerialPort::DeviceNotFoundError)

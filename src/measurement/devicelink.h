@@ -42,7 +42,7 @@ public:
 
     bool isOpen() const { return m_port != nullptr; }
     bool isRetrying() const { return m_retry.isActive(); }
-    QString portName() const;    // the open port; empty when none is open
+    QString portName() const;    // the open port as it was named; empty when none is open
     QString status() const { return m_status; }  // the last message; empty while open
     QString lastError() const { return m_lastError; }  // the system's words, for a tooltip
 
@@ -66,6 +66,7 @@ private:
     void setStatus(const QString& text);
 
     QString m_portName;
+    QString m_openName;
     PortLister m_lister;
     QSerialPort* m_port = nullptr;
     QTimer m_retry;
