@@ -43,20 +43,19 @@ QString meridianList() {
         const int n = catalogue::pointCount(m);
         if (m > 0)
             out += u'\n';
+        // One arg() call each, so that a '%' in a catalogue text is never taken for a marker.
         out += QStringLiteral("%1 (%2 %3; %4)\n")
-                   .arg(catalogue::meridianName(m))
-                   .arg(n)
-                   .arg(pointsWord(n), meridianLimbs(m));
+                   .arg(catalogue::meridianName(m), QString::number(n), pointsWord(n), meridianLimbs(m));
         for (int r = 0; r < n; ++r) {
             const auto p = catalogue::point(m, r);
             const QChar mark = r == catalogue::ktiRow(m) ? u'*' : u' ';
-            out += QStringLiteral("  %1 %2  %3\n").arg(mark).arg(p.number, -4).arg(p.description);
+            out += QStringLiteral("  %1 %2  %3\n").arg(QString(mark), p.number.leftJustified(4), p.description);
         }
     }
     return out;
 }
 
-} // namespace
+}  // namespace
 
 QString limbName(const QString& picture) {
     const bool hand = picture.startsWith(QLatin1String("hand"));
@@ -153,4 +152,4 @@ QList<DataFile> textFiles(QString* error) {
     return files;
 }
 
-} // namespace datagen
+}  // namespace datagen
