@@ -52,3 +52,9 @@ void setBackColour(QWidget* w, quint32 value) {
 QColor textColour(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
 
 QColor backColour(const QWidget* w) { return w->palette().color(QPalette::Window); }
+
+void useFormFont(QWidget* window) {
+    QFont f = window->font();
+    f.setPixelSize(11);
+    window->setFont(f);
+}

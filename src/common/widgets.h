@@ -35,6 +35,9 @@ private:
     QImage m_image;
 };
 
+// The layouts are laid out in twips for a small dialog font; this font fits them.
+void useFormFont(QWidget* window);
+
 // Text colour and background of a label from colour values.
 void setTextColour(QWidget* w, quint32 value);
 void setBackColour(QWidget* w, quint32 value);

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +58,7 @@ const QString kMedicationFile = QStringLiteral("DataBase\\medicam.nam");
 frmmain::frmmain(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Диагностика по Тавену"));
     setFixedSize(8685 / kTwips, 7005 / kTwips);
+    useFormFont(this);
 
     cmdclient = make<QPushButton>(this, QStringLiteral("Карта"), tw(5760, 120, 1215, 375));
     cmdclient->setToolTip(QStringLiteral("Выбор пациента"));
@@ -129,6 +131,9 @@ void frmmain::buildModeFrame() {
     optdiagnoz = make<QRadioButton>(Frame3, QStringLiteral("Диагностика по точкам"), tw(120, 240, 2175, 255));
     opthand = make<QRadioButton>(Frame3, QStringLiteral("Диагностика по ответвлениям"), tw(2880, 240, 2655, 255));
     opttest = make<QRadioButton>(Frame3, QStringLiteral("Медикам. тестирование"), tw(6000, 240, 2175, 255));
+    // The captions are longer in this font than the layout's widths allow; widen, never narrow.
+    for (QRadioButton* o : {optdiagnoz, opthand, opttest})
+        o->resize(std::max(o->width(), o->sizeHint().width()), o->height());
     optdiagnoz->setChecked(true);
     lblVega = make<QLabel>(Frame3, QStringLiteral("VEGA"), tw(3720, 120, 975, 435));
     lblVega->setAlignment(Qt::AlignCenter);
@@ -181,7 +186,10 @@ void frmmain::buildPointFrame() {
     static const int headerLefts[3] = {3840, 4400, 4845};
     static const char* const headers[3] = {"точка", "макс", "паден"};
     for (int k = 0; k < 3; ++k)
+    {
         label[k + 1] = make<QLabel>(Frame2, QString::fromUtf8(headers[k]), tw(headerLefts[k], 720, 495, 240));
+        label[k + 1]->resize(std::max(label[k + 1]->width(), label[k + 1]->sizeHint().width()), label[k + 1]->height());
+    }
 
     for (int r = 0; r < catalogue::kRows; ++r) {
         const int top = 960 + 240 * r;

@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
+#include "common/widgets.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -26,6 +27,7 @@ W* make(QWidget* parent, const QString& caption, const QRect& r) {
 frmoption::frmoption(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Параметры измерения"));
     setFixedSize(5535 / 15, 3405 / 15);
+    useFormFont(this);
 
     auto* method = make<QGroupBox>(this, QStringLiteral("Метод измерения"), tw(120, 120, 3495, 975));
     opt1 = make<QRadioButton>(method, QStringLiteral("одно касание"), tw(240, 360, 1455, 255));
