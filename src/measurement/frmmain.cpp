@@ -81,10 +81,13 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent) {
     // Neither timer runs until a reading or a press arms it.
     Timer1.setSingleShot(true);
     Timer2.setSingleShot(true);
+    connect(&Timer1, &QTimer::timeout, this, &frmmain::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &frmmain::Timer2_Timer);
+    connect(&mscomm, &DeviceLink::bytesReceived, this, &frmmain::mscomm_OnComm);
 
     m_options = new frmoption(this);
     m_options->setWindowModality(Qt::ApplicationModal);
-    connect(m_options, &frmoption::threeTouchesChosen, this, [this] { int3 = 0; });
+    connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.int3 = 0; });
     connect(m_options, &frmoption::settingsWritten, this, [this](const QString& text, const QString& file) {
         strini = text;
         strFileName = file;
@@ -223,6 +226,8 @@ void frmmain::buildFunctionFrame() {
 }
 
 void frmmain::Form_Load() {
+    reading.blndata = false;
+    reading.datain = 0;
     lblpower->resize(0, lblpower->height());
     lblmax->setText(QStringLiteral("0"));
     lblpad->setText(QStringLiteral("0"));
@@ -249,10 +254,12 @@ void frmmain::Form_Load() {
     cbomeridian->setCurrentIndex(0);
     cbomeridian_Click();
 
+    reading.blndata = reading.blnrezult = reading.blnpoint = reading.blnVega = false;
     m_options->lbldown->setText(QStringLiteral("1"));
     m_options->lblvega->setText(m_options->lbldown->text());
-    int3 = 0;
+    reading.int3 = 0;
     intright = 0;
+    reading.sngVega = 1.0f;
 }
 
 void frmmain::readDataFiles() {
@@ -292,7 +299,8 @@ void frmmain::cmdhelp_Click() {
 void frmmain::cmdoptions_Click() { m_options->show(); }
 
 void frmmain::closeEvent(QCloseEvent* event) {
-    // Nothing is saved on the way out; the device link closes its port itself.
+    // Nothing is saved on the way out.
+    mscomm.shutdown();
     event->accept();
 }
 

@@ -4,6 +4,8 @@
 // file is split by concern (layout and start-up here, point selection, modes, readings).
 #include "catalogue/catalogue.h"
 #include "catalogue/modes.h"
+#include "measurement/devicelink.h"
+#include "measurement/readingprocessor.h"
 
 #include <QPointer>
 #include <QString>
@@ -25,8 +27,9 @@ class LineShape;
 class PictureBox;
 class frmoption;
 class frmHelp;
+class Beeper;
 
-class frmmain : public QWidget {
+class frmmain : public QWidget, private reading::ReadingSink {
     Q_OBJECT
 public:
     explicit frmmain(QWidget* parent = nullptr);
@@ -54,6 +57,16 @@ public:
     void opttest_Click();
     void opthand_Click();
 
+    // The device: every received byte, in order.
+    void mscomm_OnComm(const QByteArray& received);
+    void Timer1_Timer();
+    void Timer2_Timer();
+    // Opens the device port (a named one, or the first the system offers) and keeps
+    // trying while there is none.
+    void startDevice(const QString& portName = QString());
+    // The window's beeps; tests hand in one that counts. The window does not own it.
+    void setBeeper(Beeper* beeper);
+
     void cmdhelp_Click();
     void cmdoptions_Click();
 
@@ -71,7 +84,9 @@ public:
     int Index = 0;
     int number = 0;
     int intright = 0;
-    int int3 = 0;
+    // datain, datainmax, ..., blnVega, sngVega and int3 live in the processor.
+    reading::ReadingProcessor reading{*this};
+    DeviceLink mscomm;
 
     std::array<std::array<QString, catalogue::kResultColumns>, catalogue::kResultRows> strRezult;
     QStringList strFunctionLine;
@@ -137,6 +152,26 @@ private:
     bool leftSide() const;
     int currentMeridian() const;
 
+    // What the reading processing asks of the window.
+    void startTimer1(int ms) override;
+    void stopTimer1() override;
+    void startTimer2(int ms) override;
+    void stopTimer2() override;
+    void showBar(int widthTwips) override;
+    void showLive(int value) override;
+    void showResult(int max, int drop) override;
+    void storeResult(int row, int column, const QString& text) override;
+    void beep3() override;
+    void resetToPoints() override;
+    void nextMeridian() override;
+    void previousPoint() override;
+    void startVega() override;
+    void endVega() override;
+    reading::ReadingContext readingContext() const;
+    void showVegaControls(bool vega);
+
     frmoption* m_options = nullptr;
+    Beeper* m_beeper = nullptr;
+    bool m_deviceMessageShown = false;
     QPointer<frmHelp> m_help;
 };

@@ -4,6 +4,7 @@
 #include "common/text1251.h"
 #include "common/textutil.h"
 #include "common/widgets.h"
+#include "measurement/readingprocessor.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -118,7 +119,7 @@ bool frmoption::oneTouch() const { return opt1->isChecked(); }
 
 double frmoption::measuringSeconds() const { return settings::secondsOrDefault(lbltime->text()); }
 
-int frmoption::measuringMs() const { return int(std::lround(measuringSeconds() * 1000.0)); }
+int frmoption::measuringMs() const { return reading::ReadingProcessor::measuringMs(lbltime->text()); }
 
 void frmoption::cmdexit_Click() {
     const QString text = settings::format(oneTouch(), lbltime->text());

@@ -25,7 +25,7 @@ public:
     void apply(const settings::Settings& s);
     bool oneTouch() const;
     double measuringSeconds() const;
-    // Rounded to whole milliseconds.
+    // Rounded to whole milliseconds; a time that is no usable number gives 3 s.
     int measuringMs() const;
 
     QRadioButton* opt1 = nullptr;

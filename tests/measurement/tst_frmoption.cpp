@@ -95,13 +95,13 @@ private slots:
 
     void methodSwitchAndTheTouchCounter() {
         frmoption* o = start("13\r\n");
-        w->int3 = 2;
+        w->reading.int3 = 2;
         QTest::mouseClick(o->opt3, Qt::LeftButton);
-        QCOMPARE(w->int3, 0);
+        QCOMPARE(w->reading.int3, 0);
         QVERIFY(!o->cmdtimeinc->isEnabled());
-        w->int3 = 1;
+        w->reading.int3 = 1;
         QTest::mouseClick(o->opt1, Qt::LeftButton);
-        QCOMPARE(w->int3, 1);
+        QCOMPARE(w->reading.int3, 1);
         QVERIFY(o->cmdtimeinc->isEnabled() && o->lbltime->isEnabled());
         QVERIFY(o->opt1->isChecked() && !o->opt3->isChecked());
     }

@@ -1,0 +1,121 @@
+// The device link: bytes into the reading processing, its timers, the probe's button and VEGA.
+#include "common/colourvalues.h"
+#include "common/messages.h"
+#include "common/widgets.h"
+#include "measurement/beeper.h"
+#include "measurement/frmmain.h"
+#include "measurement/frmoption.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+void frmmain::mscomm_OnComm(const QByteArray& received) {
+    // Each byte is handled as if it had come alone, so a burst loses nothing.
+    reading.processBytes(received, [this] { return readingContext(); });
+}
+
+void frmmain::Timer1_Timer() { reading.Timer1_Timer(); }
+
+void frmmain::Timer2_Timer() { Timer2.stop(); }
+
+reading::ReadingContext frmmain::readingContext() const {
+    reading::ReadingContext c;
+    c.oneTouch = m_options->oneTouch();
+    c.measuringMs = m_options->measuringMs();
+    c.testing = opttest->isChecked();
+    c.branches = opthand->isChecked();
+    c.timer2Running = Timer2.isActive();
+    c.kti = chkkti->isChecked();
+    c.listPosition = cbomeridian->currentIndex();
+    c.number = number;
+    c.intright = intright;
+    return c;
+}
+
+void frmmain::startDevice(const QString& portName) {
+    connect(&mscomm, &DeviceLink::statusMessage, this, [this](const QString& text) {
+        // Said once; after that the link keeps trying quietly and a probe plugged in
+        // later is simply taken.
+        if (text.isEmpty() || m_deviceMessageShown)
+            return;
+        m_deviceMessageShown = true;
+        msgbox::info(this, text);
+    });
+    mscomm.setPortName(portName);
+    mscomm.start();
+}
+
+void frmmain::setBeeper(Beeper* beeper) { m_beeper = beeper; }
+
+void frmmain::startTimer1(int ms) { Timer1.start(ms); }
+
+void frmmain::stopTimer1() { Timer1.stop(); }
+
+void frmmain::startTimer2(int ms) { Timer2.start(ms); }
+
+void frmmain::stopTimer2() { Timer2.stop(); }
+
+void frmmain::showBar(int widthTwips) { lblpower->resize(qRound(widthTwips / 15.0), lblpower->height()); }
+
+void frmmain::showLive(int value) {
+    lblmax->setText(QString::number(value));
+    lblpad->clear();
+}
+
+void frmmain::showResult(int max, int drop) {
+    txtmax[number]->setText(QString::number(max));
+    lblmax->setText(QString::number(max));
+    txtpad[number]->setText(QString::number(drop));
+    lblpad->setText(QString::number(drop));
+}
+
+void frmmain::storeResult(int row, int column, const QString& text) { strRezult[row][column] = text; }
+
+void frmmain::beep3() {
+    if (m_beeper)
+        m_beeper->beep3();
+    else
+        QApplication::beep();
+}
+
+void frmmain::showVegaControls(bool vega) {
+    lblVega->setVisible(vega);
+    optdiagnoz->setVisible(!vega);
+    opthand->setVisible(!vega);
+    opttest->setEnabled(!vega);
+}
+
+void frmmain::resetToPoints() {
+    showVegaControls(false);
+    // Selecting point diagnostics runs its handler only when it was not selected.
+    optdiagnoz->setChecked(true);
+}
+
+void frmmain::nextMeridian() {
+    cbomeridian->setCurrentIndex(reading::ReadingProcessor::nextMeridianPosition(cbomeridian->currentIndex()));
+    cbomeridian_Click();
+}
+
+void frmmain::previousPoint() {
+    Index = reading::ReadingProcessor::previousPointRow(Index, currentMeridian());
+    lblnumber_Click(Index);
+}
+
+void frmmain::startVega() {
+    showVegaControls(true);
+    cmdsave->setEnabled(false);
+    for (int k = 0; k < modes::kTicks; ++k)
+        line1[k]->setColourValue(modes::vegaTickColour(k));
+    for (int k = 0; k < modes::kNumbers; ++k)
+        setTextColour(Label1[k], modes::vegaNumberColour(k));
+}
+
+void frmmain::endVega() {
+    showVegaControls(false);
+    optdiagnoz_Click();
+}

@@ -1,0 +1,297 @@
+#include "common/colours.h"
+#include "common/widgets.h"
+#include "measurement/beeper.h"
+#include "measurement/frmmain.h"
+#include "measurement/frmoption.h"
+#include "ptypair.h"
+#include "workfolder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+class CountingBeeper : public Beeper {
+public:
+    int count = 0;
+    void beep3() override { ++count; }
+};
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+}  // namespace
+
+// The device's bytes through the main window, with the timers fired by the test.
+class MainWindowDeviceTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<WorkFolder> folder;
+    std::unique_ptr<MessageLog> log;
+    std::unique_ptr<CountingBeeper> beeper;
+    std::unique_ptr<frmmain> w;
+
+    void start(const QString& ini = QStringLiteral("12\r\n")) {
+        folder->write("taven.ini", ini);
+        w = std::make_unique<frmmain>();
+        w->setBeeper(beeper.get());
+        w->Form_Load();
+        w->show();
+    }
+    void send(std::initializer_list<int> values) { w->mscomm_OnComm(bytes(values)); }
+    void choose(const QString& item) {
+        w->cbomeridian->setCurrentIndex(w->cbomeridian->findText(item));
+        w->cbomeridian_Click();
+    }
+    // A press closed within the button window.
+    void shortPress() {
+        send({255});
+        QVERIFY(w->Timer2.isActive());
+        send({75});
+    }
+    void longPress(int closingByte) {
+        send({255});
+        w->Timer2_Timer();
+        send({closingByte});
+    }
+    int selectedRow() const {
+        for (int r = 0; r < catalogue::kRows; ++r)
+            if (backColour(w->lblnumber[r]) == colours::toQColor(colours::kInfoBackground))
+                return r;
+        return -1;
+    }
+
+private slots:
+    void init() {
+        folder = std::make_unique<WorkFolder>();
+        log = std::make_unique<MessageLog>();
+        beeper = std::make_unique<CountingBeeper>();
+        folder->writeNumberedFunctionFile();
+        folder->writeMedicationFile();
+    }
+    void cleanup() {
+        w.reset();
+        beeper.reset();
+        log.reset();
+        folder.reset();
+    }
+
+    void oneTouchIntoTheGrid() {
+        start();
+        QCOMPARE(w->options()->measuringMs(), 2000);
+        send({75, 90, 110, 100});
+        QVERIFY(w->Timer1.isActive());
+        QCOMPARE(w->Timer1.interval(), 2000);
+        QCOMPARE(w->lblpower->width(), qRound(30 * 50 / 15.0));
+        w->Timer1_Timer();
+        send({95});
+        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("40"));
+        QCOMPARE(w->txtpad[10]->text(), QStringLiteral("15"));
+        QCOMPARE(w->lblmax->text(), QStringLiteral("40"));
+        QCOMPARE(w->lblpad->text(), QStringLiteral("15"));
+        QCOMPARE(w->strRezult[0][10], QStringLiteral("40 15"));
+        QCOMPARE(beeper->count, 1);
+        // Holding the probe on the point starts no second measurement.
+        send({120, 130, 120});
+        QVERIFY(!w->Timer1.isActive());
+        QCOMPARE(w->strRezult[0][10], QStringLiteral("40 15"));
+        QCOMPARE(beeper->count, 1);
+    }
+
+    void rightSideAndBurstsLoseNothing() {
+        start();
+        w->optright->setChecked(true);
+        QTest::mouseClick(w->lblnumber[4], Qt::LeftButton);
+        // All of a burst counts: the peak sits in the middle of it.
+        w->mscomm_OnComm(bytes({75, 90, 110, 100}));
+        w->mscomm_OnComm(QByteArray());
+        w->Timer1_Timer();
+        send({95});
+        QCOMPARE(w->strRezult[0][14 + 4], QStringLiteral("40 15"));
+        QCOMPARE(w->strRezult[0][4], QString());
+    }
+
+    void threeTouches() {
+        start("32\r\n");
+        QVERIFY(!w->options()->oneTouch());
+        const int maxima[3] = {40, 55, 47};
+        for (int k = 0; k < 3; ++k) {
+            send({70 + maxima[k], 70 + maxima[k] - 5});
+            w->Timer1_Timer();
+            send({70 + maxima[k] - 6, 70});
+            QCOMPARE(beeper->count, k + 1);
+        }
+        QCOMPARE(w->strRezult[0][10], QStringLiteral("55 15"));
+        QCOMPARE(w->lblmax->text(), QStringLiteral("55"));
+        QCOMPARE(w->reading.int3, 0);
+    }
+
+    void touchEndingEarlyIsDiscarded() {
+        start();
+        w->strRezult[0][10] = QStringLiteral("33 3");
+        send({75, 90, 70});
+        QVERIFY(!w->Timer1.isActive());
+        send({70, 70});
+        QCOMPARE(w->strRezult[0][10], QStringLiteral("33 3"));
+        QCOMPARE(beeper->count, 0);
+        // The next touch starts afresh.
+        send({80, 85});
+        QVERIFY(w->Timer1.isActive());
+        w->Timer1_Timer();
+        send({82});
+        QCOMPARE(w->strRezult[0][10], QStringLiteral("15 3"));
+    }
+
+    void shortPressMovesUpAndWraps() {
+        start();
+        QCOMPARE(w->Index, 10);
+        shortPress();
+        QCOMPARE(selectedRow(), 9);
+        // A click moves the selection, not the probe's cursor.
+        QTest::mouseClick(w->lblnumber[5], Qt::LeftButton);
+        shortPress();
+        QCOMPARE(selectedRow(), 8);
+        for (int k = 0; k < 8; ++k)
+            shortPress();
+        QCOMPARE(selectedRow(), 0);
+        shortPress();
+        QCOMPARE(selectedRow(), 10);
+        // The closing byte of a press is no reading.
+        QCOMPARE(w->lblpower->width(), 0);
+        QVERIFY(!w->Timer1.isActive());
+        // After a change to a meridian with fewer points the cursor is within its rows.
+        choose("Почки");
+        choose("Жировая дегенерация");
+        shortPress();
+        QCOMPARE(selectedRow(), 2);
+        QCOMPARE(w->txtfunction->toPlainText(), QStringLiteral("L295"));
+    }
+
+    void shortPressWithControlPointsChangesMeridian() {
+        start();
+        w->chkkti->setChecked(true);
+        choose("Мочевой пузырь");
+        shortPress();
+        QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
+        QCOMPARE(selectedRow(), 8);
+        shortPress();
+        QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Легкие"));
+        // A second 255 while a press waits changes nothing.
+        send({255, 255});
+        send({75});
+        QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Толстая кишка"));
+    }
+
+    void vegaOnAndOff() {
+        start();
+        w->opttest->setChecked(true);
+        longPress(120);  // no reading yet: nothing to re-reference to
+        QVERIFY(!w->reading.blnVega);
+        send({110});     // value 40
+        QCOMPARE(w->lblmax->text(), QStringLiteral("40"));
+        longPress(100);
+        QVERIFY(!w->reading.blnVega);
+        longPress(140);
+        QVERIFY(!w->reading.blnVega);
+        send({110});
+        longPress(120);
+        QVERIFY(w->reading.blnVega);
+        QVERIFY(w->lblVega->isVisibleTo(w.get()));
+        QVERIFY(!w->optdiagnoz->isVisibleTo(w.get()) && !w->opthand->isVisibleTo(w.get()));
+        QVERIFY(!w->opttest->isEnabled() && !w->cmdsave->isEnabled());
+        QCOMPARE(w->line1[40]->colourValue(), colours::kRed);
+        QCOMPARE(w->line1[25]->colourValue(), colours::kBlue);
+        QCOMPARE(textColour(w->Label1[8]), colours::toQColor(colours::kRed));
+        QCOMPARE(textColour(w->Label1[5]), colours::toQColor(colours::kBlue));
+        send({120});  // value 50 against the reference 40
+        QCOMPARE(w->lblmax->text(), QStringLiteral("100"));
+        QCOMPARE(w->lblpower->width(), qRound(5000 / 15.0));
+        send({170});  // the bar stops at the end of the scale
+        QCOMPARE(w->lblpower->width(), qRound(5000 / 15.0));
+        longPress(90);
+        QVERIFY(!w->reading.blnVega);
+        QVERIFY(w->optdiagnoz->isChecked());
+        QVERIFY(w->cmdsave->isEnabled() && w->opttest->isEnabled());
+        QVERIFY(!w->lblVega->isVisibleTo(w.get()));
+        QCOMPARE(w->line1[25]->colourValue(), colours::kDarkGreen);
+    }
+
+    void resetCodeLeavesVega() {
+        start();
+        w->opttest->setChecked(true);
+        send({110});
+        longPress(110);
+        QVERIFY(w->reading.blnVega);
+        send({250});
+        QVERIFY(!w->reading.blnVega);
+        QCOMPARE(w->reading.sngVega, 1.0f);
+        QVERIFY(w->optdiagnoz->isChecked() && w->optdiagnoz->isVisibleTo(w.get()));
+        QVERIFY(w->opttest->isEnabled() && !w->lblVega->isVisibleTo(w.get()));
+        QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
+    }
+
+    void branchResultGoesToItsRow() {
+        start();
+        w->opthand->setChecked(true);
+        choose("Нога-нога");
+        send({80, 100});
+        w->Timer1_Timer();
+        send({90});
+        QCOMPARE(w->strRezult[22][0], QStringLiteral("30 10"));
+        QCOMPARE(w->lblmax->text(), QStringLiteral("30"));
+        for (int r = 0; r < 21; ++r)
+            for (int c = 0; c < catalogue::kResultColumns; ++c)
+                QVERIFY(w->strRezult[r][c].isEmpty());
+    }
+
+    void throughAPseudoTerminal() {
+        PtyPair pty;
+        QVERIFY(pty.isOpen());
+        start();
+        w->startDevice(pty.slaveName());
+        QVERIFY(w->mscomm.isOpen());
+        QVERIFY(log->shown.isEmpty());
+        // One write, several bytes: every one of them is a reading.
+        QVERIFY(pty.write(bytes({75, 90, 110, 100})));
+        QTRY_VERIFY(w->Timer1.isActive());
+        QTRY_COMPARE(w->reading.datainmax, 40);
+        w->Timer1_Timer();
+        QVERIFY(pty.write(bytes({95})));
+        QTRY_COMPARE(w->strRezult[0][10], QStringLiteral("40 15"));
+        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("40"));
+        QCOMPARE(w->txtpad[10]->text(), QStringLiteral("15"));
+        QVERIFY(pty.write(bytes({255, 80})));
+        QTRY_COMPARE(selectedRow(), 9);
+        QVERIFY2(pty.readBack().isEmpty(), "nothing is ever sent to the device");
+        w->close();
+        QVERIFY(!w->mscomm.isOpen());
+    }
+
+    void noDeviceIsSaidOnce() {
+        start();
+        w->mscomm.setPortLister([] { return QList<DeviceLink::PortEntry>{}; });
+        w->startDevice();
+        w->mscomm.retryNow();
+        w->mscomm.retryNow();
+        QCOMPARE(log->shown.size(), 1);
+        QCOMPARE(log->shown[0].text, QStringLiteral("Прибор не подключен"));
+        QCOMPARE(log->shown[0].title, QStringLiteral("Ошибка"));
+        // The rest of the program works without the device.
+        QTest::mouseClick(w->lblnumber[3], Qt::LeftButton);
+        QCOMPARE(selectedRow(), 3);
+    }
+};
+
+QTEST_MAIN(MainWindowDeviceTest)
+#include "tst_frmmain_comm.moc"
