@@ -90,13 +90,34 @@ QString medicamPointName(int m, int row) {
     return p.number + u' ' + p.description;
 }
 
+QStringList sampleMedications(int m, int row) {
+    // A few examples on control points, so that testing shows what a list looks like;
+    // the practitioner keeps the real lists.
+    struct Sample {
+        int m, row;
+        const char* names;
+    };
+    static const Sample samples[] = {
+        {0, 8, "Эхинацея D6|Фитолякка D4"}, {1, 8, "Бриония D6|Дрозера D4"}, {8, 7, "Кратегус D2"},
+        {12, 5, "Расторопша D2|Хелидониум D6"}, {13, 3, "Арника D12|Рус токсикодендрон D6"},
+        {14, 8, "Нукс вомика D6"}, {19, 10, "Берберис D4|Солидаго D2"},
+    };
+    for (const Sample& s : samples)
+        if (s.m == m && s.row == row)
+            return QString::fromUtf8(s.names).split(u'|');
+    return {};
+}
+
 QString medicamText() {
     // Point records start at the meridian's start point, the bottom row.
     QString out;
     for (int m = 0; m < catalogue::kMeridianCount; ++m) {
         out += QStringLiteral("][") + catalogue::meridianName(m) + kCrLf;
-        for (int r = catalogue::bottomRow(m); r >= 0; --r)
+        for (int r = catalogue::bottomRow(m); r >= 0; --r) {
             out += QStringLiteral("><") + medicamPointName(m, r) + kCrLf;
+            for (const QString& name : sampleMedications(m, r))
+                out += name + kCrLf;
+        }
     }
     return out + QStringLiteral("][") + kCrLf;
 }

@@ -22,7 +22,9 @@ QString functionText();
 
 // Name line of a point record in the medication file.
 QString medicamPointName(int m, int row);
-// Every meridian and point in catalogue order, with no medications yet.
+// Sample medications of a point (a few control points have some).
+QStringList sampleMedications(int m, int row);
+// Every meridian and point in catalogue order, with the sample medications.
 QString medicamText();
 
 QString settingsText();
