@@ -60,8 +60,10 @@ QList<DeviceLink::PortEntry> DeviceLink::orderPorts(QList<PortEntry> ports) {
 }
 
 void DeviceLink::tryOpen() {
-    if (m_port || !m_started)
+    // The window may show a modal box from statusMessage, and the retry timer fires in it.
+    if (m_port || !m_started || m_trying)
         return;
+    m_trying = true;
     QStringList names;
     if (!m_portName.isEmpty()) {
         names.append(m_portName);
@@ -74,6 +76,7 @@ void DeviceLink::tryOpen() {
     for (const QString& name : names) {
         QSerialPort::SerialPortError error = QSerialPort::NoError;
         if (QSerialPort* port = openPort(name, &error)) {
+            m_trying = false;
             m_port = port;
             m_openName = name;
             m_retry.stop();
@@ -85,9 +88,10 @@ void DeviceLink::tryOpen() {
         if (error != QSerialPort::DeviceNotFoundError)
             onlyMissing = false;
     }
-    setStatus(names.isEmpty() || onlyMissing ? kNoDevice : kAllBusy);
-    if (m_started && !m_retry.isActive())
+    m_trying = false;
+    if (!m_retry.isActive())
         m_retry.start();
+    setStatus(names.isEmpty() || onlyMissing ? kNoDevice : kAllBusy);
 }
 
 QSerialPort* DeviceLink::openPort(const QString& name, QSerialPort::SerialPortError* error) {
@@ -134,9 +138,9 @@ void DeviceLink::lose() {
     port->close();
     // We may be inside one of the port's own signals.
     port->deleteLater();
-    emit closed();
     if (m_started)
         m_retry.start();
+    emit closed();
 }
 
 void DeviceLink::setStatus(const QString& text) {

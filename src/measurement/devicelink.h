@@ -73,4 +73,5 @@ private:
     QString m_status;
     QString m_lastError;
     bool m_started = false;
+    bool m_trying = false;
 };

@@ -192,6 +192,27 @@ private slots:
         QTRY_VERIFY(link.isOpen());
     }
 
+    // The window answers the first message with a modal box; the link goes on trying
+    // meanwhile and is left open, not retrying, when the box closes.
+    void retriesWhileAMessageIsShown() {
+        QString available;
+        std::unique_ptr<PtyPair> late;
+        DeviceLink link;
+        link.setPortLister([&] {
+            return available.isEmpty() ? QList<DeviceLink::PortEntry>{}
+                                       : QList<DeviceLink::PortEntry>{{available, false}};
+        });
+        link.setRetryInterval(10);
+        connect(&link, &DeviceLink::statusMessage, this, [&] {
+            late = std::make_unique<PtyPair>();
+            available = late->slaveName();
+            QTest::qWait(100);  // the box is up
+        });
+        link.start();
+        QVERIFY(link.isOpen());
+        QVERIFY(!link.isRetrying());
+    }
+
     // A pseudo-terminal has no request-to-send line: shutdown closes it all the same,
     // silently, and leaves it free for others.
     void shutdownReleasesPort() {
