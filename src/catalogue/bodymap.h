@@ -1,0 +1,48 @@
+#pragma once
+// The body map of the main window's picture box: the hand or foot picture of a meridian
+// with its points as discs, and the pictures of the branch items.
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QSet>
+#include <QString>
+
+class QWidget;
+
+namespace bodymap {
+
+// The picture box, in pixels.
+constexpr int kWidth = 166;
+constexpr int kHeight = 265;
+constexpr int kDiscRadius = 3;
+
+// Box background where no picture covers it, and the outline of every disc.
+inline const QColor kBackground = Qt::white;
+inline const QColor kDiscOutline = Qt::black;
+
+class BodyMap {
+  public:
+    // Messages about missing pictures are shown over messageParent.
+    explicit BodyMap(QWidget* messageParent = nullptr);
+
+    // The box for a meridian on a side: its picture, every point as a green disc from the
+    // last row up to row 0, then the selected row in red (the control point's row when
+    // byKti). A row outside the meridian gets no red disc. Null for no meridian index.
+    QImage render(int meridian, bool leftSide, int index, bool byKti);
+    // The box for a branch item (0..3): its picture; the bare background if the picture is
+    // missing. Null for no branch item.
+    QImage branch(int item);
+    // A picture of the working folder by its bare file name, any letter case. Null when
+    // missing or unreadable; that is told to the user once per file, and the file is tried
+    // again next time, so a picture put back later is found.
+    QImage picture(const QString& fileName);
+
+  private:
+    QImage box(const QString& fileName);
+
+    QWidget* m_messageParent = nullptr;
+    QHash<QString, QImage> m_pictures;
+    QSet<QString> m_reported;
+};
+
+} // namespace bodymap
