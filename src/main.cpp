@@ -5,6 +5,28 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
+namespace {
+
+// Start-up timing ends when the window has been painted once, text and all.
+class FirstPaint : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint && !m_seen) {
+            m_seen = true;
+            QTimer::singleShot(0, qApp, &QApplication::quit);
+        }
+        return false;
+    }
+
+private:
+    bool m_seen = false;
+};
+
+void quitAfterFirstPaint(QWidget* w) { w->installEventFilter(new FirstPaint(w)); }
+
+}  // namespace
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("taven"));
@@ -12,7 +34,7 @@ int main(int argc, char** argv) {
     QCommandLineParser cli;
     cli.addHelpOption();
     const QCommandLineOption quitAfterShow(QStringLiteral("quit-after-show"),
-                                           QStringLiteral("Quit as soon as the main window is shown (start-up timing)."));
+                                           QStringLiteral("Quit as soon as the main window has been shown and painted (start-up timing)."));
     cli.addOption(quitAfterShow);
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Serial port of the device (default: the first that opens)."),
@@ -31,6 +53,6 @@ int main(int argc, char** argv) {
         w.startDevice(cli.value(port));
     }
     if (cli.isSet(quitAfterShow))
-        QTimer::singleShot(0, &app, &QApplication::quit);
+        quitAfterFirstPaint(&w);
     return app.exec();
 }
