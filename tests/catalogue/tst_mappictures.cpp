@@ -18,10 +18,14 @@ QString bundled(const QString& name) {
 
 QRgb borderColour(const QImage& img) {
     QHash<QRgb, int> count;
-    for (int x = 0; x < img.width(); ++x)
-        count[img.pixel(x, 0)] += 1, count[img.pixel(x, img.height() - 1)] += 1;
-    for (int y = 0; y < img.height(); ++y)
-        count[img.pixel(0, y)] += 1, count[img.pixel(img.width() - 1, y)] += 1;
+    for (int x = 0; x < img.width(); ++x) {
+        ++count[img.pixel(x, 0)];
+        ++count[img.pixel(x, img.height() - 1)];
+    }
+    for (int y = 0; y < img.height(); ++y) {
+        ++count[img.pixel(0, y)];
+        ++count[img.pixel(img.width() - 1, y)];
+    }
     QRgb best = 0;
     for (auto it = count.cbegin(); it != count.cend(); ++it)
         if (it.value() > count.value(best))
@@ -47,14 +51,21 @@ class Outside {
             m_seen[y * m_w + x] = true;
             todo.push({x, y});
         };
-        for (int x = 0; x < m_w; ++x)
-            push(x, 0), push(x, m_h - 1);
-        for (int y = 0; y < m_h; ++y)
-            push(0, y), push(m_w - 1, y);
+        for (int x = 0; x < m_w; ++x) {
+            push(x, 0);
+            push(x, m_h - 1);
+        }
+        for (int y = 0; y < m_h; ++y) {
+            push(0, y);
+            push(m_w - 1, y);
+        }
         while (!todo.empty()) {
             const QPoint q = todo.front();
             todo.pop();
-            push(q.x() + 1, q.y()), push(q.x() - 1, q.y()), push(q.x(), q.y() + 1), push(q.x(), q.y() - 1);
+            push(q.x() + 1, q.y());
+            push(q.x() - 1, q.y());
+            push(q.x(), q.y() + 1);
+            push(q.x(), q.y() - 1);
         }
     }
     bool at(QPoint p) const {
@@ -63,7 +74,7 @@ class Outside {
     // Pixels from p straight down (dy = 1) or up (dy = -1) until the first outside one.
     int run(QPoint p, int dy) const {
         int n = 0;
-        while (!at(p + QPoint(0, dy * (n + 1))) && p.y() + dy * (n + 1) >= 0)
+        while (!at(p + QPoint(0, dy * (n + 1))))
             ++n;
         return n;
     }
