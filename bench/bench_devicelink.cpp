@@ -1,0 +1,159 @@
+// The device link at the full line rate: a thread writes one byte every 1/960 s into a
+// pseudo-terminal (9600 baud, 8N1, is 960 bytes a second), DeviceLink reads the other end
+// on the event loop and every byte goes through the reading processor, whose timers are
+// real QTimers as in the window. Prints bytes sent and processed and the time from a
+// byte's write to its delivery.
+#include "measurement/devicelink.h"
+#include "measurement/readingprocessor.h"
+#include "ptypair.h"
+#include "scenario.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <time.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+qint64 nowNs() { return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count(); }
+
+struct TimerSink : QObject, reading::ReadingSink {
+    QTimer timer1, timer2;
+    reading::ReadingProcessor p{*this};
+    long results = 0;
+    TimerSink() {
+        timer1.setSingleShot(true);
+        timer2.setSingleShot(true);
+        connect(&timer1, &QTimer::timeout, this, [this] { p.Timer1_Timer(); });
+    }
+    void startTimer1(int ms) override { timer1.start(ms); }
+    void stopTimer1() override { timer1.stop(); }
+    void startTimer2(int ms) override { timer2.start(ms); }
+    void stopTimer2() override { timer2.stop(); }
+    void showBar(int) override {}
+    void showLive(int) override {}
+    void showResult(int, int) override {}
+    void storeResult(int, int, const QString&) override { ++results; }
+    void beep3() override {}
+    void resetToPoints() override {}
+    void nextMeridian() override {}
+    void previousPoint() override {}
+    void startVega() override {}
+    void endVega() override {}
+};
+
+double percentile(std::vector<double> v, double q) {
+    if (v.empty())
+        return 0;
+    const size_t k = std::min(v.size() - 1, size_t(q * double(v.size() - 1) + 0.5));
+    std::nth_element(v.begin(), v.begin() + long(k), v.end());
+    return v[k];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser cl;
+    cl.addHelpOption();
+    const QCommandLineOption secondsOpt("seconds", "How long to send (default 30).", "s", "30");
+    const QCommandLineOption rateOpt("rate", "Bytes a second (default 960, the full line rate).", "n", "960");
+    cl.addOptions({secondsOpt, rateOpt});
+    cl.process(app);
+    const double seconds = std::max(1.0, cl.value(secondsOpt).toDouble());
+    const double rate = std::max(1.0, cl.value(rateOpt).toDouble());
+    const long total = long(seconds * rate);
+    constexpr double kTargetP99Ms = 16;
+
+    // A realistic byte sequence, generated at one byte a millisecond so that its touches
+    // outlast the 3 s measuring time when sent back to back at the line rate.
+    sim::Scenario s;
+    QString error;
+    sim::parse("rate 1ms; touch 45 3.5s; pause 1s; press short; noise 0.5s; touch 60 3.5s drop 12; pause 1s; "
+               "reset",
+               &s, &error);
+    QByteArray pattern;
+    for (const auto& t : sim::Generator(3).run(s))
+        pattern.append(char(t.byte));
+
+    PtyPair pty;
+    DeviceLink link;
+    link.setPortName(pty.slaveName());
+    link.start();
+    if (!link.isOpen()) {
+        std::fprintf(stderr, "no pseudo-terminal: %s\n", qPrintable(link.lastError()));
+        return 1;
+    }
+
+    std::vector<std::atomic<qint64>> writtenAt(static_cast<size_t>(total));
+    std::vector<double> latencyMs;
+    latencyMs.reserve(size_t(total));
+    long received = 0, processed = 0, outOfOrder = 0;
+    std::atomic<long> writeRetries{0};
+    TimerSink sink;
+    reading::ReadingContext ctx;
+    ctx.measuringMs = 3000;
+
+    QObject::connect(&link, &DeviceLink::bytesReceived, &app, [&](const QByteArray& bytes) {
+        const qint64 at = nowNs();
+        for (const char c : bytes) {
+            if (received < total) {
+                latencyMs.push_back(double(at - writtenAt[size_t(received)].load(std::memory_order_acquire)) / 1e6);
+                if (c != pattern[int(received % pattern.size())])
+                    ++outOfOrder;
+            }
+            ++received;
+            ctx.timer2Running = sink.timer2.isActive();
+            sink.p.processByte(quint8(c), ctx);
+            ++processed;
+        }
+        if (received >= total)
+            QTimer::singleShot(200, &app, &QCoreApplication::quit);  // anything extra would show
+    });
+
+    std::thread writer([&] {
+        timespec due{};
+        clock_gettime(CLOCK_MONOTONIC, &due);
+        const long periodNs = long(1e9 / rate);
+        for (long k = 0; k < total; ++k) {
+            due.tv_nsec += periodNs;
+            while (due.tv_nsec >= 1000000000) {
+                due.tv_nsec -= 1000000000;
+                ++due.tv_sec;
+            }
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+            writtenAt[size_t(k)].store(nowNs(), std::memory_order_release);
+            while (!pty.write(QByteArray(1, pattern[int(k % pattern.size())]))) {
+                ++writeRetries;
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            }
+        }
+    });
+    // Whatever happens, stop a while after the writer should have finished.
+    QTimer::singleShot(int(seconds * 1000) + 5000, &app, &QCoreApplication::quit);
+    std::printf("Sending %ld bytes at %.0f bytes/s for %.0f s through %s ...\n", total, rate, seconds,
+                qPrintable(pty.slaveName()));
+    std::fflush(stdout);
+    app.exec();
+    writer.join();
+
+    const double median = percentile(latencyMs, 0.5);
+    const double p99 = percentile(latencyMs, 0.99);
+    const double worst = latencyMs.empty() ? 0 : *std::max_element(latencyMs.begin(), latencyMs.end());
+    std::printf("Device link through a pseudo-terminal:\n");
+    std::printf("  bytes sent %ld, received %ld, processed %ld, out of order %ld, results taken %ld\n", total,
+                received, processed, outOfOrder, sink.results);
+    std::printf("  write to delivery: median %.3f ms, p99 %.3f ms, max %.3f ms\n", median, p99, worst);
+    std::printf("  p99 / target %.0f ms = %.3f  -> %s\n", kTargetP99Ms, p99 / kTargetP99Ms,
+                p99 <= kTargetP99Ms && processed == total && outOfOrder == 0 ? "met" : "NOT MET");
+    return processed == total && outOfOrder == 0 ? 0 : 1;
+}

@@ -1,0 +1,158 @@
+// CPU time per device byte through the reading processor, with a sink that does nothing
+// but keep the two timers in the stream's own time (so results are really taken). The
+// stream is the simulator's: touches, pauses, presses, noise, resets.
+#include "measurement/readingprocessor.h"
+#include "scenario.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* kScenario = R"(
+pause 1s
+touch 45 5.5s
+pause 1.5s
+press short
+pause 0.5s
+touch 60 4s drop 12
+pause 1s
+noise 1s
+touch 30 1s
+press long 50
+touch 50 2s
+pause 0.5s
+press long
+reset
+pause 1s
+)";
+constexpr int kMinBytes = 100000;
+
+struct TimedByte {
+    qint64 at;
+    quint8 byte;
+};
+
+const std::vector<TimedByte>& stream() {
+    static const std::vector<TimedByte> bytes = [] {
+        sim::Scenario s;
+        QString error;
+        sim::parse(QString::fromLatin1(kScenario), &s, &error);
+        sim::Generator gen(5);
+        std::vector<TimedByte> out;
+        qint64 at = 0;
+        while (out.size() < size_t(kMinBytes)) {
+            for (const auto& t : gen.run(s, at))
+                out.push_back({t.atMs, t.byte});
+            at = gen.endMs();
+        }
+        return out;
+    }();
+    return bytes;
+}
+
+struct NullSink : reading::ReadingSink {
+    qint64 now = 0, timer1 = -1, timer2 = -1;
+    long results = 0;
+    void startTimer1(int ms) override { timer1 = now + ms; }
+    void stopTimer1() override { timer1 = -1; }
+    void startTimer2(int ms) override { timer2 = now + ms; }
+    void stopTimer2() override { timer2 = -1; }
+    void showBar(int) override {}
+    void showLive(int) override {}
+    void showResult(int, int) override {}
+    void storeResult(int, int, const QString&) override { ++results; }
+    void beep3() override {}
+    void resetToPoints() override {}
+    void nextMeridian() override {}
+    void previousPoint() override {}
+    void startVega() override {}
+    void endVega() override {}
+};
+
+// withProcessor false: the same loop and timer keeping without the processor, the floor
+// the figure is measured against.
+void run(benchmark::State& state, bool withProcessor, bool oneTouch, bool testing) {
+    const auto& bytes = stream();
+    long results = 0;
+    for (auto _ : state) {
+        NullSink sink;
+        reading::ReadingProcessor p(sink);
+        reading::ReadingContext ctx;
+        ctx.oneTouch = oneTouch;
+        ctx.testing = testing;
+        ctx.measuringMs = 3000;
+        unsigned sum = 0;
+        for (const TimedByte& t : bytes) {
+            sink.now = t.at;
+            if (sink.timer1 >= 0 && sink.timer1 <= t.at)
+                withProcessor ? p.Timer1_Timer() : sink.stopTimer1();
+            if (sink.timer2 >= 0 && sink.timer2 <= t.at)
+                sink.timer2 = -1;
+            ctx.timer2Running = sink.timer2 >= 0;
+            if (withProcessor)
+                p.processByte(t.byte, ctx);
+            else
+                sum += t.byte;
+        }
+        benchmark::DoNotOptimize(sum);
+        results = sink.results;
+    }
+    state.counters["bytes"] = double(bytes.size());
+    state.counters["results"] = double(results);
+}
+
+BENCHMARK_CAPTURE(run, floor, false, true, false);
+BENCHMARK_CAPTURE(run, one_touch, true, true, false);
+BENCHMARK_CAPTURE(run, three_touches, true, false, false);
+BENCHMARK_CAPTURE(run, testing, true, true, true);
+
+// Keeps the medians to print the figures after the table.
+class Reporter : public benchmark::ConsoleReporter {
+public:
+    Reporter() : ConsoleReporter(OO_Tabular) {}
+    std::map<std::string, double> medianCpuNs;
+    std::map<std::string, double> results;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            if (r.aggregate_name != "median")
+                continue;
+            const double bytes = r.counters.at("bytes");
+            medianCpuNs[r.run_name.str()] = r.GetAdjustedCPUTime() / bytes;
+            results[r.run_name.str()] = r.counters.at("results");
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> args(argv, argv + argc);
+    std::string reps = "--benchmark_repetitions=15";
+    std::string aggregates = "--benchmark_report_aggregates_only=true";
+    std::string minTime = "--benchmark_min_time=0.05";
+    args.insert(args.begin() + 1, {reps.data(), aggregates.data(), minTime.data()});
+    int n = int(args.size());
+    benchmark::Initialize(&n, args.data());
+    Reporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    const double budgetNs = 1e9 / 960;  // one byte at the full line rate, 9600 baud 8N1
+    const double floor = reporter.medianCpuNs["run/floor"];
+    std::printf("\nReading processor, %zu bytes of a simulated stream, median of 15 runs:\n", stream().size());
+    for (const auto& [name, ns] : reporter.medianCpuNs) {
+        if (name == "run/floor")
+            continue;
+        std::printf("  %-18s %7.1f ns CPU per byte (loop alone %.1f ns, x%.1f); %.5f%% of the %.0f us a byte "
+                    "takes on the line; %.0f results\n",
+                    name.c_str() + 4, ns, floor, floor > 0 ? ns / floor : 0.0, 100.0 * ns / budgetNs,
+                    budgetNs / 1000, reporter.results[name]);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

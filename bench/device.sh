@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Device link figures: CPU time per byte through the reading processor (median of 15 runs
+# over a simulated stream), then bytes and latency through a pseudo-terminal at the full
+# line rate. Builds nothing: build the targets bench_processor and bench_devicelink first.
+# Usage: bench/device.sh [build dir] [seconds]   (default: build, 30 s)
+set -euo pipefail
+src=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$src/build}" && pwd)
+seconds=${2:-30}
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+
+for b in bench_processor bench_devicelink; do
+    if [ ! -x "$build/bench/$b" ]; then
+        echo "$build/bench/$b is missing: cmake --build $build --target bench_processor bench_devicelink" >&2
+        exit 1
+    fi
+done
+
+"$build/bench/bench_processor"
+echo
+"$build/bench/bench_devicelink" --seconds "$seconds"
