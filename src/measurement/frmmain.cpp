@@ -1,5 +1,6 @@
 #include "measurement/frmmain.h"
 
+#include "catalogue/bodymap.h"
 #include "common/colours.h"
 #include "common/messages.h"
 #include "common/text1251.h"
@@ -70,6 +71,7 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent) {
     cmdoptions = make<QPushButton>(this, QStringLiteral("Настройка"), tw(7320, 1080, 1215, 375));
     cmdoptions->setToolTip(QStringLiteral("Параметры измерения"));
 
+    m_bodyMap = std::make_unique<bodymap::BodyMap>(this);
     buildGauge();
     buildModeFrame();
     buildPointFrame();

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -28,6 +29,9 @@ class PictureBox;
 class frmoption;
 class frmHelp;
 class Beeper;
+namespace bodymap {
+class BodyMap;
+}
 
 class frmmain : public QWidget, private reading::ReadingSink {
     Q_OBJECT
@@ -172,6 +176,7 @@ private:
 
     frmoption* m_options = nullptr;
     Beeper* m_beeper = nullptr;
+    std::unique_ptr<bodymap::BodyMap> m_bodyMap;
     bool m_deviceMessageShown = false;
     QPointer<frmHelp> m_help;
 };

@@ -1,5 +1,6 @@
 #include "common/colours.h"
 #include "common/widgets.h"
+#include <QImage>
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
 #include "workfolder.h"
@@ -331,14 +332,60 @@ private slots:
         QCOMPARE(w->strRecept, QString());
     }
 
+    void bodyMapFollowsTheSelection() {
+        start();
+        const QColor red(255, 0, 0), green(0, 255, 0);
+        auto at = [this](int x, int y) { return w->pic->image().pixelColor(x, y); };
+        QTest::mouseClick(w->lblnumber[1], Qt::LeftButton);
+        QCOMPARE(at(74, 46), red);
+        for (int r : {0, 2, 10})
+            QCOMPARE(at(catalogue::mapPoints(0, true)[r].x(), catalogue::mapPoints(0, true)[r].y()), green);
+        w->optright->setChecked(true);
+        QTest::mouseClick(w->lblnumber[1], Qt::LeftButton);
+        QCOMPARE(at(88, 46), red);
+        QCOMPARE(at(74, 46) == red, false);
+        w->optleft->setChecked(true);
+        w->chkkti->setChecked(true);
+        chooseMeridian("Почки");
+        QTest::mouseClick(w->lblnumber[2], Qt::LeftButton);
+        QCOMPARE(at(102, 209), red);
+        QCOMPARE(at(30, 29), green);
+        w->chkkti->setChecked(false);
+        chooseMeridian("Селезенка");
+        const QImage left = w->pic->image();
+        w->optright->setChecked(true);
+        QCOMPARE(w->pic->image(), left);
+
+        // A branch item leaves picture and grid to the branch.
+        w->strRezult[0][10] = QStringLiteral("50 5");
+        w->opthand->setChecked(true);
+        const QImage branch = w->pic->image();
+        QVERIFY(branch != left);
+        w->DrawPoints(3);
+        QCOMPARE(w->pic->image(), branch);
+        QCOMPARE(w->txtmax[10]->text(), QString());
+        QVERIFY2(log->shown.isEmpty(), qPrintable(log->shown.value(0).text));
+    }
+
+    void missingPictureIsToldOnce() {
+        QFile::remove("hand_l.bmp");
+        start();
+        for (int k = 0; k < 3; ++k)
+            QTest::mouseClick(w->lblnumber[k], Qt::LeftButton);
+        QCOMPARE(log->shown.size(), 1);
+        QVERIFY2(log->shown[0].text.contains("hand_l.bmp"), qPrintable(log->shown[0].text));
+        QCOMPARE(w->pic->image().pixelColor(74, 46) == QColor(0, 255, 0), true);
+    }
+
     void missingDataFilesAreReportedAndSurvived() {
         QFile::remove("function.pnt");
         QFile::remove("Database/medicam.nam");
+        QFile::remove("hand_l.bmp");
         w = std::make_unique<frmmain>();
         w->Form_Load();
-        QCOMPARE(log->shown.size(), 3);
-        QStringList names = {"function.pnt", "medicam.nam", "taven.ini"};
-        for (int k = 0; k < 3; ++k) {
+        QCOMPARE(log->shown.size(), 4);
+        QStringList names = {"function.pnt", "medicam.nam", "taven.ini", "hand_l.bmp"};
+        for (int k = 0; k < 4; ++k) {
             QCOMPARE(log->shown[k].title, QStringLiteral("Ошибка"));
             QVERIFY2(log->shown[k].text.contains(names[k]), qPrintable(log->shown[k].text));
         }

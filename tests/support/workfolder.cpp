@@ -6,7 +6,15 @@
 #include <QFile>
 #include <QFileInfo>
 
-WorkFolder::WorkFolder() : m_old(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+WorkFolder::WorkFolder() : m_old(QDir::currentPath()) {
+    QDir::setCurrent(m_dir.path());
+    // The pictures as shipped; a test that wants one missing removes it.
+    QStringList pictures = catalogue::limbPictures();
+    for (int b = 0; b < catalogue::kBranchCount; ++b)
+        pictures << catalogue::branchPicture(b);
+    for (const QString& p : pictures)
+        copyBundled(p);
+}
 
 WorkFolder::~WorkFolder() { QDir::setCurrent(m_old); }
 

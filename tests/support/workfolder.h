@@ -11,6 +11,7 @@
 
 class WorkFolder {
 public:
+    // Starts with the bundled pictures and nothing else.
     WorkFolder();
     ~WorkFolder();
     WorkFolder(const WorkFolder&) = delete;
