@@ -297,6 +297,20 @@ private slots:
         QCOMPARE(r.sink.results.last(), (QPair<int, int>(15, 1)));
     }
 
+    // A touch whose time ran out but that ended in medication testing left no result
+    // behind for the first byte of the next touch.
+    void touchEndedInTesting() {
+        Rig r;
+        r.feed({90});
+        r.expireTimer1();
+        r.ctx.testing = true;
+        r.feed({70});
+        r.ctx.testing = false;
+        r.feed({100});
+        QCOMPARE(r.sink.storeCalls, 0);
+        QVERIFY(r.sink.timer1);
+    }
+
     // The probe leaves right after the time ran out: the touch's own maximum counts.
     void endRightAfterTime_data() {
         QTest::addColumn<bool>("oneTouch");
