@@ -5,8 +5,8 @@
 // byte's write to its delivery.
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
-#include "ptypair.h"
-#include "scenario.h"
+#include "linerate.h"
+#include "stream.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,10 +21,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-qint64 nowNs() { return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count(); }
 
 struct TimerSink : QObject, reading::ReadingSink {
     QTimer timer1, timer2;
@@ -51,14 +47,6 @@ struct TimerSink : QObject, reading::ReadingSink {
     void endVega() override {}
 };
 
-double percentile(std::vector<double> v, double q) {
-    if (v.empty())
-        return 0;
-    const size_t k = std::min(v.size() - 1, size_t(q * double(v.size() - 1) + 0.5));
-    std::nth_element(v.begin(), v.begin() + long(k), v.end());
-    return v[k];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,16 +62,7 @@ int main(int argc, char** argv) {
     const long total = long(seconds * rate);
     constexpr double kTargetP99Ms = 16;
 
-    // A realistic byte sequence, generated at one byte a millisecond so that its touches
-    // outlast the 3 s measuring time when sent back to back at the line rate.
-    sim::Scenario s;
-    QString error;
-    sim::parse("rate 1ms; touch 45 3.5s; pause 1s; press short; noise 0.5s; touch 60 3.5s drop 12; pause 1s; "
-               "reset",
-               &s, &error);
-    QByteArray pattern;
-    for (const auto& t : sim::Generator(3).run(s))
-        pattern.append(char(t.byte));
+    const QByteArray pattern = bench::bytesOf(bench::kLineRateScenario);
 
     PtyPair pty;
     DeviceLink link;
@@ -94,21 +73,20 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::vector<std::atomic<qint64>> writtenAt(static_cast<size_t>(total));
+    bench::LineRateWriter writer(pty, pattern, rate, total);
     std::vector<double> latencyMs;
     latencyMs.reserve(size_t(total));
     long received = 0, processed = 0, outOfOrder = 0;
-    std::atomic<long> writeRetries{0};
     TimerSink sink;
     reading::ReadingContext ctx;
     ctx.measuringMs = 3000;
 
     QObject::connect(&link, &DeviceLink::bytesReceived, &app, [&](const QByteArray& bytes) {
-        const qint64 at = nowNs();
+        const qint64 at = bench::nowNs();
         for (const char c : bytes) {
             if (received < total) {
-                latencyMs.push_back(double(at - writtenAt[size_t(received)].load(std::memory_order_acquire)) / 1e6);
-                if (c != pattern[int(received % pattern.size())])
+                latencyMs.push_back(double(at - writer.writtenAt(received)) / 1e6);
+                if (c != writer.byteAt(received))
                     ++outOfOrder;
             }
             ++received;
@@ -120,24 +98,7 @@ int main(int argc, char** argv) {
             QTimer::singleShot(200, &app, &QCoreApplication::quit);  // anything extra would show
     });
 
-    std::thread writer([&] {
-        timespec due{};
-        clock_gettime(CLOCK_MONOTONIC, &due);
-        const long periodNs = long(1e9 / rate);
-        for (long k = 0; k < total; ++k) {
-            due.tv_nsec += periodNs;
-            while (due.tv_nsec >= 1000000000) {
-                due.tv_nsec -= 1000000000;
-                ++due.tv_sec;
-            }
-            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
-            writtenAt[size_t(k)].store(nowNs(), std::memory_order_release);
-            while (!pty.write(QByteArray(1, pattern[int(k % pattern.size())]))) {
-                ++writeRetries;
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
-            }
-        }
-    });
+    writer.start();
     // Whatever happens, stop a while after the writer should have finished.
     QTimer::singleShot(int(seconds * 1000) + 5000, &app, &QCoreApplication::quit);
     std::printf("Sending %ld bytes at %.0f bytes/s for %.0f s through %s ...\n", total, rate, seconds,
@@ -146,8 +107,8 @@ int main(int argc, char** argv) {
     app.exec();
     writer.join();
 
-    const double median = percentile(latencyMs, 0.5);
-    const double p99 = percentile(latencyMs, 0.99);
+    const double median = bench::percentile(latencyMs, 0.5);
+    const double p99 = bench::percentile(latencyMs, 0.99);
     const double worst = latencyMs.empty() ? 0 : *std::max_element(latencyMs.begin(), latencyMs.end());
     std::printf("Device link through a pseudo-terminal:\n");
     std::printf("  bytes sent %ld, received %ld, processed %ld, out of order %ld, results taken %ld\n", total,

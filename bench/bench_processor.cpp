@@ -2,7 +2,7 @@
 // but keep the two timers in the stream's own time (so results are really taken). The
 // stream is the simulator's: touches, pauses, presses, noise, resets.
 #include "measurement/readingprocessor.h"
-#include "scenario.h"
+#include "stream.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,45 +13,10 @@
 
 namespace {
 
-constexpr const char* kScenario = R"(
-pause 1s
-touch 45 5.5s
-pause 1.5s
-press short
-pause 0.5s
-touch 60 4s drop 12
-pause 1s
-noise 1s
-touch 30 1s
-press long 50
-touch 50 2s
-pause 0.5s
-press long
-reset
-pause 1s
-)";
-constexpr int kMinBytes = 100000;
+constexpr size_t kMinBytes = 100000;
 
-struct TimedByte {
-    qint64 at;
-    quint8 byte;
-};
-
-const std::vector<TimedByte>& stream() {
-    static const std::vector<TimedByte> bytes = [] {
-        sim::Scenario s;
-        QString error;
-        sim::parse(QString::fromLatin1(kScenario), &s, &error);
-        sim::Generator gen(5);
-        std::vector<TimedByte> out;
-        qint64 at = 0;
-        while (out.size() < size_t(kMinBytes)) {
-            for (const auto& t : gen.run(s, at))
-                out.push_back({t.atMs, t.byte});
-            at = gen.endMs();
-        }
-        return out;
-    }();
+const std::vector<sim::TimedByte>& stream() {
+    static const std::vector<sim::TimedByte> bytes = bench::timedStream(kMinBytes);
     return bytes;
 }
 
@@ -87,11 +52,11 @@ void run(benchmark::State& state, bool withProcessor, bool oneTouch, bool testin
         ctx.testing = testing;
         ctx.measuringMs = 3000;
         unsigned sum = 0;
-        for (const TimedByte& t : bytes) {
-            sink.now = t.at;
-            if (sink.timer1 >= 0 && sink.timer1 <= t.at)
+        for (const sim::TimedByte& t : bytes) {
+            sink.now = t.atMs;
+            if (sink.timer1 >= 0 && sink.timer1 <= t.atMs)
                 withProcessor ? p.Timer1_Timer() : sink.stopTimer1();
-            if (sink.timer2 >= 0 && sink.timer2 <= t.at)
+            if (sink.timer2 >= 0 && sink.timer2 <= t.atMs)
                 sink.timer2 = -1;
             ctx.timer2Running = sink.timer2 >= 0;
             if (withProcessor)

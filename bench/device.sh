@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Device link figures: CPU time per byte through the reading processor (median of 15 runs
 # over a simulated stream), then bytes and latency through a pseudo-terminal at the full
-# line rate. Builds nothing: build the targets bench_processor and bench_devicelink first.
+# line rate, first for the link alone, then through the main window. Builds nothing: build
+# the targets bench_processor, bench_devicelink and bench_window first.
 # Usage: bench/device.sh [build dir] [seconds]   (default: build, 30 s)
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,9 +10,9 @@ build=$(cd "${1:-$src/build}" && pwd)
 seconds=${2:-30}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 
-for b in bench_processor bench_devicelink; do
+for b in bench_processor bench_devicelink bench_window; do
     if [ ! -x "$build/bench/$b" ]; then
-        echo "$build/bench/$b is missing: cmake --build $build --target bench_processor bench_devicelink" >&2
+        echo "$build/bench/$b is missing: cmake --build $build --target bench_processor bench_devicelink bench_window" >&2
         exit 1
     fi
 done
@@ -19,3 +20,5 @@ done
 "$build/bench/bench_processor"
 echo
 "$build/bench/bench_devicelink" --seconds "$seconds"
+echo
+"$build/bench/bench_window" --seconds "$seconds"

@@ -1,5 +1,6 @@
 #pragma once
 // Small widgets the windows draw with: a line shape and a picture box.
+#include <QAbstractButton>
 #include <QImage>
 #include <QWidget>
 
@@ -34,6 +35,16 @@ protected:
 private:
     QImage m_image;
 };
+
+// Runs handler whenever the option becomes selected, by the user or by the program, as
+// an option button's click handling does.
+template <typename Handler>
+void onSelected(QAbstractButton* option, QObject* context, Handler handler) {
+    QObject::connect(option, &QAbstractButton::toggled, context, [handler](bool on) {
+        if (on)
+            handler();
+    });
+}
 
 // The layouts are laid out in twips for a small dialog font; this font fits them.
 void useFormFont(QWidget* window);

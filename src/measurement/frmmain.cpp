@@ -150,18 +150,9 @@ void frmmain::buildModeFrame() {
     lblVega->hide();
 
     // Choosing an option runs its handler, also when the program selects it.
-    connect(optdiagnoz, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optdiagnoz_Click();
-    });
-    connect(opttest, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            opttest_Click();
-    });
-    connect(opthand, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            opthand_Click();
-    });
+    onSelected(optdiagnoz, this, [this] { optdiagnoz_Click(); });
+    onSelected(opttest, this, [this] { opttest_Click(); });
+    onSelected(opthand, this, [this] { opthand_Click(); });
 }
 
 void frmmain::buildPointFrame() {
@@ -179,14 +170,8 @@ void frmmain::buildPointFrame() {
     optright = make<QRadioButton>(Frame2, QStringLiteral("Правая"), tw(2760, 1680, 1000, 255));
     chkkti = make<QCheckBox>(Frame2, QStringLiteral("по КТИ"), tw(2760, 2400, 1000, 255));
     optleft->setChecked(true);
-    connect(optleft, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optleft_Click();
-    });
-    connect(optright, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            optright_Click();
-    });
+    onSelected(optleft, this, [this] { optleft_Click(); });
+    onSelected(optright, this, [this] { optright_Click(); });
 
     static const int headerLefts[3] = {3840, 4400, 4845};
     static const char* const headers[3] = {"точка", "макс", "паден"};

@@ -154,6 +154,7 @@ private:
     void drawBodyMap(int m, int Index);
     void drawBranchPicture(int branch);
     bool leftSide() const;
+    void chooseSide(bool left);
     int currentMeridian() const;
 
     // What the reading processing asks of the window.

@@ -53,20 +53,15 @@ void frmmain::listMedications() {
     strRecept.clear();
 }
 
-void frmmain::optleft_Click() {
-    intright = 0;
-    optleft->setChecked(true);
-    optright->setChecked(false);
-    const int m = currentMeridian();
-    if (m >= 0)
-        Index = catalogue::bottomRow(m);
-    lblnumber_Click(Index);
-}
+void frmmain::optleft_Click() { chooseSide(true); }
 
-void frmmain::optright_Click() {
-    intright = catalogue::kRightOffset;
-    optright->setChecked(true);
-    optleft->setChecked(false);
+void frmmain::optright_Click() { chooseSide(false); }
+
+void frmmain::chooseSide(bool left) {
+    intright = left ? 0 : catalogue::kRightOffset;
+    optleft->setChecked(left);
+    optright->setChecked(!left);
+    // The probe's cursor starts again from the bottom; the grid shows the side's results.
     const int m = currentMeridian();
     if (m >= 0)
         Index = catalogue::bottomRow(m);

@@ -57,14 +57,8 @@ frmoption::frmoption(QWidget* parent) : QDialog(parent) {
 
     cmdexit = make<QPushButton>(this, QStringLiteral("Выход"), tw(1920, 2880, 1455, 375));
 
-    connect(opt1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            opt1_Click();
-    });
-    connect(opt3, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            opt3_Click();
-    });
+    onSelected(opt1, this, [this] { opt1_Click(); });
+    onSelected(opt3, this, [this] { opt3_Click(); });
     connect(cmdtimeinc, &QPushButton::clicked, this, &frmoption::cmdtimeinc_Click);
     connect(cmdtimedec, &QPushButton::clicked, this, &frmoption::cmdtimedec_Click);
     connect(cmdexit, &QPushButton::clicked, this, &frmoption::cmdexit_Click);

@@ -6,6 +6,7 @@
 #include "common/text1251.h"
 #include "common/textutil.h"
 #include "datatexts.h"
+#include "outside.h"
 #include "measurement/settings.h"
 #include "medications/medicamfile.h"
 
@@ -60,23 +61,6 @@ QImage readPicture(const QString& name, QString* error) {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-// Whatever the drawing, the colour that fills most of the edge is the background.
-QRgb background(const QImage& img) {
-    QHash<QRgb, int> count;
-    for (int x = 0; x < img.width(); ++x) {
-        ++count[img.pixel(x, 0)];
-        ++count[img.pixel(x, img.height() - 1)];
-    }
-    for (int y = 0; y < img.height(); ++y) {
-        ++count[img.pixel(0, y)];
-        ++count[img.pixel(img.width() - 1, y)];
-    }
-    QRgb best = 0;
-    for (auto it = count.cbegin(); it != count.cend(); ++it)
-        if (it.value() > count.value(best))
-            best = it.key();
-    return best;
-}
 
 // Disc centres must sit on the drawing, with two pixels of it all round.
 QString offDrawing(const QImage& img, QRgb bg, QPoint c) {
@@ -347,7 +331,7 @@ void TestBundledData::limbPicturesCarryEveryDisc() {
     QVERIFY2(!img.isNull(), qPrintable(error));
     QVERIFY2(img.width() <= kBoxWidth && img.height() <= kBoxHeight,
              qPrintable(QStringLiteral("%1 is %2 x %3").arg(name).arg(img.width()).arg(img.height())));
-    const QRgb bg = background(img);
+    const QRgb bg = pictures::borderColour(img);
 
     const QVector<QPoint> discs = mapPoints(m, left);
     QCOMPARE(discs.size(), pointCount(m));
@@ -371,7 +355,7 @@ void TestBundledData::branchPicturesFitTheBoxAndDiffer() {
         QVERIFY2(!img.isNull(), qPrintable(error));
         QVERIFY2(img.width() <= kBoxWidth && img.height() <= kBoxHeight,
                  qPrintable(QStringLiteral("%1 is %2 x %3").arg(name).arg(img.width()).arg(img.height())));
-        const QRgb bg = background(img);
+        const QRgb bg = pictures::borderColour(img);
         int drawn = 0;
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)

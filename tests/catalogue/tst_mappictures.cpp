@@ -1,12 +1,12 @@
 // The bundled pictures against the point table: every point on its limb, fingers and toes
 // pointing down, and the branch figures marking the right path.
 #include "catalogue/catalogue.h"
+#include "outside.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
-#include <queue>
 
 using namespace catalogue;
 
@@ -16,80 +16,12 @@ QString bundled(const QString& name) {
     return QStringLiteral(TAVEN_BUNDLED_DATA "/") + name;
 }
 
-QRgb borderColour(const QImage& img) {
-    QHash<QRgb, int> count;
-    for (int x = 0; x < img.width(); ++x) {
-        ++count[img.pixel(x, 0)];
-        ++count[img.pixel(x, img.height() - 1)];
-    }
-    for (int y = 0; y < img.height(); ++y) {
-        ++count[img.pixel(0, y)];
-        ++count[img.pixel(img.width() - 1, y)];
-    }
-    QRgb best = 0;
-    for (auto it = count.cbegin(); it != count.cend(); ++it)
-        if (it.value() > count.value(best))
-            best = it.key();
-    return best;
-}
-
-// What a flood from the border reaches through pixels close to the background lies outside
-// every drawn shape, filled or only outlined.
-class Outside {
-  public:
-    explicit Outside(const QImage& img) : m_w(img.width()), m_h(img.height()), m_seen(m_w * m_h, false) {
-        const QRgb bg = borderColour(img);
-        auto open = [&](int x, int y) {
-            const QRgb c = img.pixel(x, y);
-            return qAbs(qRed(c) - qRed(bg)) <= 24 && qAbs(qGreen(c) - qGreen(bg)) <= 24 &&
-                   qAbs(qBlue(c) - qBlue(bg)) <= 24;
-        };
-        std::queue<QPoint> todo;
-        auto push = [&](int x, int y) {
-            if (x < 0 || y < 0 || x >= m_w || y >= m_h || m_seen[y * m_w + x] || !open(x, y))
-                return;
-            m_seen[y * m_w + x] = true;
-            todo.push({x, y});
-        };
-        for (int x = 0; x < m_w; ++x) {
-            push(x, 0);
-            push(x, m_h - 1);
-        }
-        for (int y = 0; y < m_h; ++y) {
-            push(0, y);
-            push(m_w - 1, y);
-        }
-        while (!todo.empty()) {
-            const QPoint q = todo.front();
-            todo.pop();
-            push(q.x() + 1, q.y());
-            push(q.x() - 1, q.y());
-            push(q.x(), q.y() + 1);
-            push(q.x(), q.y() - 1);
-        }
-    }
-    bool at(QPoint p) const {
-        return p.x() < 0 || p.y() < 0 || p.x() >= m_w || p.y() >= m_h || m_seen[p.y() * m_w + p.x()];
-    }
-    // Pixels from p straight down (dy = 1) or up (dy = -1) until the first outside one.
-    int run(QPoint p, int dy) const {
-        int n = 0;
-        while (!at(p + QPoint(0, dy * (n + 1))))
-            ++n;
-        return n;
-    }
-
-  private:
-    int m_w, m_h;
-    QVector<bool> m_seen;
-};
-
 QImage load(const QString& name) {
     return QImage(bundled(name)).convertToFormat(QImage::Format_RGB32);
 }
 
 QStringList pointsOutside(const QImage& img, int m, bool left) {
-    const Outside outside(img);
+    const pictures::Outside outside(img);
     QStringList misses;
     const QVector<QPoint> pts = mapPoints(m, left);
     for (int r = 0; r < pts.size(); ++r)
@@ -140,13 +72,13 @@ class MapPicturesTest : public QObject {
         QPainter p(&ring);
         p.setPen(QPen(QColor(138, 92, 70), 1.5));
         p.drawEllipse(QPointF(60, 60), 30, 30);
-        Outside closed(ring);
+        pictures::Outside closed(ring);
         QVERIFY(!closed.at({60, 60}));
         QVERIFY(closed.at({20, 20}));
         p.setPen(QPen(Qt::white, 3));
         p.drawLine(QPointF(88, 60), QPointF(93, 60));
         p.end();
-        QVERIFY(Outside(ring).at({60, 60}));
+        QVERIFY(pictures::Outside(ring).at({60, 60}));
     }
 
     void everyPointOnItsLimb_data() {
@@ -192,7 +124,7 @@ class MapPicturesTest : public QObject {
         QFETCH(int, m);
         QFETCH(bool, left);
         const QPoint start = mapPoints(m, left).last();
-        const int below = Outside(load(mapPicture(m, left))).run(start, 1);
+        const int below = pictures::Outside(load(mapPicture(m, left))).run(start, 1);
         QVERIFY2(below <= 12, qPrintable(QStringLiteral("(%1, %2): %3 pixels of limb below")
                                              .arg(start.x())
                                              .arg(start.y())
@@ -212,7 +144,7 @@ class MapPicturesTest : public QObject {
         QFETCH(int, m);
         QFETCH(bool, left);
         const QPoint top = mapPoints(m, left).first();
-        QCOMPARE(Outside(load(mapPicture(m, left))).run(top, -1), top.y());
+        QCOMPARE(pictures::Outside(load(mapPicture(m, left))).run(top, -1), top.y());
     }
 
     // Patient's right on the left of the picture: the figure faces the viewer.

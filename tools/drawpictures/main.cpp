@@ -4,6 +4,7 @@
 // lists every table point that is not on its limb with two pixels to spare; exit code 1 then.
 #include "figure.h"
 #include "limbs.h"
+#include "outside.h"
 #include "style.h"
 
 #include "catalogue/catalogue.h"
@@ -14,7 +15,6 @@
 #include <QPainter>
 #include <QTextStream>
 #include <functional>
-#include <queue>
 
 namespace {
 
@@ -31,46 +31,12 @@ QImage paint(const std::function<void(QPainter&)>& draw, double mirrorAxis = 0) 
     return img;
 }
 
-// Pixels reachable from the border through near-white ones lie outside every drawn limb.
-QVector<bool> outsideMask(const QImage& img) {
-    const int w = img.width(), h = img.height();
-    QVector<bool> seen(w * h, false);
-    auto open = [&](int x, int y) {
-        const QColor c = img.pixelColor(x, y);
-        return qAbs(c.red() - 255) <= 24 && qAbs(c.green() - 255) <= 24 && qAbs(c.blue() - 255) <= 24;
-    };
-    std::queue<QPoint> todo;
-    auto push = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= w || y >= h || seen[y * w + x] || !open(x, y))
-            return;
-        seen[y * w + x] = true;
-        todo.push(QPoint(x, y));
-    };
-    for (int x = 0; x < w; ++x) {
-        push(x, 0);
-        push(x, h - 1);
-    }
-    for (int y = 0; y < h; ++y) {
-        push(0, y);
-        push(w - 1, y);
-    }
-    while (!todo.empty()) {
-        const QPoint q = todo.front();
-        todo.pop();
-        push(q.x() + 1, q.y());
-        push(q.x() - 1, q.y());
-        push(q.x(), q.y() + 1);
-        push(q.x(), q.y() - 1);
-    }
-    return seen;
-}
-
 int preview(const QString& name, const QImage& img, const QString& dir) {
     constexpr int scale = 3;
     QImage big = img.scaled(img.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     QPainter p(&big);
     p.setRenderHint(QPainter::Antialiasing);
-    const QVector<bool> outside = outsideMask(img);
+    const pictures::Outside outside(img);
     int misses = 0;
     QTextStream err(stderr);
     for (int m = 0; m < catalogue::kMeridianCount; ++m) {
@@ -85,7 +51,7 @@ int preview(const QString& name, const QImage& img, const QString& dir) {
                 for (int dy = -2; dy <= 2; ++dy)
                     for (int dx = -2; dx <= 2; ++dx)
                         if (dx * dx + dy * dy <= 4)
-                            out = out || outside[(c.y() + dy) * img.width() + c.x() + dx];
+                            out = out || outside.at(c + QPoint(dx, dy));
                 if (out) {
                     ++misses;
                     err << name << ": " << catalogue::meridianName(m) << " row " << r << " (" << c.x() << ", "
