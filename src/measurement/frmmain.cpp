@@ -272,7 +272,13 @@ void frmmain::applySettingsFile() {
         msgbox::info(this, error + QStringLiteral(".\nИзмерение: одно касание, 3 сек."));
     strini = ini.value_or(settings::format(true, settings::formatSeconds(settings::kDefaultSeconds)));
     strFileName = settings::kFileName;
-    m_options->apply(settings::parse(strini));
+    const settings::Settings s = settings::parse(strini);
+    double seconds = 0;
+    if (ini && !settings::parseSeconds(s.timeText, &seconds))
+        msgbox::info(this, QStringLiteral("В файле \"%1\" время измерения \"%2\" не является числом.\n"
+                                          "Используется время 3 сек.")
+                               .arg(settings::kFileName, s.timeText));
+    m_options->apply(s);
 }
 
 void frmmain::cmdhelp_Click() {

@@ -41,16 +41,19 @@ private slots:
         QTest::addColumn<QString>("ini");
         QTest::addColumn<bool>("oneTouch");
         QTest::addColumn<QString>("time");
-        QTest::newRow("1 3") << "13\r\n" << true << "3";
-        QTest::newRow("3 4") << "34\r\n" << false << "4";
-        QTest::newRow("2 means three") << "22\r\n" << false << "2";
-        QTest::newRow("comma") << "12,5\r\n" << true << "2.5";
-        QTest::newRow("no number") << "1xyz\r\n" << true << "3";
+        QTest::addColumn<int>("messages");
+        QTest::newRow("1 3") << "13\r\n" << true << "3" << 0;
+        QTest::newRow("3 4") << "34\r\n" << false << "4" << 0;
+        QTest::newRow("2 means three") << "22\r\n" << false << "2" << 0;
+        QTest::newRow("comma") << "12,5\r\n" << true << "2.5" << 0;
+        QTest::newRow("no number") << "1xyz\r\n" << true << "3" << 1;
+        QTest::newRow("no time at all") << "3" << false << "3" << 1;
     }
     void readsTheFileAtStartUp() {
         QFETCH(QString, ini);
         QFETCH(bool, oneTouch);
         QFETCH(QString, time);
+        QFETCH(int, messages);
         frmoption* o = start(ini);
         QCOMPARE(o->oneTouch(), oneTouch);
         QCOMPARE(o->opt3->isChecked(), !oneTouch);
@@ -60,7 +63,10 @@ private slots:
         QCOMPARE(o->cmdtimedec->isEnabled(), oneTouch);
         QCOMPARE(o->lbltime->isEnabled(), oneTouch);
         QCOMPARE(w->strini, ini);
-        QVERIFY(log->shown.isEmpty());
+        // A time that is no number is said once, naming the file.
+        QCOMPARE(log->shown.size(), messages);
+        if (messages)
+            QVERIFY2(log->shown[0].text.contains("taven.ini"), qPrintable(log->shown[0].text));
     }
 
     void exitWritesTheSameLine() {
