@@ -7,7 +7,7 @@ TAVEN_BUILD=${TAVEN_BUILD:-$TAVEN_SRC/build}
 TAVEN_PACKAGES=(cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
     libqt6printsupport6 libqt6test6 qt6-qpa-plugins
-    fonts-dejavu-core libbenchmark-dev time)
+    fonts-dejavu-core libfontconfig-dev libbenchmark-dev time)
 
 taven_missing_packages() {
     local p missing=()
