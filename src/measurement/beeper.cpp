@@ -1,13 +1,9 @@
 #include "measurement/beeper.h"
 
-#include <QDir>
-#include <QAudioDevice>
-#include <QMediaDevices>
+#include <QCoreApplication>
+#include <QLibrary>
 #include <QPointer>
-#include <QSoundEffect>
-#include <QTemporaryFile>
 #include <QTimer>
-#include <QUrl>
 #include <QtEndian>
 #include <cmath>
 #include <numbers>
@@ -69,39 +65,62 @@ QByteArray Beeper::threeBeepsWav() {
     return wav;
 }
 
+QStringList Beeper::defaultSoundModules() {
+    QStringList paths;
+    if (QCoreApplication::instance())
+        paths.append(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                     QStringLiteral(TAVEN_SOUND_MODULE_NAME));
+    paths.append(QStringLiteral(TAVEN_SOUND_MODULE));
+    return paths;
+}
+
 void Beeper::prepare() {
     if (m_prepared)
         return;
     m_prepared = true;
-    if (m_systemBeepOnly || QMediaDevices::audioOutputs().isEmpty())
+    if (m_systemBeepOnly)
         return;
-    m_file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/taven-beep-XXXXXX.wav"));
+    QStringList paths = m_soundModules.value_or(defaultSoundModules());
+    paths.removeDuplicates();
     const QByteArray wav = threeBeepsWav();
-    if (!m_file->open() || m_file->write(wav) != wav.size() || !m_file->flush()) {
-        m_file.reset();
-        return;
-    }
-    m_effect = new QSoundEffect(this);
-    connect(m_effect, &QSoundEffect::statusChanged, this, [this] {
-        if (m_effect->status() != QSoundEffect::Error || m_soundFailed)
+    for (const QString& path : paths) {
+        QLibrary module(path);
+        if (!module.load())
+            continue;
+        const auto create = reinterpret_cast<SoundOutputFactory>(module.resolve(kSoundOutputFactory));
+        if (!create) {
+            module.unload();
+            continue;
+        }
+        // Never unloaded once it answers: its objects and Qt Multimedia's threads live on.
+        m_sound.reset(
+            create(kSoundOutputVersion, wav, [this](SoundOutput::Status s) { soundStatusChanged(s); }));
+        if (m_sound)
             return;
+    }
+}
+
+void Beeper::soundStatusChanged(SoundOutput::Status status) {
+    if (status == SoundOutput::Status::Failed) {
         m_soundFailed = true;
         // A result taken while the sound was loading still gets its beeps.
         if (m_playPending)
             systemBeep3();
-    });
-    m_effect->setSource(QUrl::fromLocalFile(m_file->fileName()));
+    }
+    // Ready: a pending beep plays through the device, so a later failure owes it nothing.
+    if (status != SoundOutput::Status::Loading)
+        m_playPending = false;
 }
 
 void Beeper::beep3() {
     prepare();
-    if (m_systemBeepOnly || !m_effect || m_soundFailed) {
+    if (m_systemBeepOnly || !m_sound || m_soundFailed) {
         systemBeep3();
         return;
     }
     // Loading is asynchronous; a play asked for meanwhile starts when the sound is ready.
-    m_playPending = m_effect->status() != QSoundEffect::Ready;
-    m_effect->play();
+    m_playPending = m_sound->status() != SoundOutput::Status::Ready;
+    m_sound->play();
 }
 
 void Beeper::systemBeep3() {

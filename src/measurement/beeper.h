@@ -4,13 +4,14 @@
 // device; where there is none (or it fails) the system beep is used instead. Either way
 // beep3() returns at once. The window holds a Beeper*; its tests hand in a subclass that
 // counts.
+#include "measurement/soundoutput.h"
+
 #include <QByteArray>
 #include <QObject>
+#include <QStringList>
 #include <functional>
 #include <memory>
-
-class QSoundEffect;
-class QTemporaryFile;
+#include <optional>
 
 class Beeper : public QObject {
     Q_OBJECT
@@ -31,20 +32,26 @@ public:
     void setSystemBeep(std::function<void()> systemBeep);
     // Only the system beep, never the sound device.
     void setSystemBeepOnly(bool only) { m_systemBeepOnly = only; }
-    // Finds the sound device and loads the sound ahead of the first beep, so the first
-    // result is not the one that waits for it.
+    // Loads the sound module, finds the sound device and loads the sound ahead of the first
+    // beep, so the first result is not the one that waits for it.
     void prepare();
-    bool usesSoundDevice() const { return m_effect != nullptr && !m_soundFailed; }
+    bool usesSoundDevice() const { return m_sound != nullptr && !m_soundFailed; }
+
+    // Where prepare() looks for the sound module, the first that loads wins: next to the
+    // program, then where the build put it. None loads: the system beep.
+    static QStringList defaultSoundModules();
+    void setSoundModules(QStringList paths) { m_soundModules = std::move(paths); }
 
     // The three tones as a 16-bit mono PCM WAV file.
     static QByteArray threeBeepsWav();
 
 private:
     void systemBeep3();
+    void soundStatusChanged(SoundOutput::Status status);
 
     std::function<void()> m_systemBeep;
-    std::unique_ptr<QTemporaryFile> m_file;
-    QSoundEffect* m_effect = nullptr;
+    std::optional<QStringList> m_soundModules;  // unset: defaultSoundModules()
+    std::unique_ptr<SoundOutput> m_sound;
     bool m_prepared = false;
     bool m_soundFailed = false;
     bool m_playPending = false;
