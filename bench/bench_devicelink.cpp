@@ -5,6 +5,7 @@
 // byte's write to its delivery.
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
+#include "idlesink.h"
 #include "linerate.h"
 #include "stream.h"
 
@@ -22,7 +23,7 @@
 
 namespace {
 
-struct TimerSink : QObject, reading::ReadingSink {
+struct TimerSink : QObject, IdleSink {
     QTimer timer1, timer2;
     reading::ReadingProcessor p{*this};
     long results = 0;

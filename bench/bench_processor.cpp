@@ -2,6 +2,7 @@
 // but keep the two timers in the stream's own time (so results are really taken). The
 // stream is the simulator's: touches, pauses, presses, noise, resets.
 #include "measurement/readingprocessor.h"
+#include "idlesink.h"
 #include "stream.h"
 
 #include <benchmark/benchmark.h>
@@ -20,23 +21,14 @@ const std::vector<sim::TimedByte>& stream() {
     return bytes;
 }
 
-struct NullSink : reading::ReadingSink {
+struct NullSink : IdleSink {
     qint64 now = 0, timer1 = -1, timer2 = -1;
     long results = 0;
     void startTimer1(int ms) override { timer1 = now + ms; }
     void stopTimer1() override { timer1 = -1; }
     void startTimer2(int ms) override { timer2 = now + ms; }
     void stopTimer2() override { timer2 = -1; }
-    void showBar(int) override {}
-    void showLive(int) override {}
-    void showResult(int, int) override {}
     void storeResult(int, int, const QString&) override { ++results; }
-    void beep3() override {}
-    void resetToPoints() override {}
-    void nextMeridian() override {}
-    void previousPoint() override {}
-    void startVega() override {}
-    void endVega() override {}
 };
 
 // withProcessor false: the same loop and timer keeping without the processor, the floor

@@ -213,13 +213,18 @@ void TestBundledData::functionBlocksCoverEveryLineOnce() {
     }
 }
 
-void TestBundledData::functionLineOfEveryPoint_data() {
+// One row for each meridian on each side.
+static void meridianSideRows() {
     QTest::addColumn<int>("m");
     QTest::addColumn<bool>("left");
     for (int m = 0; m < kMeridianCount; ++m) {
         QTest::newRow(qPrintable(meridianName(m) + QStringLiteral(", левая"))) << m << true;
         QTest::newRow(qPrintable(meridianName(m) + QStringLiteral(", правая"))) << m << false;
     }
+}
+
+void TestBundledData::functionLineOfEveryPoint_data() {
+    meridianSideRows();
 }
 
 void TestBundledData::functionLineOfEveryPoint() {
@@ -314,12 +319,7 @@ void TestBundledData::helpNamesEveryMeridianAndItsControlPoint() {
 }
 
 void TestBundledData::limbPicturesCarryEveryDisc_data() {
-    QTest::addColumn<int>("m");
-    QTest::addColumn<bool>("left");
-    for (int m = 0; m < kMeridianCount; ++m) {
-        QTest::newRow(qPrintable(meridianName(m) + QStringLiteral(", левая"))) << m << true;
-        QTest::newRow(qPrintable(meridianName(m) + QStringLiteral(", правая"))) << m << false;
-    }
+    meridianSideRows();
 }
 
 void TestBundledData::limbPicturesCarryEveryDisc() {

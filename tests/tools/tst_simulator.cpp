@@ -1,5 +1,6 @@
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
+#include "idlesink.h"
 #include "scenario.h"
 
 #include <QFile>
@@ -29,7 +30,7 @@ QByteArray bytesOf(const QList<sim::TimedByte>& stream) {
 
 // Plays a generated stream into the processor in the stream's own time: the two timers
 // expire when the byte times pass their deadlines, as the window's timers would.
-struct Player : reading::ReadingSink {
+struct Player : IdleSink {
     reading::ReadingProcessor p{*this};
     reading::ReadingContext ctx;
     qint64 now = 0, timer1 = -1, timer2 = -1;
