@@ -3,10 +3,10 @@
 // on the event loop and every byte goes through the reading processor, whose timers are
 // real QTimers as in the window. Prints bytes sent and processed and the time from a
 // byte's write to its delivery.
-#include "measurement/devicelink.h"
-#include "measurement/readingprocessor.h"
 #include "idlesink.h"
 #include "linerate.h"
+#include "measurement/devicelink.h"
+#include "measurement/readingprocessor.h"
 #include "stream.h"
 
 #include <QCommandLineParser>
@@ -48,7 +48,7 @@ struct TimerSink : QObject, IdleSink {
     void endVega() override {}
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
             ++processed;
         }
         if (received >= total)
-            QTimer::singleShot(200, &app, &QCoreApplication::quit);  // anything extra would show
+            QTimer::singleShot(200, &app, &QCoreApplication::quit); // anything extra would show
     });
 
     writer.start();

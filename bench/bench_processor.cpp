@@ -1,8 +1,8 @@
 // CPU time per device byte through the reading processor, with a sink that does nothing
 // but keep the two timers in the stream's own time (so results are really taken). The
 // stream is the simulator's: touches, pauses, presses, noise, resets.
-#include "measurement/readingprocessor.h"
 #include "idlesink.h"
+#include "measurement/readingprocessor.h"
 #include "stream.h"
 
 #include <benchmark/benchmark.h>
@@ -70,7 +70,7 @@ BENCHMARK_CAPTURE(run, testing, true, true, true);
 
 // Keeps the medians to print the figures after the table.
 class Reporter : public benchmark::ConsoleReporter {
-public:
+  public:
     Reporter() : ConsoleReporter(OO_Tabular) {}
     std::map<std::string, double> medianCpuNs;
     std::map<std::string, double> results;
@@ -86,7 +86,7 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     std::vector<char*> args(argv, argv + argc);
@@ -99,9 +99,10 @@ int main(int argc, char** argv) {
     Reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    const double budgetNs = 1e9 / 960;  // one byte at the full line rate, 9600 baud 8N1
+    const double budgetNs = 1e9 / 960; // one byte at the full line rate, 9600 baud 8N1
     const double floor = reporter.medianCpuNs["run/floor"];
-    std::printf("\nReading processor, %zu bytes of a simulated stream, median of 15 runs:\n", stream().size());
+    std::printf("\nReading processor, %zu bytes of a simulated stream, median of 15 runs:\n",
+                stream().size());
     for (const auto& [name, ns] : reporter.medianCpuNs) {
         if (name == "run/floor")
             continue;

@@ -28,7 +28,7 @@ constexpr double kTargetP99Ms = 16;
 // The stream's own clock drives the window's timers: they fire when the stream says the
 // time has come, never by waiting.
 class StreamClock {
-public:
+  public:
     explicit StreamClock(frmmain& w) : m_w(w) {}
     void advance(qint64 nowMs) {
         if (m_w.Timer1.isActive() && m_due1 < 0)
@@ -49,14 +49,14 @@ public:
         }
     }
 
-private:
+  private:
     frmmain& m_w;
     qint64 m_due1 = -1, m_due2 = -1;
 };
 
 // Every result taken sounds once; counting the beeps counts the results.
 class CountingBeeper : public Beeper {
-public:
+  public:
     long count = 0;
     void beep3() override { ++count; }
 };
@@ -132,14 +132,15 @@ int lineRate(frmmain& w, CountingBeeper& beeps, QApplication& app, double second
     return received == total && outOfOrder == 0 ? 0 : 1;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCommandLineParser cl;
     cl.addHelpOption();
     const QCommandLineOption secondsOpt("seconds", "Line-rate run length (default 30).", "s", "30");
-    const QCommandLineOption dataOpt("data", "The bundled working folder to copy.", "dir", TAVEN_BUNDLED_DATA);
+    const QCommandLineOption dataOpt("data", "The bundled working folder to copy.", "dir",
+                                     TAVEN_BUNDLED_DATA);
     cl.addOptions({secondsOpt, dataOpt});
     cl.process(app);
 

@@ -31,7 +31,7 @@ inline double percentile(std::vector<double> v, double q) {
 }
 
 class LineRateWriter {
-public:
+  public:
     LineRateWriter(PtyPair& pty, QByteArray pattern, double bytesPerSecond, long total)
         : m_pty(pty), m_pattern(std::move(pattern)), m_rate(bytesPerSecond), m_writtenAt(size_t(total)) {}
     ~LineRateWriter() { join(); }
@@ -48,7 +48,7 @@ public:
     char byteAt(long k) const { return m_pattern[int(k % m_pattern.size())]; }
     long retries() const { return m_retries; }
 
-private:
+  private:
     void run() {
         timespec due{};
         clock_gettime(CLOCK_MONOTONIC, &due);
@@ -76,4 +76,4 @@ private:
     std::thread m_thread;
 };
 
-}  // namespace bench
+} // namespace bench

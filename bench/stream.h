@@ -57,4 +57,4 @@ inline std::vector<sim::TimedByte> timedStream(size_t minBytes) {
     return out;
 }
 
-}  // namespace bench
+} // namespace bench

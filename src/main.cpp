@@ -14,7 +14,7 @@ namespace {
 
 // Start-up timing ends when the window has been painted once, text and all.
 class FirstPaint : public QObject {
-public:
+  public:
     using QObject::QObject;
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::Paint && !m_seen) {
@@ -24,13 +24,15 @@ public:
         return false;
     }
 
-private:
+  private:
     bool m_seen = false;
 };
 
-void quitAfterFirstPaint(QWidget* w) { w->installEventFilter(new FirstPaint(w)); }
+void quitAfterFirstPaint(QWidget* w) {
+    w->installEventFilter(new FirstPaint(w));
+}
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
 #ifdef TAVEN_WARM_FONTCONFIG
@@ -46,12 +48,13 @@ int main(int argc, char** argv) {
 
     QCommandLineParser cli;
     cli.addHelpOption();
-    const QCommandLineOption quitAfterShow(QStringLiteral("quit-after-show"),
-                                           QStringLiteral("Quit as soon as the main window has been shown and painted (start-up timing)."));
+    const QCommandLineOption quitAfterShow(
+        QStringLiteral("quit-after-show"),
+        QStringLiteral("Quit as soon as the main window has been shown and painted (start-up timing)."));
     cli.addOption(quitAfterShow);
-    const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Serial port of the device (default: the first that opens)."),
-                                  QStringLiteral("name"));
+    const QCommandLineOption port(
+        QStringLiteral("port"), QStringLiteral("Serial port of the device (default: the first that opens)."),
+        QStringLiteral("name"));
     cli.addOption(port);
     cli.process(app);
 

@@ -5,9 +5,13 @@
 namespace catalogue {
 
 namespace {
-const data::MeridianRow& row(int m) { return data::kMeridians[m]; }
-bool valid(int m) { return m >= 0 && m < kMeridianCount; }
-}  // namespace
+const data::MeridianRow& row(int m) {
+    return data::kMeridians[m];
+}
+bool valid(int m) {
+    return m >= 0 && m < kMeridianCount;
+}
+} // namespace
 
 const QStringList& meridianNames() {
     static const QStringList names = [] {
@@ -19,13 +23,21 @@ const QStringList& meridianNames() {
     return names;
 }
 
-QString meridianName(int m) { return valid(m) ? meridianNames()[m] : QString(); }
+QString meridianName(int m) {
+    return valid(m) ? meridianNames()[m] : QString();
+}
 
-int findMeridian(const QString& name) { return int(meridianNames().indexOf(name)); }
+int findMeridian(const QString& name) {
+    return int(meridianNames().indexOf(name));
+}
 
-int pointCount(int m) { return valid(m) ? row(m).count : 0; }
+int pointCount(int m) {
+    return valid(m) ? row(m).count : 0;
+}
 
-int bottomRow(int m) { return pointCount(m) - 1; }
+int bottomRow(int m) {
+    return pointCount(m) - 1;
+}
 
 Point point(int m, int r) {
     if (!valid(m) || r < 0 || r >= row(m).count)
@@ -34,7 +46,9 @@ Point point(int m, int r) {
     return {QString::fromUtf8(p.number), QString::fromUtf8(p.description)};
 }
 
-int ktiRow(int m) { return valid(m) ? row(m).ktiRow : -1; }
+int ktiRow(int m) {
+    return valid(m) ? row(m).ktiRow : -1;
+}
 
 int lastFunctionLine(int m, bool leftSide) {
     if (!valid(m))
@@ -42,7 +56,9 @@ int lastFunctionLine(int m, bool leftSide) {
     return leftSide ? row(m).kLeft : row(m).kRight;
 }
 
-int functionLine(int m, bool leftSide, int r) { return lastFunctionLine(m, leftSide) - r; }
+int functionLine(int m, bool leftSide, int r) {
+    return lastFunctionLine(m, leftSide) - r;
+}
 
 const QStringList& branchItems() {
     static const QStringList items = {QStringLiteral("Рука-рука"), QStringLiteral("Нога-нога"),
@@ -50,7 +66,9 @@ const QStringList& branchItems() {
     return items;
 }
 
-int findBranch(const QString& item) { return int(branchItems().indexOf(item)); }
+int findBranch(const QString& item) {
+    return int(branchItems().indexOf(item));
+}
 
 QString branchPicture(int b) {
     static const char* const pictures[kBranchCount] = {"Man_hh.bmp", "Man_ff.bmp", "Man_l.bmp", "Man_r.bmp"};
@@ -74,11 +92,13 @@ QVector<QPoint> mapPoints(int m, bool leftSide) {
     return pts;
 }
 
-int mapKtiRow(int m) { return valid(m) ? data::kBodyMap[m].ktiRow : -1; }
+int mapKtiRow(int m) {
+    return valid(m) ? data::kBodyMap[m].ktiRow : -1;
+}
 
 QStringList limbPictures() {
     return {QStringLiteral("hand_l.bmp"), QStringLiteral("hand_r.bmp"), QStringLiteral("foot_l.bmp"),
             QStringLiteral("foot_r.bmp")};
 }
 
-}  // namespace catalogue
+} // namespace catalogue

@@ -9,12 +9,12 @@
 namespace catalogue {
 
 constexpr int kMeridianCount = 21;
-constexpr int kRows = 14;           // rows of the point column
+constexpr int kRows = 14; // rows of the point column
 constexpr int kBranchCount = 4;
 constexpr int kFirstBranchRow = 21; // results row of the first branch item
 constexpr int kResultRows = 25;
 constexpr int kResultColumns = 28;
-constexpr int kRightOffset = 14;    // intright on the right side
+constexpr int kRightOffset = 14; // intright on the right side
 constexpr int kFunctionLines = 372;
 
 struct Point {
@@ -27,7 +27,7 @@ QString meridianName(int m);
 // Exact, case-sensitive comparison; -1 for a text that is no meridian.
 int findMeridian(const QString& name);
 int pointCount(int m);
-int bottomRow(int m);   // the start point's row, n - 1
+int bottomRow(int m); // the start point's row, n - 1
 Point point(int m, int row);
 int ktiRow(int m);
 // K: last line of the side's block in the function file.
@@ -35,7 +35,7 @@ int lastFunctionLine(int m, bool leftSide);
 int functionLine(int m, bool leftSide, int row);
 
 const QStringList& branchItems();
-int findBranch(const QString& item);  // -1 for no branch item
+int findBranch(const QString& item); // -1 for no branch item
 QString branchPicture(int b);
 
 // Body map: picture file and disc centres (rows 0..n-1) of a meridian on a side.
@@ -45,4 +45,4 @@ int mapKtiRow(int m);
 // All picture files the point table uses.
 QStringList limbPictures();
 
-}  // namespace catalogue
+} // namespace catalogue

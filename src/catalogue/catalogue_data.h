@@ -7,8 +7,8 @@ constexpr int kMeridianCount = 21;
 constexpr int kMaxRows = 14;
 
 struct PointRow {
-    const char* number;       // UTF-8
-    const char* description;  // UTF-8
+    const char* number;      // UTF-8
+    const char* description; // UTF-8
 };
 
 struct MeridianRow {
@@ -16,8 +16,8 @@ struct MeridianRow {
     const PointRow* points;
     int count;
     int ktiRow;
-    int kLeft;   // last function line of the left block
-    int kRight;  // last function line of the right block
+    int kLeft;  // last function line of the left block
+    int kRight; // last function line of the right block
 };
 
 // Disc centres in pixels of the 166 x 265 picture box.
@@ -35,4 +35,4 @@ struct BodyMapRow {
 extern const MeridianRow kMeridians[kMeridianCount];
 extern const BodyMapRow kBodyMap[kMeridianCount];
 
-}  // namespace catalogue::data
+} // namespace catalogue::data

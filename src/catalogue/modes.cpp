@@ -8,11 +8,27 @@ namespace modes {
 Layout layout(Mode mode) {
     switch (mode) {
     case Mode::Points:
-        return {QStringLiteral("Меридиан"), true, true, QStringLiteral("Функция точки"), true, false, true, true,
-                false, catalogue::meridianNames()};
+        return {QStringLiteral("Меридиан"),
+                true,
+                true,
+                QStringLiteral("Функция точки"),
+                true,
+                false,
+                true,
+                true,
+                false,
+                catalogue::meridianNames()};
     case Mode::Testing:
-        return {QStringLiteral("Меридиан"), false, true, QStringLiteral("Медикаменты точки"), false, true, true,
-                true, false, catalogue::meridianNames()};
+        return {QStringLiteral("Меридиан"),
+                false,
+                true,
+                QStringLiteral("Медикаменты точки"),
+                false,
+                true,
+                true,
+                true,
+                false,
+                catalogue::meridianNames()};
     case Mode::Branches:
         break;
     }
@@ -37,8 +53,12 @@ quint32 numberColour(Mode mode, int number) {
     return number == green ? colours::kDarkGreen : colours::kRed;
 }
 
-quint32 vegaTickColour(int tick) { return tick == 40 ? colours::kRed : colours::kBlue; }
+quint32 vegaTickColour(int tick) {
+    return tick == 40 ? colours::kRed : colours::kBlue;
+}
 
-quint32 vegaNumberColour(int number) { return number == 8 ? colours::kRed : colours::kBlue; }
+quint32 vegaNumberColour(int number) {
+    return number == 8 ? colours::kRed : colours::kBlue;
+}
 
-}  // namespace modes
+} // namespace modes

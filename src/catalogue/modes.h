@@ -9,22 +9,22 @@ namespace modes {
 enum class Mode { Points, Testing, Branches };
 
 struct Layout {
-    QString meridCaption;     // lblmerid
-    bool saveEnabled;         // cmdsave
-    bool frameVisible;        // frapoint
-    QString frameCaption;     // empty: unchanged
-    bool functionVisible;     // txtfunction
-    bool medicationsVisible;  // lstpreparat and cmdaddcard
-    bool headerVisible;       // label(0..3)
-    bool sideVisible;         // chkkti, optleft, optright
-    bool hideAllRows;         // the point column
-    QStringList items;        // cbomeridian
+    QString meridCaption;    // lblmerid
+    bool saveEnabled;        // cmdsave
+    bool frameVisible;       // frapoint
+    QString frameCaption;    // empty: unchanged
+    bool functionVisible;    // txtfunction
+    bool medicationsVisible; // lstpreparat and cmdaddcard
+    bool headerVisible;      // label(0..3)
+    bool sideVisible;        // chkkti, optleft, optright
+    bool hideAllRows;        // the point column
+    QStringList items;       // cbomeridian
 };
 
 Layout layout(Mode mode);
 
-constexpr int kTicks = 51;    // line1(0..50), tick k for value 2k
-constexpr int kNumbers = 11;  // Label1(0..10), number j for value 10j
+constexpr int kTicks = 51;   // line1(0..50), tick k for value 2k
+constexpr int kNumbers = 11; // Label1(0..10), number j for value 10j
 
 // Colour values (red in the low byte) of the scale in a mode.
 quint32 tickColour(Mode mode, int tick);
@@ -33,4 +33,4 @@ quint32 numberColour(Mode mode, int number);
 quint32 vegaTickColour(int tick);
 quint32 vegaNumberColour(int number);
 
-}  // namespace modes
+} // namespace modes

@@ -20,4 +20,4 @@ QColor toQColor(quint32 value) {
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
-}  // namespace colours
+} // namespace colours

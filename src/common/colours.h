@@ -10,4 +10,4 @@ namespace colours {
 // System colours come from the application's palette.
 QColor toQColor(quint32 value);
 
-}  // namespace colours
+} // namespace colours

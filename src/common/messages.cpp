@@ -9,9 +9,11 @@ Handler& handler() {
     static Handler h;
     return h;
 }
-}  // namespace
+} // namespace
 
-void setHandler(Handler h) { handler() = std::move(h); }
+void setHandler(Handler h) {
+    handler() = std::move(h);
+}
 
 void info(QWidget* parent, const QString& text, const QString& title) {
     if (handler()) {
@@ -30,4 +32,4 @@ Answer question(QWidget* parent, const QString& text, const QString& title, bool
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
-}  // namespace msgbox
+} // namespace msgbox

@@ -15,7 +15,7 @@ enum class Answer { Ok, Yes, No };
 struct Shown {
     QString text;
     QString title;
-    bool question = false;   // Yes/No with the question icon; otherwise OK with the information icon
+    bool question = false; // Yes/No with the question icon; otherwise OK with the information icon
     bool defaultNo = false;
 };
 
@@ -28,4 +28,4 @@ using Handler = std::function<Answer(const Shown&)>;
 // Replaces the dialogs (tests); an empty handler brings them back.
 void setHandler(Handler handler);
 
-}  // namespace msgbox
+} // namespace msgbox

@@ -37,7 +37,7 @@ QString fileError(const QString& path, const QString& what) {
     return QStringLiteral("%1 \"%2\"").arg(what, path);
 }
 
-}  // namespace
+} // namespace
 
 namespace cp1251 {
 
@@ -64,7 +64,7 @@ QByteArray encode(const QString& text) {
     return out;
 }
 
-}  // namespace cp1251
+} // namespace cp1251
 
 namespace textfile {
 
@@ -100,4 +100,4 @@ bool write(const QString& path, const QString& text, QString* error) {
     return writeBytes(path, cp1251::encode(text), error);
 }
 
-}  // namespace textfile
+} // namespace textfile

@@ -13,7 +13,7 @@ QString decode(const QByteArray& bytes);
 // Characters outside the code page become '?'.
 QByteArray encode(const QString& text);
 
-}  // namespace cp1251
+} // namespace cp1251
 
 namespace textfile {
 
@@ -24,4 +24,4 @@ std::optional<QByteArray> readBytes(const QString& path, QString* error = nullpt
 bool write(const QString& path, const QString& text, QString* error = nullptr);
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-}  // namespace textfile
+} // namespace textfile

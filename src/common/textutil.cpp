@@ -26,7 +26,7 @@ QString piece(const QStringList& pieces, qsizetype index) {
     return index >= 0 && index < pieces.size() ? pieces[index] : QString();
 }
 
-}  // namespace text
+} // namespace text
 
 namespace datapath {
 
@@ -53,4 +53,4 @@ QString resolve(const QString& storedPath) {
     return current;
 }
 
-}  // namespace datapath
+} // namespace datapath

@@ -15,7 +15,7 @@ QString signNumber(int n);
 // The piece at the index, or an empty string past either end.
 QString piece(const QStringList& pieces, qsizetype index);
 
-}  // namespace text
+} // namespace text
 
 namespace datapath {
 
@@ -23,4 +23,4 @@ namespace datapath {
 // component without regard to case, so that "DataBase" and "Database" name one folder.
 QString resolve(const QString& storedPath);
 
-}  // namespace datapath
+} // namespace datapath

@@ -49,9 +49,13 @@ void setBackColour(QWidget* w, quint32 value) {
     w->setPalette(pal);
 }
 
-QColor textColour(const QWidget* w) { return w->palette().color(QPalette::WindowText); }
+QColor textColour(const QWidget* w) {
+    return w->palette().color(QPalette::WindowText);
+}
 
-QColor backColour(const QWidget* w) { return w->palette().color(QPalette::Window); }
+QColor backColour(const QWidget* w) {
+    return w->palette().color(QPalette::Window);
+}
 
 void useFormFont(QWidget* window) {
     QFont f = window->font();

@@ -8,15 +8,15 @@
 // shape; its colour is kept as a colour value so callers and tests speak one language.
 class LineShape : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit LineShape(QWidget* parent = nullptr) : QWidget(parent) {}
     void setColourValue(quint32 value);
     quint32 colourValue() const { return m_colour; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     quint32 m_colour = 0;
 };
 
@@ -24,22 +24,21 @@ private:
 // the next one replaces it.
 class PictureBox : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PictureBox(QWidget* parent = nullptr);
     void setImage(const QImage& image);
     const QImage& image() const { return m_image; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QImage m_image;
 };
 
 // Runs handler whenever the option becomes selected, by the user or by the program, as
 // an option button's click handling does.
-template <typename Handler>
-void onSelected(QAbstractButton* option, QObject* context, Handler handler) {
+template <typename Handler> void onSelected(QAbstractButton* option, QObject* context, Handler handler) {
     QObject::connect(option, &QAbstractButton::toggled, context, [handler](bool on) {
         if (on)
             handler();

@@ -6,7 +6,7 @@ class QPlainTextEdit;
 // Shows "taven.txt" as it stands; the file is read anew each time the window opens.
 class frmHelp : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmHelp(QWidget* parent = nullptr);
 
     void Form_Load();

@@ -22,25 +22,28 @@ void appendLe16(QByteArray& out, quint16 v) {
     out.append(b, 2);
 }
 
-}  // namespace
+} // namespace
 
 Beeper::Beeper(QObject* parent) : QObject(parent) {}
 
 Beeper::~Beeper() = default;
 
-void Beeper::setSystemBeep(std::function<void()> systemBeep) { m_systemBeep = std::move(systemBeep); }
+void Beeper::setSystemBeep(std::function<void()> systemBeep) {
+    m_systemBeep = std::move(systemBeep);
+}
 
 QByteArray Beeper::threeBeepsWav() {
     const int toneSamples = kSampleRate * kToneMs / 1000;
     const int gapSamples = kSampleRate * kGapMs / 1000;
-    const int rampSamples = kSampleRate * 5 / 1000;  // 5 ms fades: no clicks at the edges
+    const int rampSamples = kSampleRate * 5 / 1000; // 5 ms fades: no clicks at the edges
     const int samples = 3 * toneSamples + 2 * gapSamples;
 
     QByteArray pcm;
     pcm.reserve(samples * 2);
     for (int tone = 0; tone < 3; ++tone) {
         for (int s = 0; s < toneSamples; ++s) {
-            const double edge = std::min({1.0, double(s) / rampSamples, double(toneSamples - 1 - s) / rampSamples});
+            const double edge =
+                std::min({1.0, double(s) / rampSamples, double(toneSamples - 1 - s) / rampSamples});
             const double x = 0.5 * edge * std::sin(2.0 * std::numbers::pi * kToneHz * s / kSampleRate);
             appendLe16(pcm, static_cast<quint16>(static_cast<qint16>(std::lround(x * 32767))));
         }
@@ -53,8 +56,8 @@ QByteArray Beeper::threeBeepsWav() {
     appendLe32(wav, 36 + pcm.size());
     wav.append("WAVEfmt ");
     appendLe32(wav, 16);
-    appendLe16(wav, 1);  // PCM
-    appendLe16(wav, 1);  // mono
+    appendLe16(wav, 1); // PCM
+    appendLe16(wav, 1); // mono
     appendLe32(wav, kSampleRate);
     appendLe32(wav, kSampleRate * 2);
     appendLe16(wav, 2);

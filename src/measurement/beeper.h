@@ -15,7 +15,7 @@
 
 class Beeper : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kSampleRate = 22050;
     static constexpr int kToneHz = 1000;
     static constexpr int kToneMs = 100;
@@ -45,12 +45,12 @@ public:
     // The three tones as a 16-bit mono PCM WAV file.
     static QByteArray threeBeepsWav();
 
-private:
+  private:
     void systemBeep3();
     void soundStatusChanged(SoundOutput::Status status);
 
     std::function<void()> m_systemBeep;
-    std::optional<QStringList> m_soundModules;  // unset: defaultSoundModules()
+    std::optional<QStringList> m_soundModules; // unset: defaultSoundModules()
     std::unique_ptr<SoundOutput> m_sound;
     bool m_prepared = false;
     bool m_soundFailed = false;

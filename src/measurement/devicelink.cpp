@@ -8,13 +8,21 @@ DeviceLink::DeviceLink(QObject* parent) : QObject(parent), m_lister(&DeviceLink:
     connect(&m_retry, &QTimer::timeout, this, &DeviceLink::tryOpen);
 }
 
-DeviceLink::~DeviceLink() { shutdown(); }
+DeviceLink::~DeviceLink() {
+    shutdown();
+}
 
-void DeviceLink::setPortName(const QString& name) { m_portName = name.trimmed(); }
+void DeviceLink::setPortName(const QString& name) {
+    m_portName = name.trimmed();
+}
 
-void DeviceLink::setPortLister(PortLister lister) { m_lister = std::move(lister); }
+void DeviceLink::setPortLister(PortLister lister) {
+    m_lister = std::move(lister);
+}
 
-void DeviceLink::setRetryInterval(int ms) { m_retry.setInterval(std::max(ms, 1)); }
+void DeviceLink::setRetryInterval(int ms) {
+    m_retry.setInterval(std::max(ms, 1));
+}
 
 void DeviceLink::start() {
     m_started = true;
@@ -40,7 +48,9 @@ void DeviceLink::shutdown() {
     delete port;
 }
 
-QString DeviceLink::portName() const { return m_port ? m_openName : QString(); }
+QString DeviceLink::portName() const {
+    return m_port ? m_openName : QString();
+}
 
 QList<DeviceLink::PortEntry> DeviceLink::systemPorts() {
     QList<PortEntry> ports;
@@ -48,7 +58,8 @@ QList<DeviceLink::PortEntry> DeviceLink::systemPorts() {
     for (const QSerialPortInfo& info : infos) {
         const QString name = info.portName();
         const bool usb = info.hasVendorIdentifier() || name.startsWith(u"ttyUSB") ||
-                         name.startsWith(u"ttyACM") || info.description().contains(u"USB", Qt::CaseInsensitive);
+                         name.startsWith(u"ttyACM") ||
+                         info.description().contains(u"USB", Qt::CaseInsensitive);
         ports.append({info.systemLocation(), usb});
     }
     return ports;

@@ -13,10 +13,10 @@
 
 class DeviceLink : public QObject {
     Q_OBJECT
-public:
+  public:
     struct PortEntry {
         QString name;
-        bool usb = false;  // a USB serial adapter: tried first
+        bool usb = false; // a USB serial adapter: tried first
     };
     using PortLister = std::function<QList<PortEntry>()>;
 
@@ -42,22 +42,22 @@ public:
 
     bool isOpen() const { return m_port != nullptr; }
     bool isRetrying() const { return m_retry.isActive(); }
-    QString portName() const;    // the open port as it was named; empty when none is open
-    QString status() const { return m_status; }  // the last message; empty while open
-    QString lastError() const { return m_lastError; }  // the system's words, for a tooltip
+    QString portName() const;                   // the open port as it was named; empty when none is open
+    QString status() const { return m_status; } // the last message; empty while open
+    QString lastError() const { return m_lastError; } // the system's words, for a tooltip
 
     static QList<PortEntry> systemPorts();
     // USB adapters first, otherwise in the given order.
     static QList<PortEntry> orderPorts(QList<PortEntry> ports);
 
-signals:
+  signals:
     void bytesReceived(const QByteArray& bytes);
     void opened(const QString& portName);
     void closed();
     // Emitted when the status changes, not on every failed retry.
     void statusMessage(const QString& text);
 
-private:
+  private:
     void tryOpen();
     QSerialPort* openPort(const QString& name, QSerialPort::SerialPortError* error);
     void onReadyRead();

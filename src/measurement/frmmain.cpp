@@ -32,14 +32,15 @@ QRect tw(int left, int top, int width, int height) {
     return QRect(left / kTwips, top / kTwips, width / kTwips, height / kTwips);
 }
 
-template <typename W>
-W* make(QWidget* parent, const QString& caption, const QRect& r) {
+template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
     auto* w = new W(caption, parent);
     w->setGeometry(r);
     return w;
 }
 
-QGroupBox* frame(QWidget* parent, const QRect& r) { return make<QGroupBox>(parent, QString(), r); }
+QGroupBox* frame(QWidget* parent, const QRect& r) {
+    return make<QGroupBox>(parent, QString(), r);
+}
 
 void styleFigure(QLabel* l) {
     l->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -54,7 +55,7 @@ void styleFigure(QLabel* l) {
 const QString kFunctionFile = QStringLiteral("function.pnt");
 const QString kMedicationFile = QStringLiteral("DataBase\\medicam.nam");
 
-}  // namespace
+} // namespace
 
 frmmain::frmmain(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Диагностика по Тавену"));
@@ -100,7 +101,8 @@ frmmain::~frmmain() = default;
 
 void frmmain::buildGauge() {
     Frame1 = frame(this, tw(120, 0, 5400, 1455));
-    static const int numberLefts[modes::kNumbers] = {120, 580, 1080, 1560, 2070, 2570, 3070, 3570, 4080, 4560, 5080};
+    static const int numberLefts[modes::kNumbers] = {120,  580,  1080, 1560, 2070, 2570,
+                                                     3070, 3570, 4080, 4560, 5080};
     for (int k = 0; k < modes::kNumbers; ++k) {
         // Centred over tick 5k at x = 200 + 500k.
         const int centre = 200 + 500 * k;
@@ -134,7 +136,8 @@ void frmmain::buildGauge() {
 void frmmain::buildModeFrame() {
     Frame3 = frame(this, tw(120, 1560, 8415, 615));
     optdiagnoz = make<QRadioButton>(Frame3, QStringLiteral("Диагностика по точкам"), tw(120, 240, 2175, 255));
-    opthand = make<QRadioButton>(Frame3, QStringLiteral("Диагностика по ответвлениям"), tw(2880, 240, 2655, 255));
+    opthand =
+        make<QRadioButton>(Frame3, QStringLiteral("Диагностика по ответвлениям"), tw(2880, 240, 2655, 255));
     opttest = make<QRadioButton>(Frame3, QStringLiteral("Медикам. тестирование"), tw(6000, 240, 2175, 255));
     // The captions are longer in this font than the layout's widths allow; widen, never narrow.
     for (QRadioButton* o : {optdiagnoz, opthand, opttest})
@@ -175,10 +178,10 @@ void frmmain::buildPointFrame() {
 
     static const int headerLefts[3] = {3840, 4400, 4845};
     static const char* const headers[3] = {"точка", "макс", "паден"};
-    for (int k = 0; k < 3; ++k)
-    {
+    for (int k = 0; k < 3; ++k) {
         label[k + 1] = make<QLabel>(Frame2, QString::fromUtf8(headers[k]), tw(headerLefts[k], 720, 495, 240));
-        label[k + 1]->resize(std::max(label[k + 1]->width(), label[k + 1]->sizeHint().width()), label[k + 1]->height());
+        label[k + 1]->resize(std::max(label[k + 1]->width(), label[k + 1]->sizeHint().width()),
+                             label[k + 1]->height());
     }
 
     for (int r = 0; r < catalogue::kRows; ++r) {
@@ -289,7 +292,9 @@ void frmmain::cmdhelp_Click() {
     m_help->show();
 }
 
-void frmmain::cmdoptions_Click() { m_options->show(); }
+void frmmain::cmdoptions_Click() {
+    m_options->show();
+}
 
 void frmmain::closeEvent(QCloseEvent* event) {
     // Nothing is saved on the way out.
@@ -314,7 +319,8 @@ bool frmmain::eventFilter(QObject* watched, QEvent* event) {
                 key->key() == Qt::Key_Control || key->key() == Qt::Key_Alt)
                 return false;
             const int code = keycodes::fromQt(key->key(), key->modifiers());
-            isMax ? txtmax_KeyDown(r, code, int(key->modifiers())) : txtpad_KeyDown(r, code, int(key->modifiers()));
+            isMax ? txtmax_KeyDown(r, code, int(key->modifiers()))
+                  : txtpad_KeyDown(r, code, int(key->modifiers()));
             return true;
         }
     }

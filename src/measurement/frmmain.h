@@ -35,7 +35,7 @@ class BodyMap;
 
 class frmmain : public QWidget, private reading::ReadingSink {
     Q_OBJECT
-public:
+  public:
     explicit frmmain(QWidget* parent = nullptr);
     ~frmmain() override;
 
@@ -134,11 +134,11 @@ public:
     QTimer Timer1;
     QTimer Timer2;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildGauge();
     void buildModeFrame();
     void buildPointFrame();

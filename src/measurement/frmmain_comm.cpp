@@ -7,8 +7,8 @@
 #include "measurement/frmoption.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,9 +19,13 @@ void frmmain::mscomm_OnComm(const QByteArray& received) {
     reading.processBytes(received, [this] { return readingContext(); });
 }
 
-void frmmain::Timer1_Timer() { reading.Timer1_Timer(); }
+void frmmain::Timer1_Timer() {
+    reading.Timer1_Timer();
+}
 
-void frmmain::Timer2_Timer() { Timer2.stop(); }
+void frmmain::Timer2_Timer() {
+    Timer2.stop();
+}
 
 reading::ReadingContext frmmain::readingContext() const {
     reading::ReadingContext c;
@@ -50,17 +54,29 @@ void frmmain::startDevice(const QString& portName) {
     mscomm.start();
 }
 
-void frmmain::setBeeper(Beeper* beeper) { m_beeper = beeper; }
+void frmmain::setBeeper(Beeper* beeper) {
+    m_beeper = beeper;
+}
 
-void frmmain::startTimer1(int ms) { Timer1.start(ms); }
+void frmmain::startTimer1(int ms) {
+    Timer1.start(ms);
+}
 
-void frmmain::stopTimer1() { Timer1.stop(); }
+void frmmain::stopTimer1() {
+    Timer1.stop();
+}
 
-void frmmain::startTimer2(int ms) { Timer2.start(ms); }
+void frmmain::startTimer2(int ms) {
+    Timer2.start(ms);
+}
 
-void frmmain::stopTimer2() { Timer2.stop(); }
+void frmmain::stopTimer2() {
+    Timer2.stop();
+}
 
-void frmmain::showBar(int widthTwips) { lblpower->resize(qRound(widthTwips / 15.0), lblpower->height()); }
+void frmmain::showBar(int widthTwips) {
+    lblpower->resize(qRound(widthTwips / 15.0), lblpower->height());
+}
 
 void frmmain::showLive(int value) {
     lblmax->setText(QString::number(value));
@@ -74,7 +90,9 @@ void frmmain::showResult(int max, int drop) {
     lblpad->setText(QString::number(drop));
 }
 
-void frmmain::storeResult(int row, int column, const QString& text) { strRezult[row][column] = text; }
+void frmmain::storeResult(int row, int column, const QString& text) {
+    strRezult[row][column] = text;
+}
 
 void frmmain::beep3() {
     if (m_beeper)
@@ -97,7 +115,8 @@ void frmmain::resetToPoints() {
 }
 
 void frmmain::nextMeridian() {
-    cbomeridian->setCurrentIndex(reading::ReadingProcessor::nextMeridianPosition(cbomeridian->currentIndex()));
+    cbomeridian->setCurrentIndex(
+        reading::ReadingProcessor::nextMeridianPosition(cbomeridian->currentIndex()));
     cbomeridian_Click();
 }
 

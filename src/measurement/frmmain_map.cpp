@@ -11,4 +11,6 @@ void frmmain::drawBodyMap(int m, int Index) {
     pic->setImage(m_bodyMap->render(m, leftSide(), Index, chkkti->isChecked()));
 }
 
-void frmmain::drawBranchPicture(int branch) { pic->setImage(m_bodyMap->branch(branch)); }
+void frmmain::drawBranchPicture(int branch) {
+    pic->setImage(m_bodyMap->branch(branch));
+}

@@ -64,7 +64,9 @@ void frmmain::applyMode(modes::Mode mode) {
     const modes::Layout l = modes::layout(mode);
     lblmerid->setText(l.meridCaption);
     cmdsave->setEnabled(l.saveEnabled);
-    QRadioButton* own = mode == modes::Mode::Points ? optdiagnoz : mode == modes::Mode::Testing ? opttest : opthand;
+    QRadioButton* own = mode == modes::Mode::Points    ? optdiagnoz
+                        : mode == modes::Mode::Testing ? opttest
+                                                       : opthand;
     {
         // Setting the option is part of the handler, not a new choice.
         const QSignalBlocker b1(optdiagnoz), b2(opttest), b3(opthand);
@@ -95,8 +97,14 @@ void frmmain::applyMode(modes::Mode mode) {
     cbomeridian_Click();
 }
 
-void frmmain::optdiagnoz_Click() { applyMode(modes::Mode::Points); }
+void frmmain::optdiagnoz_Click() {
+    applyMode(modes::Mode::Points);
+}
 
-void frmmain::opttest_Click() { applyMode(modes::Mode::Testing); }
+void frmmain::opttest_Click() {
+    applyMode(modes::Mode::Testing);
+}
 
-void frmmain::opthand_Click() { applyMode(modes::Mode::Branches); }
+void frmmain::opthand_Click() {
+    applyMode(modes::Mode::Branches);
+}

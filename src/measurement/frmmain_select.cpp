@@ -14,9 +14,13 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
-bool frmmain::leftSide() const { return optleft->isChecked(); }
+bool frmmain::leftSide() const {
+    return optleft->isChecked();
+}
 
-int frmmain::currentMeridian() const { return catalogue::findMeridian(cbomeridian->currentText()); }
+int frmmain::currentMeridian() const {
+    return catalogue::findMeridian(cbomeridian->currentText());
+}
 
 void frmmain::lblnumber_Click(int row) {
     for (QLabel* l : lblnumber)
@@ -48,14 +52,19 @@ void frmmain::listMedications() {
     lstpreparat->clear();
     const int m = currentMeridian();
     if (m >= 0)
-        lstpreparat->addItems(medicam::medicationsOf(strPreparatMeridian, m, catalogue::pointCount(m), number));
+        lstpreparat->addItems(
+            medicam::medicationsOf(strPreparatMeridian, m, catalogue::pointCount(m), number));
     lstpreparat->setCurrentRow(-1);
     strRecept.clear();
 }
 
-void frmmain::optleft_Click() { chooseSide(true); }
+void frmmain::optleft_Click() {
+    chooseSide(true);
+}
 
-void frmmain::optright_Click() { chooseSide(false); }
+void frmmain::optright_Click() {
+    chooseSide(false);
+}
 
 void frmmain::chooseSide(bool left) {
     intright = left ? 0 : catalogue::kRightOffset;
@@ -79,9 +88,13 @@ void frmmain::correctResult(int row, QLineEdit* box, int keyCode) {
     strRezult[m][intright + row] = txtmax[row]->text() + u' ' + txtpad[row]->text();
 }
 
-void frmmain::txtmax_KeyDown(int row, int keyCode, int) { correctResult(row, txtmax[row], keyCode); }
+void frmmain::txtmax_KeyDown(int row, int keyCode, int) {
+    correctResult(row, txtmax[row], keyCode);
+}
 
-void frmmain::txtpad_KeyDown(int row, int keyCode, int) { correctResult(row, txtpad[row], keyCode); }
+void frmmain::txtpad_KeyDown(int row, int keyCode, int) {
+    correctResult(row, txtpad[row], keyCode);
+}
 
 void frmmain::DrawPoints(int Index) {
     const int m = currentMeridian();

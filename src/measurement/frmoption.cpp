@@ -15,15 +15,16 @@
 
 namespace {
 // Layout in twips, 15 to a pixel.
-QRect tw(int left, int top, int width, int height) { return QRect(left / 15, top / 15, width / 15, height / 15); }
+QRect tw(int left, int top, int width, int height) {
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
 
-template <typename W>
-W* make(QWidget* parent, const QString& caption, const QRect& r) {
+template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
     auto* w = new W(caption, parent);
     w->setGeometry(r);
     return w;
 }
-}  // namespace
+} // namespace
 
 frmoption::frmoption(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Параметры измерения"));
@@ -42,8 +43,8 @@ frmoption::frmoption(QWidget* parent) : QDialog(parent) {
     cmdtimeinc = make<QPushButton>(time, QStringLiteral("+"), tw(1080, 240, 375, 255));
     cmdtimedec = make<QPushButton>(time, QStringLiteral("-"), tw(1080, 600, 375, 255));
 
-    auto* press =
-        make<QGroupBox>(this, QStringLiteral("Время нажатия кнопки на щупе в секундах"), tw(120, 1200, 5295, 1455));
+    auto* press = make<QGroupBox>(this, QStringLiteral("Время нажатия кнопки на щупе в секундах"),
+                                  tw(120, 1200, 5295, 1455));
     Label3 = make<QLabel>(press, QStringLiteral("Для смены точки"), tw(480, 360, 1455, 255));
     Label2 = make<QLabel>(press, QStringLiteral("не более"), tw(360, 960, 735, 255));
     lbldown = make<QLabel>(press, QStringLiteral("1"), tw(1080, 840, 495, 375));
@@ -92,28 +93,39 @@ void frmoption::stepTime(int direction) {
     lbltime->setText(settings::formatSeconds(settings::stepSeconds(measuringSeconds(), direction)));
 }
 
-void frmoption::cmdtimeinc_Click() { stepTime(+1); }
+void frmoption::cmdtimeinc_Click() {
+    stepTime(+1);
+}
 
-void frmoption::cmdtimedec_Click() { stepTime(-1); }
+void frmoption::cmdtimedec_Click() {
+    stepTime(-1);
+}
 
 void frmoption::apply(const settings::Settings& s) {
     if (s.oneTouch) {
         opt1->setChecked(true);
         opt1_Click();
     } else {
-        opt3->setChecked(true);  // runs opt3_Click as a click does
+        opt3->setChecked(true); // runs opt3_Click as a click does
     }
     double seconds = settings::kDefaultSeconds;
     // A time that is no number falls back to 3 s rather than breaking every measurement.
-    lbltime->setText(settings::parseSeconds(s.timeText, &seconds) ? settings::formatSeconds(seconds)
-                                                                  : settings::formatSeconds(settings::kDefaultSeconds));
+    lbltime->setText(settings::parseSeconds(s.timeText, &seconds)
+                         ? settings::formatSeconds(seconds)
+                         : settings::formatSeconds(settings::kDefaultSeconds));
 }
 
-bool frmoption::oneTouch() const { return opt1->isChecked(); }
+bool frmoption::oneTouch() const {
+    return opt1->isChecked();
+}
 
-double frmoption::measuringSeconds() const { return settings::secondsOrDefault(lbltime->text()); }
+double frmoption::measuringSeconds() const {
+    return settings::secondsOrDefault(lbltime->text());
+}
 
-int frmoption::measuringMs() const { return reading::ReadingProcessor::measuringMs(lbltime->text()); }
+int frmoption::measuringMs() const {
+    return reading::ReadingProcessor::measuringMs(lbltime->text());
+}
 
 void frmoption::cmdexit_Click() {
     const QString text = settings::format(oneTouch(), lbltime->text());

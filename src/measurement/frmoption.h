@@ -11,7 +11,7 @@ class QRadioButton;
 // them on every byte, so a change applies at once; "Выход" makes it persist.
 class frmoption : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmoption(QWidget* parent = nullptr);
 
     void Form_Load();
@@ -42,16 +42,16 @@ public:
     QLabel* lblvega = nullptr;
     QPushButton* cmdexit = nullptr;
 
-signals:
+  signals:
     // A fresh three-touch set starts.
     void threeTouchesChosen();
     // The settings line as written (or as it failed to be written) into the file.
     void settingsWritten(const QString& text, const QString& fileName);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void setTimeControlsEnabled(bool enabled);
     void stepTime(int direction);
 };

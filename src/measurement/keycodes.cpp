@@ -17,4 +17,4 @@ int mainDigit(int keyCode) {
     return keyCode >= kDigit0 && keyCode <= kDigit0 + 9 ? keyCode - kDigit0 : -1;
 }
 
-}  // namespace keycodes
+} // namespace keycodes

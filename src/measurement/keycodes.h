@@ -6,11 +6,11 @@
 namespace keycodes {
 
 constexpr int kDelete = 46;
-constexpr int kDigit0 = 48;   // .. 57
-constexpr int kKeypad0 = 96;  // .. 105
+constexpr int kDigit0 = 48;  // .. 57
+constexpr int kKeypad0 = 96; // .. 105
 
 int fromQt(int qtKey, Qt::KeyboardModifiers modifiers);
 // The digit of a main-keyboard digit key, or -1.
 int mainDigit(int keyCode);
 
-}  // namespace keycodes
+} // namespace keycodes

@@ -169,7 +169,7 @@ void ReadingProcessor::aReading(const ReadingContext& ctx) {
     int3 = 0;
     const int setMax = datainmax;
     if (ended)
-        datainmax = 0;  // the next touch tracks its own maximum
+        datainmax = 0; // the next touch tracks its own maximum
     takeResult(ctx, setMax, setMax - datainmin);
 }
 
@@ -193,4 +193,4 @@ void ReadingProcessor::takeResult(const ReadingContext& ctx, int max, int drop) 
         m_sink.storeResult(ctx.listPosition, column, text);
 }
 
-}  // namespace reading
+} // namespace reading

@@ -11,12 +11,12 @@ namespace reading {
 
 constexpr int kButtonByte = 255;
 constexpr int kResetByte = 250;
-constexpr int kLowByte = 70;    // probe off the skin: value 0
-constexpr int kHighByte = 170;  // value 100
+constexpr int kLowByte = 70;   // probe off the skin: value 0
+constexpr int kHighByte = 170; // value 100
 constexpr int kTouchStartByte = 73;
-constexpr int kPressWindowMs = 1000;  // Timer2: a press closed within it is short
-constexpr int kScaleTwips = 5000;     // full length of the bar, value 100
-constexpr int kVegaMinByte = 105;     // closing byte of a long press that may start VEGA
+constexpr int kPressWindowMs = 1000; // Timer2: a press closed within it is short
+constexpr int kScaleTwips = 5000;    // full length of the bar, value 100
+constexpr int kVegaMinByte = 105;    // closing byte of a long press that may start VEGA
 constexpr int kVegaMaxByte = 135;
 constexpr float kVegaReference = 80.0f;
 constexpr int kDefaultMeasuringMs = 3000;
@@ -25,21 +25,21 @@ constexpr int kMaxMeasuringMs = 60000;
 
 // The window's controls as they stand when a byte is processed.
 struct ReadingContext {
-    bool oneTouch = true;          // opt1 "одно касание"; otherwise opt3 "три касания"
-    int measuringMs = kDefaultMeasuringMs;  // lbltime × 1000, see measuringMs()
-    bool testing = false;          // opttest "Медикам. тестирование"
-    bool branches = false;         // opthand "Диагностика по ответвлениям"
-    bool timer2Running = false;    // Timer2.isActive() at this byte
-    bool kti = false;              // chkkti "по КТИ"
-    int listPosition = 0;          // cbomeridian list position: meridian 0..20 or branch item 0..3
-    int number = 0;                // effective selected row 0..13
-    int intright = 0;              // 0 left side, 14 right side
+    bool oneTouch = true; // opt1 "одно касание"; otherwise opt3 "три касания"
+    int measuringMs = kDefaultMeasuringMs; // lbltime × 1000, see measuringMs()
+    bool testing = false;                  // opttest "Медикам. тестирование"
+    bool branches = false;                 // opthand "Диагностика по ответвлениям"
+    bool timer2Running = false;            // Timer2.isActive() at this byte
+    bool kti = false;                      // chkkti "по КТИ"
+    int listPosition = 0;                  // cbomeridian list position: meridian 0..20 or branch item 0..3
+    int number = 0;                        // effective selected row 0..13
+    int intright = 0;                      // 0 left side, 14 right side
 };
 
 // What the processor asks of the window. Every call comes from inside processByte() or
 // Timer1_Timer().
 class ReadingSink {
-public:
+  public:
     virtual ~ReadingSink() = default;
     virtual void startTimer1(int ms) = 0;
     virtual void stopTimer1() = 0;
@@ -70,7 +70,7 @@ public:
 };
 
 class ReadingProcessor {
-public:
+  public:
     explicit ReadingProcessor(ReadingSink& sink) : m_sink(sink) {}
 
     // One received byte.
@@ -112,7 +112,7 @@ public:
     float sngVega = 1.0f;
     int int3 = 0;
 
-private:
+  private:
     void reset();
     void closePress(const ReadingContext& ctx);
     void aReading(const ReadingContext& ctx);
@@ -122,4 +122,4 @@ private:
     ReadingSink& m_sink;
 };
 
-}  // namespace reading
+} // namespace reading

@@ -52,4 +52,4 @@ double stepSeconds(double seconds, int direction) {
     return direction > 0 ? std::min(seconds + kStep, kMaxSeconds) : std::max(seconds - kStep, kMinSeconds);
 }
 
-}  // namespace settings
+} // namespace settings

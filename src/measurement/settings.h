@@ -29,4 +29,4 @@ QString formatSeconds(double seconds);
 // than 5, "-" no lower than 1.5.
 double stepSeconds(double seconds, int direction);
 
-}  // namespace settings
+} // namespace settings

@@ -14,7 +14,7 @@
 namespace {
 
 class SoundEffectOutput final : public SoundOutput {
-public:
+  public:
     SoundEffectOutput(std::unique_ptr<QTemporaryFile> file, std::function<void(Status)> statusChanged)
         : m_file(std::move(file)) {
         QObject::connect(&m_effect, &QSoundEffect::statusChanged, &m_effect,
@@ -39,13 +39,13 @@ public:
     }
     void play() override { m_effect.play(); }
 
-private:
+  private:
     // Declared before the effect: the file stays until the effect is gone.
     std::unique_ptr<QTemporaryFile> m_file;
     QSoundEffect m_effect;
 };
 
-}  // namespace
+} // namespace
 
 extern "C" Q_DECL_EXPORT SoundOutput*
 tavenCreateSoundOutput(int version, const QByteArray& wav,

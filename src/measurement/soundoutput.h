@@ -6,7 +6,7 @@
 #include <functional>
 
 class SoundOutput {
-public:
+  public:
     enum class Status { Loading, Ready, Failed };
 
     virtual ~SoundOutput() = default;

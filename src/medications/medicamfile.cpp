@@ -28,4 +28,4 @@ QStringList medicationsOf(const QStringList& meridianPieces, int m, int n, int r
     return medicationsOfRecord(points[k]);
 }
 
-}  // namespace medicam
+} // namespace medicam

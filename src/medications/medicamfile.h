@@ -21,4 +21,4 @@ QStringList medicationsOfRecord(const QString& pointRecord);
 // gives an empty list.
 QStringList medicationsOf(const QStringList& meridianPieces, int m, int n, int row);
 
-}  // namespace medicam
+} // namespace medicam

@@ -6,9 +6,9 @@
 #include "common/text1251.h"
 #include "common/textutil.h"
 #include "datatexts.h"
-#include "outside.h"
 #include "measurement/settings.h"
 #include "medications/medicamfile.h"
+#include "outside.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -61,7 +61,6 @@ QImage readPicture(const QString& name, QString* error) {
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-
 // Disc centres must sit on the drawing, with two pixels of it all round.
 QString offDrawing(const QImage& img, QRgb bg, QPoint c) {
     for (int dy = -2; dy <= 2; ++dy) {
@@ -76,12 +75,12 @@ QString offDrawing(const QImage& img, QRgb bg, QPoint c) {
     return {};
 }
 
-}  // namespace
+} // namespace
 
 class TestBundledData : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void filesUnderTheNamesTheProgramOpens_data();
     void filesUnderTheNamesTheProgramOpens();
     void textFilesAreWindows1251WithCrLf_data();
@@ -339,8 +338,10 @@ void TestBundledData::limbPicturesCarryEveryDisc() {
         const QPoint c = discs[r];
         const QString where = QStringLiteral("%1 row %2 at (%3, %4)").arg(name).arg(r).arg(c.x()).arg(c.y());
         const QRect disc(c.x() - kDiscRadius, c.y() - kDiscRadius, 2 * kDiscRadius + 1, 2 * kDiscRadius + 1);
-        QVERIFY2(img.rect().contains(disc),
-                 qPrintable(where + QStringLiteral(": cut by the edge of %1 x %2").arg(img.width()).arg(img.height())));
+        QVERIFY2(
+            img.rect().contains(disc),
+            qPrintable(where +
+                       QStringLiteral(": cut by the edge of %1 x %2").arg(img.width()).arg(img.height())));
         const QString off = offDrawing(img, bg, c);
         QVERIFY2(off.isEmpty(), qPrintable(where + QStringLiteral(": ") + off));
     }
@@ -363,7 +364,8 @@ void TestBundledData::branchPicturesFitTheBoxAndDiffer() {
         QVERIFY2(drawn > img.width() * img.height() / 10,
                  qPrintable(QStringLiteral("%1: %2 pixels drawn").arg(name).arg(drawn)));
         for (int k = 0; k < seen.size(); ++k)
-            QVERIFY2(seen[k] != img, qPrintable(QStringLiteral("%1 is the same as %2").arg(name, branchPicture(k))));
+            QVERIFY2(seen[k] != img,
+                     qPrintable(QStringLiteral("%1 is the same as %2").arg(name, branchPicture(k))));
         seen << img;
     }
 }

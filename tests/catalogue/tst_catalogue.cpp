@@ -10,7 +10,7 @@ using namespace catalogue;
 
 class CatalogueTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void totals() {
         QCOMPARE(meridianNames().size(), 21);
         int points = 0;
@@ -31,8 +31,8 @@ private slots:
         QTest::addColumn<int>("kRight");
         QTest::addColumn<QString>("top");
         QTest::addColumn<QString>("bottom");
-        auto row = [](int m, const char* name, int n, int kti, const char* ktiPoint, int kl, int kr, const char* top,
-                      const char* bottom) {
+        auto row = [](int m, const char* name, int n, int kti, const char* ktiPoint, int kl, int kr,
+                      const char* top, const char* bottom) {
             QTest::newRow(name) << m << QString::fromUtf8(name) << n << kti << QString(ktiPoint) << kl << kr
                                 << QString(top) << QString(bottom);
         };
@@ -74,7 +74,8 @@ private slots:
         QCOMPARE(bottomRow(m), n - 1);
         QCOMPARE(ktiRow(m), kti);
         QCOMPARE(point(m, kti).number, ktiPoint);
-        QVERIFY2(point(m, kti).description.startsWith(QStringLiteral("КТИ")), qPrintable(point(m, kti).description));
+        QVERIFY2(point(m, kti).description.startsWith(QStringLiteral("КТИ")),
+                 qPrintable(point(m, kti).description));
         QCOMPARE(lastFunctionLine(m, true), kLeft);
         QCOMPARE(lastFunctionLine(m, false), kRight);
         QCOMPARE(point(m, 0).number, top);
@@ -120,7 +121,8 @@ private slots:
                 QVERIFY2(!latin.match(p.description).hasMatch(), qPrintable(p.description));
             }
         }
-        QCOMPARE(point(0, 8).description, QStringLiteral("КТИ.лимфоэпителиальное глоточное кольцо Пирогова-Вальдейера"));
+        QCOMPARE(point(0, 8).description,
+                 QStringLiteral("КТИ.лимфоэпителиальное глоточное кольцо Пирогова-Вальдейера"));
         QCOMPARE(point(17, 0).description,
                  QStringLiteral("ЖД органов и сосудов головы(церебросклероз, размягчение головного мозга"));
         QCOMPARE(point(15, 2).number, point(15, 4).number);
@@ -131,7 +133,8 @@ private slots:
     }
 
     void branches() {
-        QCOMPARE(branchItems(), (QStringList{"Рука-рука", "Нога-нога", "Левая рука-нога", "Правая рука-нога"}));
+        QCOMPARE(branchItems(),
+                 (QStringList{"Рука-рука", "Нога-нога", "Левая рука-нога", "Правая рука-нога"}));
         QCOMPARE(branchPicture(findBranch("Нога-нога")), QStringLiteral("Man_ff.bmp"));
         QCOMPARE(branchPicture(3), QStringLiteral("Man_r.bmp"));
         QCOMPARE(findBranch("Лимфатический"), -1);

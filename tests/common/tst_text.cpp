@@ -8,7 +8,7 @@
 
 class TextTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void everyByteSurvivesDecodeAndEncode() {
         QByteArray all;
         for (int b = 0; b < 256; ++b)
@@ -67,12 +67,20 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("sep");
         QTest::addColumn<QStringList>("pieces");
-        QTest::newRow("none") << "abc" << "*" << QStringList{"abc"};
-        QTest::newRow("empty text") << "" << "|" << QStringList{""};
-        QTest::newRow("k separators give k+1") << "][a][b][" << "][" << QStringList{"", "a", "b", ""};
-        QTest::newRow("adjacent") << "a**b" << "*" << QStringList{"a", "", "b"};
-        QTest::newRow("crlf") << "a\r\nb\r\n" << "\r\n" << QStringList{"a", "b", ""};
-        QTest::newRow("lone cr stays") << "a\rb\r\nc" << "\r\n" << QStringList{"a\rb", "c"};
+        QTest::newRow("none") << "abc"
+                              << "*" << QStringList{"abc"};
+        QTest::newRow("empty text") << ""
+                                    << "|" << QStringList{""};
+        QTest::newRow("k separators give k+1") << "][a][b]["
+                                               << "][" << QStringList{"", "a", "b", ""};
+        QTest::newRow("adjacent") << "a**b"
+                                  << "*" << QStringList{"a", "", "b"};
+        QTest::newRow("crlf") << "a\r\nb\r\n"
+                              << "\r\n"
+                              << QStringList{"a", "b", ""};
+        QTest::newRow("lone cr stays") << "a\rb\r\nc"
+                                       << "\r\n"
+                                       << QStringList{"a\rb", "c"};
     }
     void split() {
         QFETCH(QString, text);

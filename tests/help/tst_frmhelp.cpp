@@ -6,7 +6,7 @@
 
 class HelpTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void showsTheFileAsItStands() {
         WorkFolder folder;
         folder.write("taven.txt", QStringLiteral("Метод\r\nвторая строка"));

@@ -3,7 +3,7 @@
 namespace {
 bool available = true;
 FakeSoundOutput* last = nullptr;
-}  // namespace
+} // namespace
 
 extern "C" Q_DECL_EXPORT SoundOutput*
 tavenCreateSoundOutput(int version, const QByteArray& wav,
@@ -19,4 +19,6 @@ extern "C" Q_DECL_EXPORT void fakeSoundSetAvailable(bool on) {
     available = on;
     last = nullptr;
 }
-extern "C" Q_DECL_EXPORT FakeSoundOutput* fakeSoundLast() { return last; }
+extern "C" Q_DECL_EXPORT FakeSoundOutput* fakeSoundLast() {
+    return last;
+}

@@ -7,7 +7,7 @@
 #include <utility>
 
 class FakeSoundOutput final : public SoundOutput {
-public:
+  public:
     explicit FakeSoundOutput(std::function<void(Status)> statusChanged)
         : m_statusChanged(std::move(statusChanged)) {}
     Status status() const override { return m_status; }
@@ -20,7 +20,7 @@ public:
 
     int plays = 0;
 
-private:
+  private:
     Status m_status = Status::Loading;
     std::function<void(Status)> m_statusChanged;
 };

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 class PtyPair {
-public:
+  public:
     PtyPair() {
         m_master = posix_openpt(O_RDWR | O_NOCTTY);
         if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
@@ -47,7 +47,7 @@ public:
         m_master = -1;
     }
 
-private:
+  private:
     int m_master = -1;
     QString m_slave;
 };

@@ -11,12 +11,16 @@
 
 namespace {
 
-quint32 le32(const QByteArray& b, int at) { return qFromLittleEndian<quint32>(b.constData() + at); }
-qint16 sample(const QByteArray& wav, int k) { return qFromLittleEndian<qint16>(wav.constData() + 44 + 2 * k); }
+quint32 le32(const QByteArray& b, int at) {
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+qint16 sample(const QByteArray& wav, int k) {
+    return qFromLittleEndian<qint16>(wav.constData() + 44 + 2 * k);
+}
 
 const QString fakeModule = QStringLiteral(TAVEN_FAKE_SOUND_MODULE);
 
-}  // namespace
+} // namespace
 
 Q_DECLARE_METATYPE(SoundOutput::Status)
 
@@ -33,7 +37,7 @@ class TestBeeper : public QObject {
         return beeps;
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY2(fake.load(), qPrintable(fake.errorString()));
         setAvailable = reinterpret_cast<FakeSoundSetAvailable>(fake.resolve(kFakeSoundSetAvailable));
@@ -51,7 +55,7 @@ private slots:
         QCOMPARE(le32(wav, 40), quint32(wav.size() - 44));
         const int samples = (wav.size() - 44) / 2;
         const int silentRun = Beeper::kSampleRate * 20 / 1000;
-        QList<QPair<int, int>> tones;  // first and last loud sample
+        QList<QPair<int, int>> tones; // first and last loud sample
         int quiet = silentRun;
         int peak = 0;
         for (int k = 0; k < samples; ++k) {
@@ -120,7 +124,7 @@ private slots:
     // A module that is not there or does not load is no error: the system beep sounds, at
     // once and without waiting for anything.
     void unusableModuleFallsBack_data() {
-        QTest::addColumn<QString>("module");  // empty: a text file named like the module
+        QTest::addColumn<QString>("module"); // empty: a text file named like the module
         QTest::addColumn<bool>("exists");
         QTest::newRow("missing") << QStringLiteral("/nonexistent/libtavensound.so") << false;
         QTest::newRow("not a library") << QString() << true;
@@ -176,7 +180,7 @@ private slots:
     // ready; should loading fail, the system beep sounds instead, once.
     void beepWhileLoading_data() {
         using S = SoundOutput::Status;
-        QTest::addColumn<QList<S>>("before");  // the status reports before the beep
+        QTest::addColumn<QList<S>>("before"); // the status reports before the beep
         QTest::addColumn<QList<S>>("after");
         QTest::addColumn<int>("plays");
         QTest::addColumn<int>("systemBeeps");

@@ -25,11 +25,11 @@ std::unique_ptr<QSerialPort> occupy(const QString& name) {
     return port->open(QIODevice::ReadOnly) ? std::move(port) : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 class TestDeviceLink : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void bytesArriveInOrder() {
         PtyPair pty;
         QVERIFY(pty.isOpen());
@@ -83,7 +83,7 @@ private slots:
         QString available = pty->slaveName();
         DeviceLink link;
         link.setPortLister([&] { return QList<DeviceLink::PortEntry>{{available, true}}; });
-        link.setRetryInterval(60000);  // the test retries by hand
+        link.setRetryInterval(60000); // the test retries by hand
         QSignalSpy closed(&link, &DeviceLink::closed);
         QSignalSpy status(&link, &DeviceLink::statusMessage);
         Received got;
@@ -93,7 +93,7 @@ private slots:
         QVERIFY(pty->write("\x50\x51"));
         QTRY_COMPARE(got.bytes, QByteArray("\x50\x51"));
 
-        pty.reset();  // the listed name stays, as a --port name would
+        pty.reset(); // the listed name stays, as a --port name would
         QTRY_COMPARE(closed.count(), 1);
         QVERIFY(!link.isOpen());
         QVERIFY(link.isRetrying());
@@ -111,8 +111,8 @@ private slots:
     }
 
     void portChoice_data() {
-        QTest::addColumn<QList<int>>("ports");   // 0 free, 1 busy, 2 missing; +10 a USB adapter
-        QTest::addColumn<int>("taken");           // index into ports, -1 none
+        QTest::addColumn<QList<int>>("ports"); // 0 free, 1 busy, 2 missing; +10 a USB adapter
+        QTest::addColumn<int>("taken");        // index into ports, -1 none
         QTest::addColumn<QString>("status");
         QTest::newRow("no ports") << QList<int>{} << -1 << DeviceLink::kNoDevice;
         QTest::newRow("only a missing one") << QList<int>{2} << -1 << DeviceLink::kNoDevice;
@@ -206,7 +206,7 @@ private slots:
         connect(&link, &DeviceLink::statusMessage, this, [&] {
             late = std::make_unique<PtyPair>();
             available = late->slaveName();
-            QTest::qWait(100);  // the box is up
+            QTest::qWait(100); // the box is up
         });
         link.start();
         QVERIFY(link.isOpen());

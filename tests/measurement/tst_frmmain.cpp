@@ -1,9 +1,9 @@
 #include "common/colours.h"
 #include "common/widgets.h"
-#include <QImage>
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
 #include "workfolder.h"
+#include <QImage>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +19,9 @@
 
 namespace {
 
-bool highlighted(const QLabel* l) { return backColour(l) == colours::toQColor(colours::kInfoBackground); }
+bool highlighted(const QLabel* l) {
+    return backColour(l) == colours::toQColor(colours::kInfoBackground);
+}
 
 QList<int> highlightedRows(const frmmain& w) {
     QList<int> rows;
@@ -34,15 +36,15 @@ int visibleRows(const frmmain& w) {
     for (int r = 0; r < catalogue::kRows; ++r) {
         const bool v = w.lblnumber[r]->isVisibleTo(w.Frame2);
         if (v != w.txtmax[r]->isVisibleTo(w.Frame2) || v != w.txtpad[r]->isVisibleTo(w.Frame2))
-            return -1;  // a row must show or hide as a whole
+            return -1; // a row must show or hide as a whole
         if (v && n != r)
-            return -2;  // visible rows are the top ones
+            return -2; // visible rows are the top ones
         n += v;
     }
     return n;
 }
 
-}  // namespace
+} // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -63,7 +65,7 @@ class MainWindowTest : public QObject {
     }
     QString functionText() const { return w->txtfunction->toPlainText(); }
 
-private slots:
+  private slots:
     void init() {
         folder = std::make_unique<WorkFolder>();
         log = std::make_unique<MessageLog>();
@@ -94,7 +96,8 @@ private slots:
         QCOMPARE(visibleRows(*w), 11);
         QCOMPARE(w->lblnumber[10]->text(), QStringLiteral("1"));
         QCOMPARE(w->lblnumber[0]->text(), QStringLiteral("5"));
-        QCOMPARE(w->lblnumber[8]->toolTip(), QStringLiteral("КТИ.лимфоэпителиальное глоточное кольцо Пирогова-Вальдейера"));
+        QCOMPARE(w->lblnumber[8]->toolTip(),
+                 QStringLiteral("КТИ.лимфоэпителиальное глоточное кольцо Пирогова-Вальдейера"));
         QCOMPARE(highlightedRows(*w), QList<int>{10});
         QCOMPARE(w->number, 10);
         QCOMPARE(functionText(), QStringLiteral("L0"));
@@ -133,7 +136,8 @@ private slots:
         QVERIFY(w->line1[5]->height() > w->line1[6]->height());
         for (int k = 0; k < modes::kNumbers; ++k) {
             QCOMPARE(w->Label1[k]->text(), QString::number(10 * k));
-            QVERIFY2(qAbs(w->Label1[k]->geometry().center().x() - w->line1[5 * k]->x()) <= 1, qPrintable(QString::number(k)));
+            QVERIFY2(qAbs(w->Label1[k]->geometry().center().x() - w->line1[5 * k]->x()) <= 1,
+                     qPrintable(QString::number(k)));
         }
     }
 
@@ -292,7 +296,7 @@ private slots:
         chooseMeridian("Левая рука-нога");
         QCOMPARE(w->lblmax->text(), QString());
         QCOMPARE(w->lblpad->text(), QString());
-        w->strRezult[24][0] = QStringLiteral("77");  // an edited card: no blank
+        w->strRezult[24][0] = QStringLiteral("77"); // an edited card: no blank
         chooseMeridian("Правая рука-нога");
         QCOMPARE(w->lblmax->text(), QStringLiteral("77"));
         QCOMPARE(w->lblpad->text(), QString());

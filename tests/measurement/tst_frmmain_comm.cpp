@@ -19,7 +19,7 @@
 namespace {
 
 class CountingBeeper : public Beeper {
-public:
+  public:
     int count = 0;
     void beep3() override { ++count; }
 };
@@ -31,7 +31,7 @@ QByteArray bytes(std::initializer_list<int> values) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
 // The device's bytes through the main window, with the timers fired by the test.
 class MainWindowDeviceTest : public QObject {
@@ -72,7 +72,7 @@ class MainWindowDeviceTest : public QObject {
         return -1;
     }
 
-private slots:
+  private slots:
     void init() {
         folder = std::make_unique<WorkFolder>();
         log = std::make_unique<MessageLog>();
@@ -196,9 +196,9 @@ private slots:
     void vegaOnAndOff() {
         start();
         w->opttest->setChecked(true);
-        longPress(120);  // no reading yet: nothing to re-reference to
+        longPress(120); // no reading yet: nothing to re-reference to
         QVERIFY(!w->reading.blnVega);
-        send({110});     // value 40
+        send({110}); // value 40
         QCOMPARE(w->lblmax->text(), QStringLiteral("40"));
         longPress(100);
         QVERIFY(!w->reading.blnVega);
@@ -214,10 +214,10 @@ private slots:
         QCOMPARE(w->line1[25]->colourValue(), colours::kBlue);
         QCOMPARE(textColour(w->Label1[8]), colours::toQColor(colours::kRed));
         QCOMPARE(textColour(w->Label1[5]), colours::toQColor(colours::kBlue));
-        send({120});  // value 50 against the reference 40
+        send({120}); // value 50 against the reference 40
         QCOMPARE(w->lblmax->text(), QStringLiteral("100"));
         QCOMPARE(w->lblpower->width(), qRound(5000 / 15.0));
-        send({170});  // the bar stops at the end of the scale
+        send({170}); // the bar stops at the end of the scale
         QCOMPARE(w->lblpower->width(), qRound(5000 / 15.0));
         longPress(90);
         QVERIFY(!w->reading.blnVega);

@@ -23,7 +23,7 @@ class OptionsTest : public QObject {
         return w->options();
     }
 
-private slots:
+  private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void init() {
         folder = std::make_unique<WorkFolder>();
@@ -93,7 +93,7 @@ private slots:
         // Changes apply at once, before "Выход", and persist only through it.
         QCOMPARE(folder->bytes("taven.ini"), QByteArray("15\r\n"));
         QTest::mouseClick(o->opt3, Qt::LeftButton);
-        o->close();  // the close box acts as "Выход"
+        o->close(); // the close box acts as "Выход"
         QCOMPARE(folder->bytes("taven.ini"), QByteArray("31.5\r\n"));
         QVERIFY(!o->isVisible());
         QCOMPARE(w->options(), o);

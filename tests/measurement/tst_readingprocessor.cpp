@@ -68,11 +68,11 @@ struct Rig {
     }
 };
 
-}  // namespace
+} // namespace
 
 class TestReadingProcessor : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void clamping_data() {
         QTest::addColumn<int>("byte");
         QTest::addColumn<int>("value");
@@ -199,14 +199,14 @@ private slots:
         r.ctx.kti = kti;
         r.feed({80, 255});
         QVERIFY(r.p.blnpoint);
-        r.feed({255});  // a second press while one waits changes nothing
+        r.feed({255}); // a second press while one waits changes nothing
         r.sink.timer2 = short_;
         r.sink.log.clear();
         r.feed({120});
         QCOMPARE(r.sink.log, action.isEmpty() ? QStringList{} : QStringList{action});
         QVERIFY(!r.p.blnpoint);
         QVERIFY(!r.sink.timer2);
-        QCOMPARE(r.p.datainmin, 10);  // the closing byte was no reading
+        QCOMPARE(r.p.datainmin, 10); // the closing byte was no reading
     }
 
     void vegaStart_data() {
@@ -249,10 +249,10 @@ private slots:
         r.feed({120});
         QCOMPARE(r.sink.live, 100);
         QCOMPARE(r.sink.bar, 2 * usualBar);
-        r.feed({170});  // 100 × 2 would run past the scale
+        r.feed({170}); // 100 × 2 would run past the scale
         QCOMPARE(r.sink.bar, kScaleTwips);
         QCOMPARE(r.sink.live, 200);
-        r.longPress(0, 90);  // any closing byte ends it
+        r.longPress(0, 90); // any closing byte ends it
         QVERIFY(!r.p.blnVega);
         QCOMPARE(r.p.sngVega, 1.0f);
         QCOMPARE(r.sink.count("vegaOff"), 1);
@@ -265,7 +265,7 @@ private slots:
         QVERIFY(r.p.blnVega);
         r.sink.log.clear();
         r.feed({250});
-        QCOMPARE(r.sink.log, QStringList{"reset"});  // no bar, no touch: 250 is no reading
+        QCOMPARE(r.sink.log, QStringList{"reset"}); // no bar, no touch: 250 is no reading
         QVERIFY(!r.p.blnVega);
         QCOMPARE(r.p.sngVega, 1.0f);
 
@@ -284,7 +284,7 @@ private slots:
         QCOMPARE(r.sink.stored.value({0, 0}), "30 1");
         r.feed({90, 100, 70});
         QVERIFY2(!r.sink.timer1, "Timer1 still runs after the touch ended");
-        r.p.Timer1_Timer();  // an expiry already on its way does not arm a result
+        r.p.Timer1_Timer(); // an expiry already on its way does not arm a result
         QVERIFY(!r.p.blndata);
         r.feed({70, 70, 70});
         QCOMPARE(r.sink.storeCalls, 1);

@@ -6,7 +6,7 @@
 
 class SettingsTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
 
     void parse_data() {

@@ -16,7 +16,9 @@ WorkFolder::WorkFolder() : m_old(QDir::currentPath()) {
         copyBundled(p);
 }
 
-WorkFolder::~WorkFolder() { QDir::setCurrent(m_old); }
+WorkFolder::~WorkFolder() {
+    QDir::setCurrent(m_old);
+}
 
 void WorkFolder::write(const QString& relative, const QString& text) {
     const QString full = m_dir.filePath(relative);
@@ -59,4 +61,6 @@ MessageLog::MessageLog(msgbox::Answer a) : answer(a) {
     });
 }
 
-MessageLog::~MessageLog() { msgbox::setHandler({}); }
+MessageLog::~MessageLog() {
+    msgbox::setHandler({});
+}

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 
 class WorkFolder {
-public:
+  public:
     // Starts with the bundled pictures and nothing else.
     WorkFolder();
     ~WorkFolder();
@@ -28,14 +28,14 @@ public:
     // Meridian records in catalogue order; point record k of meridian m lists "m<m>p<k>".
     void writeMedicationFile(int meridians = 21);
 
-private:
+  private:
     QTemporaryDir m_dir;
     QString m_old;
 };
 
 // Records every message box and answers questions with the given answer.
 class MessageLog {
-public:
+  public:
     explicit MessageLog(msgbox::Answer answer = msgbox::Answer::Yes);
     ~MessageLog();
     QList<msgbox::Shown> shown;

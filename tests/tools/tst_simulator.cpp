@@ -1,6 +1,6 @@
+#include "idlesink.h"
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
-#include "idlesink.h"
 #include "scenario.h"
 
 #include <QFile>
@@ -64,11 +64,11 @@ struct Player : IdleSink {
     void endVega() override {}
 };
 
-}  // namespace
+} // namespace
 
 class TestSimulator : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void parseSteps_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<K>("kind");
@@ -106,15 +106,24 @@ private slots:
     void parseErrors_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("where");
-        QTest::newRow("unknown") << "pause 1s\njump 3" << "строка 2";
-        QTest::newRow("touch below start") << "touch 2 1s" << "строка 1";
-        QTest::newRow("touch past scale") << "touch 101 1s" << "строка 1";
-        QTest::newRow("drop not below peak") << "touch 40 1s drop 40" << "строка 1";
-        QTest::newRow("bad time") << "reset; pause soon" << "строка 1";
-        QTest::newRow("negative time") << "\n\npause -1s" << "строка 3";
-        QTest::newRow("byte 256") << "byte 256" << "строка 1";
-        QTest::newRow("press what") << "press hard" << "строка 1";
-        QTest::newRow("rate 0") << "rate 0ms" << "строка 1";
+        QTest::newRow("unknown") << "pause 1s\njump 3"
+                                 << "строка 2";
+        QTest::newRow("touch below start") << "touch 2 1s"
+                                           << "строка 1";
+        QTest::newRow("touch past scale") << "touch 101 1s"
+                                          << "строка 1";
+        QTest::newRow("drop not below peak") << "touch 40 1s drop 40"
+                                             << "строка 1";
+        QTest::newRow("bad time") << "reset; pause soon"
+                                  << "строка 1";
+        QTest::newRow("negative time") << "\n\npause -1s"
+                                       << "строка 3";
+        QTest::newRow("byte 256") << "byte 256"
+                                  << "строка 1";
+        QTest::newRow("press what") << "press hard"
+                                    << "строка 1";
+        QTest::newRow("rate 0") << "rate 0ms"
+                                << "строка 1";
     }
     void parseErrors() {
         QFETCH(QString, text);
@@ -124,7 +133,7 @@ private slots:
         QString error;
         QVERIFY(!sim::parse(text, &s, &error));
         QVERIFY2(error.startsWith(where + u':'), qPrintable(error));
-        QCOMPARE(s.steps.size(), 1);  // untouched
+        QCOMPARE(s.steps.size(), 1); // untouched
     }
 
     void touchShape() {
@@ -210,8 +219,9 @@ private slots:
         link.start();
         QVERIFY2(link.isOpen(), qPrintable(link.lastError()));
         const QByteArray expected = bytesOf(generate(steps, 3));
-        QTRY_VERIFY_WITH_TIMEOUT(got.size() >= expected.size() || simulator.state() == QProcess::NotRunning, 10000);
-        QTest::qWait(100);  // the last bytes may still be on their way
+        QTRY_VERIFY_WITH_TIMEOUT(got.size() >= expected.size() || simulator.state() == QProcess::NotRunning,
+                                 10000);
+        QTest::qWait(100); // the last bytes may still be on their way
         QCOMPARE(got.toHex(' '), expected.toHex(' '));
         QVERIFY(simulator.waitForFinished(5000));
         QCOMPARE(simulator.exitCode(), 0);

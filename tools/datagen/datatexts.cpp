@@ -49,13 +49,14 @@ QString meridianList() {
         for (int r = 0; r < n; ++r) {
             const auto p = catalogue::point(m, r);
             const QChar mark = r == catalogue::ktiRow(m) ? u'*' : u' ';
-            out += QStringLiteral("  %1 %2  %3\n").arg(QString(mark), p.number.leftJustified(4), p.description);
+            out +=
+                QStringLiteral("  %1 %2  %3\n").arg(QString(mark), p.number.leftJustified(4), p.description);
         }
     }
     return out;
 }
 
-}  // namespace
+} // namespace
 
 QString limbName(const QString& picture) {
     const bool hand = picture.startsWith(QLatin1String("hand"));
@@ -98,9 +99,13 @@ QStringList sampleMedications(int m, int row) {
         const char* names;
     };
     static const Sample samples[] = {
-        {0, 8, "Эхинацея D6|Фитолякка D4"}, {1, 8, "Бриония D6|Дрозера D4"}, {8, 7, "Кратегус D2"},
-        {12, 5, "Расторопша D2|Хелидониум D6"}, {13, 3, "Арника D12|Рус токсикодендрон D6"},
-        {14, 8, "Нукс вомика D6"}, {19, 10, "Берберис D4|Солидаго D2"},
+        {0, 8, "Эхинацея D6|Фитолякка D4"},
+        {1, 8, "Бриония D6|Дрозера D4"},
+        {8, 7, "Кратегус D2"},
+        {12, 5, "Расторопша D2|Хелидониум D6"},
+        {13, 3, "Арника D12|Рус токсикодендрон D6"},
+        {14, 8, "Нукс вомика D6"},
+        {19, 10, "Берберис D4|Солидаго D2"},
     };
     for (const Sample& s : samples)
         if (s.m == m && s.row == row)
@@ -173,4 +178,4 @@ QList<DataFile> textFiles(QString* error) {
     return files;
 }
 
-}  // namespace datagen
+} // namespace datagen

@@ -40,4 +40,4 @@ bool encodeStrict(const QString& text, QByteArray* out, QString* bad = nullptr);
 // Every text file, encoded; on a character outside the code page, nothing and a message.
 QList<DataFile> textFiles(QString* error);
 
-}  // namespace datagen
+} // namespace datagen

@@ -79,4 +79,4 @@ class Outside {
     QVector<bool> m_seen;
 };
 
-}  // namespace pictures
+} // namespace pictures

@@ -13,7 +13,7 @@ void choose(frmmain& w, const QString& item) {
     w.cbomeridian->setCurrentIndex(w.cbomeridian->findText(item));
     w.cbomeridian_Click();
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -25,7 +25,9 @@ volatile std::sig_atomic_t g_stop = 0;
 termios g_savedTerminal{};
 bool g_terminalRaw = false;
 
-void onSignal(int) { g_stop = 1; }
+void onSignal(int) {
+    g_stop = 1;
+}
 
 void restoreTerminal() {
     if (g_terminalRaw)
@@ -124,7 +126,7 @@ sim::Step keyStep(char key, int touchValue, int touchMs) {
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -139,18 +141,22 @@ int main(int argc, char** argv) {
     const QCommandLineOption stepsOpt({QStringLiteral("e"), QStringLiteral("steps")},
                                       QStringLiteral("Шаги сценария в командной строке, через «;»."),
                                       QStringLiteral("steps"));
-    const QCommandLineOption interactiveOpt({QStringLiteral("i"), QStringLiteral("interactive")},
-                                            QStringLiteral("Клавиши: t касание, s короткое нажатие, l длинное, "
-                                                           "r сброс, n шум, q выход."));
-    const QCommandLineOption loopOpt(QStringLiteral("loop"), QStringLiteral("Повторять сценарий до остановки."));
-    const QCommandLineOption deviceOpt(QStringLiteral("device"),
-                                       QStringLiteral("Писать в этот последовательный порт вместо псевдотерминала."),
-                                       QStringLiteral("path"));
+    const QCommandLineOption interactiveOpt(
+        {QStringLiteral("i"), QStringLiteral("interactive")},
+        QStringLiteral("Клавиши: t касание, s короткое нажатие, l длинное, "
+                       "r сброс, n шум, q выход."));
+    const QCommandLineOption loopOpt(QStringLiteral("loop"),
+                                     QStringLiteral("Повторять сценарий до остановки."));
+    const QCommandLineOption deviceOpt(
+        QStringLiteral("device"),
+        QStringLiteral("Писать в этот последовательный порт вместо псевдотерминала."),
+        QStringLiteral("path"));
     const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Начало случайного шума."),
                                      QStringLiteral("n"), QStringLiteral("1"));
-    const QCommandLineOption touchOpt(QStringLiteral("touch"),
-                                      QStringLiteral("Касание по клавише t: значение и время (по умолчанию 40 5.5s)."),
-                                      QStringLiteral("value time"), QStringLiteral("40 5.5s"));
+    const QCommandLineOption touchOpt(
+        QStringLiteral("touch"),
+        QStringLiteral("Касание по клавише t: значение и время (по умолчанию 40 5.5s)."),
+        QStringLiteral("value time"), QStringLiteral("40 5.5s"));
     cl.addOptions({stepsOpt, interactiveOpt, loopOpt, deviceOpt, seedOpt, touchOpt});
     cl.process(app);
 
@@ -181,7 +187,8 @@ int main(int argc, char** argv) {
     out << "Порт прибора: " << port.name << Qt::endl;
     out << "Запуск программы: ./run --port " << port.name << Qt::endl;
     if (interactive)
-        out << "Клавиши: t касание, s короткое нажатие, l длинное нажатие, r сброс, n шум, q выход" << Qt::endl;
+        out << "Клавиши: t касание, s короткое нажатие, l длинное нажатие, r сброс, n шум, q выход"
+            << Qt::endl;
     out.flush();
 
     std::signal(SIGINT, onSignal);
@@ -198,12 +205,14 @@ int main(int argc, char** argv) {
     sim::Generator gen(cl.value(seedOpt).toUInt());
     std::deque<sim::TimedByte> queue;
     const qint64 start = nowMs();
-    auto enqueue = [&](const QList<sim::TimedByte>& bytes) { queue.insert(queue.end(), bytes.begin(), bytes.end()); };
+    auto enqueue = [&](const QList<sim::TimedByte>& bytes) {
+        queue.insert(queue.end(), bytes.begin(), bytes.end());
+    };
     if (!scenario.steps.isEmpty())
         enqueue(gen.run(scenario, 0));
 
     // Between the scenario's bytes and the keys the probe is off the skin and says so.
-    qint64 clock = 0;  // ms since start: when the next byte is due
+    qint64 clock = 0; // ms since start: when the next byte is due
     while (!g_stop) {
         if (queue.empty()) {
             if (!interactive && !cl.isSet(loopOpt))

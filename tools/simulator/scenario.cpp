@@ -85,7 +85,7 @@ QString parseStep(const QStringList& w, Step* s) {
     return {};
 }
 
-}  // namespace
+} // namespace
 
 bool parse(const QString& text, Scenario* scenario, QString* error) {
     Scenario result;
@@ -177,4 +177,4 @@ QList<TimedByte> Generator::run(const Scenario& scenario, qint64 startMs) {
     return out;
 }
 
-}  // namespace sim
+} // namespace sim

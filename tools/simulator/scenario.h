@@ -20,14 +20,14 @@ namespace sim {
 
 constexpr int kShortPressMs = 300;
 constexpr int kLongPressMs = 1500;
-constexpr int kLongPressValue = 50;  // byte 120: starts VEGA after a reference reading
+constexpr int kLongPressValue = 50; // byte 120: starts VEGA after a reference reading
 
 struct Step {
     enum class Kind { Rate, Pause, Touch, PressShort, PressLong, Reset, Noise, Byte };
     Kind kind = Kind::Pause;
     int ms = 0;
-    int value = 0;  // touch peak, long press closing value, noise ceiling, raw byte
-    int drop = -1;  // touch sag; -1: a quarter of the peak
+    int value = 0; // touch peak, long press closing value, noise ceiling, raw byte
+    int drop = -1; // touch sag; -1: a quarter of the peak
 };
 
 struct Scenario {
@@ -35,7 +35,7 @@ struct Scenario {
 };
 
 struct TimedByte {
-    qint64 atMs = 0;  // from the start of the run
+    qint64 atMs = 0; // from the start of the run
     quint8 byte = 0;
     bool operator==(const TimedByte&) const = default;
 };
@@ -44,7 +44,7 @@ struct TimedByte {
 bool parse(const QString& text, Scenario* scenario, QString* error);
 
 class Generator {
-public:
+  public:
     explicit Generator(quint32 seed = 1) : m_seed(seed | 1u) {}
     // The bytes of one step, from atMs on; returns the time after it.
     qint64 step(const Step& s, qint64 atMs, QList<TimedByte>* out);
@@ -53,7 +53,7 @@ public:
     // Time the whole scenario takes from 0 (the end of its last byte's slot).
     qint64 endMs() const { return m_endMs; }
 
-private:
+  private:
     quint32 next();
 
     quint32 m_seed;
@@ -61,4 +61,4 @@ private:
     qint64 m_endMs = 0;
 };
 
-}  // namespace sim
+} // namespace sim
