@@ -1,0 +1,67 @@
+#include "common/session.h"
+
+namespace session {
+
+QString resultText(int max, int drop) {
+    return QString::number(max) + u' ' + QString::number(drop);
+}
+
+std::optional<Result> parseResult(const QString& text) {
+    const qsizetype blank = text.indexOf(u' ');
+    if (blank < 0)
+        return std::nullopt;
+    bool okMax = false, okDrop = false;
+    const int max = text.left(blank).toInt(&okMax);
+    const int drop = text.mid(blank + 1).toInt(&okDrop);
+    if (!okMax || !okDrop)
+        return std::nullopt;
+    return Result{max, drop};
+}
+
+void ResultsMatrix::clear() {
+    for (auto& row : m_cells)
+        row.fill(QString());
+}
+
+bool ResultsMatrix::isEmpty() const {
+    for (const auto& row : m_cells)
+        for (const QString& c : row)
+            if (!c.isEmpty())
+                return false;
+    return true;
+}
+
+void Session::setSettings(const Settings& s) {
+    if (s == m_settings)
+        return;
+    m_settings = s;
+    emit settingsChanged();
+}
+
+void Session::setChoice(const Choice& c) {
+    if (c == m_choice)
+        return;
+    m_choice = c;
+    emit choiceChanged();
+}
+
+void Session::loadVisit(const Choice& visit, const ResultsMatrix& results) {
+    m_loaded = visit;
+    strRezult = results;
+    m_unsaved = false;
+    emit visitLoaded();
+}
+
+void Session::addToPrescription(const QString& item) {
+    strRecept += QStringLiteral("\r\n") + item;
+    emit prescriptionChanged();
+}
+
+void Session::clearPrescription() {
+    if (strRecept.isEmpty())
+        return;
+    strRecept.clear();
+    emit prescriptionChanged();
+}
+
+} // namespace session
