@@ -2,12 +2,11 @@
 
 #include "catalogue/catalogue.h"
 #include "common/colours.h"
-#include "common/messages.h"
-#include "common/textutil.h"
 
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <utility>
 
 namespace bodymap {
 
@@ -21,14 +20,18 @@ void drawDisc(QPainter& p, const QPoint& centre, const QColor& fill) {
 
 } // namespace
 
-BodyMap::BodyMap(QWidget* messageParent) : m_messageParent(messageParent) {}
+BodyMap::BodyMap(const WorkFolder& folder) : m_folder(folder) {}
+
+QStringList BodyMap::takeProblems() {
+    return std::exchange(m_problems, {});
+}
 
 QImage BodyMap::picture(const QString& fileName) {
     const auto cached = m_pictures.constFind(fileName);
     if (cached != m_pictures.constEnd())
         return *cached;
 
-    const QString path = datapath::resolve(fileName);
+    const QString path = m_folder.path(fileName);
     QImage img;
     QString problem;
     if (!QFileInfo(path).isFile()) {
@@ -43,9 +46,8 @@ QImage BodyMap::picture(const QString& fileName) {
     }
     if (img.isNull()) {
         if (!m_reported.contains(fileName)) {
-            // Marked before the box is up: device events handled meanwhile may draw again.
             m_reported.insert(fileName);
-            msgbox::info(m_messageParent, problem.arg(fileName));
+            m_problems.append(problem.arg(fileName));
         }
         return {};
     }

@@ -16,11 +16,3 @@ QString signNumber(int n);
 QString piece(const QStringList& pieces, qsizetype index);
 
 } // namespace text
-
-namespace datapath {
-
-// Turns a stored path ("DataBase\medicam.nam") into one for this system, matching every
-// component without regard to case, so that "DataBase" and "Database" name one folder.
-QString resolve(const QString& storedPath);
-
-} // namespace datapath

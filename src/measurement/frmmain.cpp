@@ -2,6 +2,7 @@
 
 #include "catalogue/bodymap.h"
 #include "common/colours.h"
+#include "common/form.h"
 #include "common/messages.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
@@ -10,6 +11,7 @@
 #include "measurement/frmoption.h"
 #include "measurement/keycodes.h"
 #include "measurement/settings.h"
+#include "medications/medicamfile.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -26,21 +28,10 @@
 
 namespace {
 
-// Layout is given in twips, 15 to a screen pixel.
-constexpr int kTwips = 15;
-QRect tw(int left, int top, int width, int height) {
-    return QRect(left / kTwips, top / kTwips, width / kTwips, height / kTwips);
-}
-
-template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
-    auto* w = new W(caption, parent);
-    w->setGeometry(r);
-    return w;
-}
-
-QGroupBox* frame(QWidget* parent, const QRect& r) {
-    return make<QGroupBox>(parent, QString(), r);
-}
+using form::frame;
+using form::make;
+using form::px;
+using form::tw;
 
 void styleFigure(QLabel* l) {
     l->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -52,14 +43,11 @@ void styleFigure(QLabel* l) {
     setBackColour(l, colours::kInfoBackground);
 }
 
-const QString kFunctionFile = QStringLiteral("function.pnt");
-const QString kMedicationFile = QStringLiteral("DataBase\\medicam.nam");
-
 } // namespace
 
-frmmain::frmmain(QWidget* parent) : QWidget(parent) {
+frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m_folder(folder) {
     setWindowTitle(QStringLiteral("Диагностика по Тавену"));
-    setFixedSize(8685 / kTwips, 7005 / kTwips);
+    setFixedSize(px(8685), px(7005));
     useFormFont(this);
 
     cmdclient = make<QPushButton>(this, QStringLiteral("Карта"), tw(5760, 120, 1215, 375));
@@ -72,7 +60,7 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent) {
     cmdoptions = make<QPushButton>(this, QStringLiteral("Настройка"), tw(7320, 1080, 1215, 375));
     cmdoptions->setToolTip(QStringLiteral("Параметры измерения"));
 
-    m_bodyMap = std::make_unique<bodymap::BodyMap>(this);
+    m_bodyMap = std::make_unique<bodymap::BodyMap>(m_folder);
     buildGauge();
     buildModeFrame();
     buildPointFrame();
@@ -88,9 +76,12 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent) {
     connect(&Timer2, &QTimer::timeout, this, &frmmain::Timer2_Timer);
     connect(&mscomm, &DeviceLink::bytesReceived, this, &frmmain::mscomm_OnComm);
 
-    m_options = new frmoption(this);
+    m_options = new frmoption(m_folder, this);
     m_options->setWindowModality(Qt::ApplicationModal);
-    connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.int3 = 0; });
+    m_session.setSettings(m_options->settings());
+    connect(m_options, &frmoption::settingsChanged, &m_session, &session::Session::setSettings);
+    connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.restartTouchCount(); });
+    connect(&m_session, &session::Session::visitLoaded, this, &frmmain::redrawResults);
     connect(m_options, &frmoption::settingsWritten, this, [this](const QString& text, const QString& file) {
         strini = text;
         strFileName = file;
@@ -116,9 +107,9 @@ void frmmain::buildGauge() {
     for (int k = 0; k < modes::kTicks; ++k) {
         const bool major = k % 5 == 0;
         line1[k] = new LineShape(Frame1);
-        const int x = (200 + 100 * k) / kTwips;
-        const int top = (major ? 400 : 500) / kTwips;
-        line1[k]->setGeometry(x, top, major ? 2 : 1, 600 / kTwips - top);
+        const int x = px(200 + 100 * k);
+        const int top = px(major ? 400 : 500);
+        line1[k]->setGeometry(x, top, major ? 2 : 1, px(600) - top);
     }
     Label19 = make<QLabel>(Frame1, QString(), tw(180, 600, 5040, 150));
     Label19->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -161,12 +152,10 @@ void frmmain::buildModeFrame() {
 void frmmain::buildPointFrame() {
     Frame2 = frame(this, tw(120, 2280, 5415, 4575));
     lblmerid = make<QLabel>(Frame2, QStringLiteral("Меридиан"), tw(3000, 120, 1695, 255));
-    cbomeridian = new QComboBox(Frame2);
-    cbomeridian->setGeometry(tw(2640, 360, 2655, 315));
+    cbomeridian = make<QComboBox>(Frame2, tw(2640, 360, 2655, 315));
     connect(cbomeridian, &QComboBox::activated, this, [this](int) { cbomeridian_Click(); });
 
-    pic = new PictureBox(Frame2);
-    pic->setGeometry(tw(100, 480, 2490, 3975));
+    pic = make<PictureBox>(Frame2, tw(100, 480, 2490, 3975));
 
     label[0] = make<QLabel>(Frame2, QStringLiteral("Сторона:"), tw(2760, 960, 1000, 255));
     optleft = make<QRadioButton>(Frame2, QStringLiteral("Левая"), tw(2760, 1320, 1000, 255));
@@ -206,23 +195,19 @@ void frmmain::buildPointFrame() {
 
 void frmmain::buildFunctionFrame() {
     frapoint = make<QGroupBox>(this, QStringLiteral("Функция точки"), tw(5760, 2280, 2775, 4575));
-    txtfunction = new QPlainTextEdit(frapoint);
-    txtfunction->setGeometry(tw(120, 360, 2535, 3495));
+    txtfunction = make<QPlainTextEdit>(frapoint, tw(120, 360, 2535, 3495));
     txtfunction->setReadOnly(true);
-    lstpreparat = new QListWidget(frapoint);
-    lstpreparat->setGeometry(tw(120, 360, 2535, 3180));
+    lstpreparat = make<QListWidget>(frapoint, tw(120, 360, 2535, 3180));
     cmdaddcard = make<QPushButton>(frapoint, QStringLiteral("Добавить в рецепт"), tw(120, 4080, 2535, 375));
     cmdaddcard->setToolTip(QStringLiteral("Добавить препарат в карту"));
 }
 
 void frmmain::Form_Load() {
-    reading.blndata = false;
-    reading.datain = 0;
+    reading.restart();
     lblpower->resize(0, lblpower->height());
     lblmax->setText(QStringLiteral("0"));
     lblpad->setText(QStringLiteral("0"));
-    for (auto& r : strRezult)
-        r.fill(QString());
+    m_session.strRezult.clear();
     cbomeridian->clear();
     cbomeridian->addItems(catalogue::meridianNames());
 
@@ -244,24 +229,21 @@ void frmmain::Form_Load() {
     cbomeridian->setCurrentIndex(0);
     cbomeridian_Click();
 
-    reading.blndata = reading.blnrezult = reading.blnpoint = reading.blnVega = false;
     m_options->lbldown->setText(QStringLiteral("1"));
     m_options->lblvega->setText(m_options->lbldown->text());
-    reading.int3 = 0;
     intright = 0;
-    reading.sngVega = 1.0f;
 }
 
 void frmmain::readDataFiles() {
     // A missing data file costs its feature, never the program: say which file and go on.
     QString error;
-    const auto function = textfile::read(datapath::resolve(kFunctionFile), &error);
+    const auto function = textfile::read(m_folder.path(catalogue::kFunctionFile), &error);
     if (!function)
         msgbox::info(this, error + QStringLiteral(".\nТексты функций точек показаны не будут."));
     strFunction = function.value_or(QString());
     strFunctionLine = text::split(strFunction, text::kCrLf);
 
-    const auto medications = textfile::read(datapath::resolve(kMedicationFile), &error);
+    const auto medications = textfile::read(m_folder.path(medicam::kFileName), &error);
     if (!medications)
         msgbox::info(this, error + QStringLiteral(".\nСписки препаратов точек будут пусты."));
     strPreparat = medications.value_or(QString());
@@ -270,7 +252,7 @@ void frmmain::readDataFiles() {
 
 void frmmain::applySettingsFile() {
     QString error;
-    const auto ini = textfile::read(datapath::resolve(settings::kFileName), &error);
+    const auto ini = textfile::read(m_folder.path(settings::kFileName), &error);
     if (!ini)
         msgbox::info(this, error + QStringLiteral(".\nИзмерение: одно касание, 3 сек."));
     strini = ini.value_or(settings::format(true, settings::formatSeconds(settings::kDefaultSeconds)));
@@ -286,7 +268,7 @@ void frmmain::applySettingsFile() {
 
 void frmmain::cmdhelp_Click() {
     if (!m_help) {
-        m_help = new frmHelp(this);
+        m_help = new frmHelp(m_folder, this);
         m_help->setWindowModality(Qt::ApplicationModal);
     }
     m_help->show();

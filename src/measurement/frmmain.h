@@ -4,6 +4,8 @@
 // file is split by concern (layout and start-up here, point selection, modes, readings).
 #include "catalogue/catalogue.h"
 #include "catalogue/modes.h"
+#include "common/session.h"
+#include "common/workfolder.h"
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
 
@@ -36,8 +38,13 @@ class BodyMap;
 class frmmain : public QWidget, private reading::ReadingSink {
     Q_OBJECT
   public:
-    explicit frmmain(QWidget* parent = nullptr);
+    // Data files are read from and written to `folder`.
+    explicit frmmain(const WorkFolder& folder = WorkFolder(), QWidget* parent = nullptr);
     ~frmmain() override;
+
+    // The state the other windows share; handed to them, never reached through this window.
+    session::Session& session() { return m_session; }
+    const WorkFolder& workFolder() const { return m_folder; }
 
     // Start-up: reads the data files of the working folder and selects the first meridian.
     void Form_Load();
@@ -79,7 +86,6 @@ class frmmain : public QWidget, private reading::ReadingSink {
 
     // Public state, read and written by the other windows.
     QString strPreparat;
-    QString strRecept;
     QString strFunction;
     QString strFileName;
     QString strDataNew;
@@ -92,7 +98,6 @@ class frmmain : public QWidget, private reading::ReadingSink {
     reading::ReadingProcessor reading{*this};
     DeviceLink mscomm;
 
-    std::array<std::array<QString, catalogue::kResultColumns>, catalogue::kResultRows> strRezult;
     QStringList strFunctionLine;
     QStringList strPreparatMeridian;
 
@@ -153,6 +158,8 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void showBranchResult(int branch);
     void drawBodyMap(int m, int Index);
     void drawBranchPicture(int branch);
+    void tellMapProblems();
+    void redrawResults();
     bool leftSide() const;
     void chooseSide(bool left);
     int currentMeridian() const;
@@ -175,6 +182,8 @@ class frmmain : public QWidget, private reading::ReadingSink {
     reading::ReadingContext readingContext() const;
     void showVegaControls(bool vega);
 
+    WorkFolder m_folder;
+    session::Session m_session;
     frmoption* m_options = nullptr;
     Beeper* m_beeper = nullptr;
     std::unique_ptr<bodymap::BodyMap> m_bodyMap;

@@ -4,7 +4,6 @@
 #include "common/widgets.h"
 #include "measurement/beeper.h"
 #include "measurement/frmmain.h"
-#include "measurement/frmoption.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,8 +28,8 @@ void frmmain::Timer2_Timer() {
 
 reading::ReadingContext frmmain::readingContext() const {
     reading::ReadingContext c;
-    c.oneTouch = m_options->oneTouch();
-    c.measuringMs = m_options->measuringMs();
+    c.oneTouch = m_session.settings().oneTouch;
+    c.measuringMs = m_session.settings().measuringMs;
     c.testing = opttest->isChecked();
     c.branches = opthand->isChecked();
     c.timer2Running = Timer2.isActive();
@@ -91,7 +90,8 @@ void frmmain::showResult(int max, int drop) {
 }
 
 void frmmain::storeResult(int row, int column, const QString& text) {
-    strRezult[row][column] = text;
+    m_session.strRezult.cell(row, column) = text;
+    m_session.markUnsaved();
 }
 
 void frmmain::beep3() {
@@ -115,13 +115,12 @@ void frmmain::resetToPoints() {
 }
 
 void frmmain::nextMeridian() {
-    cbomeridian->setCurrentIndex(
-        reading::ReadingProcessor::nextMeridianPosition(cbomeridian->currentIndex()));
+    cbomeridian->setCurrentIndex(catalogue::nextMeridianPosition(cbomeridian->currentIndex()));
     cbomeridian_Click();
 }
 
 void frmmain::previousPoint() {
-    Index = reading::ReadingProcessor::previousPointRow(Index, currentMeridian());
+    Index = catalogue::previousPointRow(Index, currentMeridian());
     lblnumber_Click(Index);
 }
 

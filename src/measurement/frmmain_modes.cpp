@@ -47,10 +47,18 @@ void frmmain::cbomeridian_Click() {
 }
 
 void frmmain::showBranchResult(int branch) {
-    const QString& s = strRezult[catalogue::kFirstBranchRow + branch][0];
-    const qsizetype blank = s.indexOf(u' ');
-    lblmax->setText(blank < 0 ? s : s.left(blank));
-    lblpad->setText(blank < 0 ? QString() : s.mid(blank + 1));
+    const session::ResultFields f =
+        session::splitResult(m_session.strRezult.cell(catalogue::kFirstBranchRow + branch, 0));
+    lblmax->setText(f.max);
+    lblpad->setText(f.drop);
+}
+
+void frmmain::redrawResults() {
+    const int position = cbomeridian->currentIndex();
+    if (catalogue::findMeridian(cbomeridian->currentText()) >= 0)
+        DrawPoints(Index);
+    else if (catalogue::findBranch(cbomeridian->currentText()) >= 0)
+        showBranchResult(position);
 }
 
 void frmmain::colourScale(modes::Mode mode) {

@@ -55,7 +55,7 @@ void frmmain::listMedications() {
         lstpreparat->addItems(
             medicam::medicationsOf(strPreparatMeridian, m, catalogue::pointCount(m), number));
     lstpreparat->setCurrentRow(-1);
-    strRecept.clear();
+    m_session.clearPrescription();
 }
 
 void frmmain::optleft_Click() {
@@ -85,7 +85,9 @@ void frmmain::correctResult(int row, QLineEdit* box, int keyCode) {
     const int m = cbomeridian->currentIndex();
     if (m < 0 || row < 0 || row >= catalogue::kRows)
         return;
-    strRezult[m][intright + row] = txtmax[row]->text() + u' ' + txtpad[row]->text();
+    m_session.strRezult.cell(m, intright + row) =
+        session::resultText(txtmax[row]->text(), txtpad[row]->text());
+    m_session.markUnsaved();
 }
 
 void frmmain::txtmax_KeyDown(int row, int keyCode, int) {
@@ -103,10 +105,9 @@ void frmmain::DrawPoints(int Index) {
     drawBodyMap(m, Index);
     const int position = cbomeridian->currentIndex();
     for (int j = 0; j < catalogue::kRows; ++j) {
-        const QString& s = strRezult[position][intright + j];
-        const qsizetype blank = s.indexOf(u' ');
-        // A value without a blank (only an edited card holds one) is all maximum.
-        txtmax[j]->setText(blank < 0 ? s : s.left(blank));
-        txtpad[j]->setText(blank < 0 ? QString() : s.mid(blank + 1));
+        const session::ResultFields f =
+            session::splitResult(m_session.strRezult.cell(position, intright + j));
+        txtmax[j]->setText(f.max);
+        txtpad[j]->setText(f.drop);
     }
 }

@@ -2,7 +2,7 @@
 #include "common/widgets.h"
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
-#include "workfolder.h"
+#include "tempfolder.h"
 #include <QImage>
 
 #include <QCheckBox>
@@ -49,13 +49,13 @@ int visibleRows(const frmmain& w) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<WorkFolder> folder;
+    std::unique_ptr<TempFolder> folder;
     std::unique_ptr<MessageLog> log;
     std::unique_ptr<frmmain> w;
 
     void start(const QString& ini = QStringLiteral("13\r\n")) {
         folder->write("taven.ini", ini);
-        w = std::make_unique<frmmain>();
+        w = std::make_unique<frmmain>(folder->work());
         w->Form_Load();
         w->show();
     }
@@ -67,7 +67,7 @@ class MainWindowTest : public QObject {
 
   private slots:
     void init() {
-        folder = std::make_unique<WorkFolder>();
+        folder = std::make_unique<TempFolder>();
         log = std::make_unique<MessageLog>();
         folder->writeNumberedFunctionFile();
         folder->writeMedicationFile();
@@ -82,9 +82,7 @@ class MainWindowTest : public QObject {
         start();
         QVERIFY2(log->shown.isEmpty(), qPrintable(log->shown.value(0).text));
         QCOMPARE(w->windowTitle(), QStringLiteral("Диагностика по Тавену"));
-        for (const auto& row : w->strRezult)
-            for (const QString& s : row)
-                QVERIFY(s.isEmpty());
+        QVERIFY(w->session().strRezult.isEmpty());
         QCOMPARE(w->lblmax->text(), QStringLiteral("0"));
         QCOMPARE(w->lblpad->text(), QStringLiteral("0"));
         QCOMPARE(w->lblpower->width(), 0);
@@ -223,36 +221,36 @@ class MainWindowTest : public QObject {
         chooseMeridian("Легкие");
         QTest::keyClick(w->txtpad[3], Qt::Key_1);
         QTest::keyClick(w->txtpad[3], Qt::Key_2);
-        QCOMPARE(w->strRezult[1][3], QStringLiteral(" 12"));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral(" 12"));
         QTest::keyClick(w->txtmax[3], Qt::Key_4);
         QTest::keyClick(w->txtmax[3], Qt::Key_5);
         QCOMPARE(w->txtmax[3]->text(), QStringLiteral("45"));
-        QCOMPARE(w->strRezult[1][3], QStringLiteral("45 12"));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral("45 12"));
         // Keypad digits and letters leave the box alone but still rewrite the element.
         QTest::keyClick(w->txtmax[3], Qt::Key_7, Qt::KeypadModifier);
         QTest::keyClick(w->txtmax[3], Qt::Key_A);
         QCOMPARE(w->txtmax[3]->text(), QStringLiteral("45"));
-        w->strRezult[1][3] = QStringLiteral("stale");
+        w->session().strRezult.cell(1, 3) = QStringLiteral("stale");
         QTest::keyClick(w->txtmax[3], Qt::Key_A);
-        QCOMPARE(w->strRezult[1][3], QStringLiteral("45 12"));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral("45 12"));
         QTest::keyClick(w->txtmax[3], Qt::Key_Delete);
-        QCOMPARE(w->strRezult[1][3], QStringLiteral(" 12"));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral(" 12"));
         QTest::keyClick(w->txtpad[3], Qt::Key_Delete);
-        QCOMPARE(w->strRezult[1][3], QStringLiteral(" "));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral(" "));
         // The right side writes its own columns.
         w->optright->setChecked(true);
         QTest::keyClick(w->txtmax[2], Qt::Key_9);
-        QCOMPARE(w->strRezult[1][16], QStringLiteral("9 "));
-        QCOMPARE(w->strRezult[1][2], QString());
+        QCOMPARE(w->session().strRezult.cell(1, 16), QStringLiteral("9 "));
+        QCOMPARE(w->session().strRezult.cell(1, 2), QString());
         // Typing does not select the row.
         QCOMPARE(highlightedRows(*w), QList<int>{10});
     }
 
     void gridShowsTheStoredSide() {
         start();
-        w->strRezult[0][3] = QStringLiteral("85 12");
-        w->strRezult[0][4] = QStringLiteral("40 -3");
-        w->strRezult[0][14 + 3] = QStringLiteral("60 5");
+        w->session().strRezult.cell(0, 3) = QStringLiteral("85 12");
+        w->session().strRezult.cell(0, 4) = QStringLiteral("40 -3");
+        w->session().strRezult.cell(0, 14 + 3) = QStringLiteral("60 5");
         chooseMeridian("Лимфатический");
         QCOMPARE(w->txtmax[3]->text(), QStringLiteral("85"));
         QCOMPARE(w->txtpad[3]->text(), QStringLiteral("12"));
@@ -276,8 +274,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
         QCOMPARE(visibleRows(*w), 11);
 
-        w->strRezult[21][0] = QStringLiteral("70 4");
-        w->strRezult[22][0] = QStringLiteral("62 12");
+        w->session().strRezult.cell(21, 0) = QStringLiteral("70 4");
+        w->session().strRezult.cell(22, 0) = QStringLiteral("62 12");
         w->opthand->setChecked(true);
         QVERIFY(w->cmdsave->isEnabled());
         QVERIFY(w->opthand->isChecked() && !w->optdiagnoz->isChecked() && !w->opttest->isChecked());
@@ -296,7 +294,7 @@ class MainWindowTest : public QObject {
         chooseMeridian("Левая рука-нога");
         QCOMPARE(w->lblmax->text(), QString());
         QCOMPARE(w->lblpad->text(), QString());
-        w->strRezult[24][0] = QStringLiteral("77"); // an edited card: no blank
+        w->session().strRezult.cell(24, 0) = QStringLiteral("77"); // an edited card: no blank
         chooseMeridian("Правая рука-нога");
         QCOMPARE(w->lblmax->text(), QStringLiteral("77"));
         QCOMPARE(w->lblpad->text(), QString());
@@ -331,9 +329,9 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
         QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m17p2"));
         // Every selection starts a new pending prescription.
-        w->strRecept = QStringLiteral("\r\nX");
+        w->session().strRecept = QStringLiteral("\r\nX");
         w->optright->setChecked(true);
-        QCOMPARE(w->strRecept, QString());
+        QCOMPARE(w->session().strRecept, QString());
     }
 
     void bodyMapFollowsTheSelection() {
@@ -361,7 +359,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->pic->image(), left);
 
         // A branch item leaves picture and grid to the branch.
-        w->strRezult[0][10] = QStringLiteral("50 5");
+        w->session().strRezult.cell(0, 10) = QStringLiteral("50 5");
         w->opthand->setChecked(true);
         const QImage branch = w->pic->image();
         QVERIFY(branch != left);
@@ -372,7 +370,7 @@ class MainWindowTest : public QObject {
     }
 
     void missingPictureIsToldOnce() {
-        QFile::remove("hand_l.bmp");
+        folder->remove("hand_l.bmp");
         start();
         for (int k = 0; k < 3; ++k)
             QTest::mouseClick(w->lblnumber[k], Qt::LeftButton);
@@ -382,10 +380,10 @@ class MainWindowTest : public QObject {
     }
 
     void missingDataFilesAreReportedAndSurvived() {
-        QFile::remove("function.pnt");
-        QFile::remove("Database/medicam.nam");
-        QFile::remove("hand_l.bmp");
-        w = std::make_unique<frmmain>();
+        folder->remove("function.pnt");
+        folder->remove("Database/medicam.nam");
+        folder->remove("hand_l.bmp");
+        w = std::make_unique<frmmain>(folder->work());
         w->Form_Load();
         QCOMPARE(log->shown.size(), 4);
         QStringList names = {"function.pnt", "medicam.nam", "taven.ini", "hand_l.bmp"};
