@@ -9,7 +9,8 @@
 #include "common/widgets.h"
 #include "help/frmhelp.h"
 #include "measurement/frmoption.h"
-#include "measurement/keycodes.h"
+#include "measurement/gauge.h"
+#include "measurement/pointgrid.h"
 #include "measurement/settings.h"
 #include "medications/medicamfile.h"
 
@@ -17,14 +18,15 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -32,16 +34,6 @@ using form::frame;
 using form::make;
 using form::px;
 using form::tw;
-
-void styleFigure(QLabel* l) {
-    l->setFrameStyle(QFrame::Box | QFrame::Plain);
-    l->setAlignment(Qt::AlignCenter);
-    QFont f = l->font();
-    f.setPointSize(14);
-    f.setBold(true);
-    l->setFont(f);
-    setBackColour(l, colours::kInfoBackground);
-}
 
 } // namespace
 
@@ -61,7 +53,11 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     cmdoptions->setToolTip(QStringLiteral("Параметры измерения"));
 
     m_bodyMap = std::make_unique<bodymap::BodyMap>(m_folder);
-    buildGauge();
+    Frame1 = new Gauge(this);
+    Frame1->setGeometry(tw(120, 0, 5400, 1455));
+    lblpower = Frame1->lblpower;
+    lblmax = Frame1->lblmax;
+    lblpad = Frame1->lblpad;
     buildModeFrame();
     buildPointFrame();
     buildFunctionFrame();
@@ -89,40 +85,6 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
 }
 
 frmmain::~frmmain() = default;
-
-void frmmain::buildGauge() {
-    Frame1 = frame(this, tw(120, 0, 5400, 1455));
-    static const int numberLefts[modes::kNumbers] = {120,  580,  1080, 1560, 2070, 2570,
-                                                     3070, 3570, 4080, 4560, 5080};
-    for (int k = 0; k < modes::kNumbers; ++k) {
-        // Centred over tick 5k at x = 200 + 500k.
-        const int centre = 200 + 500 * k;
-        const int width = 2 * (centre - numberLefts[k]);
-        Label1[k] = make<QLabel>(Frame1, QString::number(10 * k), tw(numberLefts[k], 150, width, 240));
-        Label1[k]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        QFont f = Label1[k]->font();
-        f.setPixelSize(10);
-        Label1[k]->setFont(f);
-    }
-    for (int k = 0; k < modes::kTicks; ++k) {
-        const bool major = k % 5 == 0;
-        line1[k] = new LineShape(Frame1);
-        const int x = px(200 + 100 * k);
-        const int top = px(major ? 400 : 500);
-        line1[k]->setGeometry(x, top, major ? 2 : 1, px(600) - top);
-    }
-    Label19 = make<QLabel>(Frame1, QString(), tw(180, 600, 5040, 150));
-    Label19->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lblpower = make<QLabel>(Frame1, QString(), tw(200, 600, 0, 150));
-    setBackColour(lblpower, colours::kInfoBackground);
-    Label17 = make<QLabel>(Frame1, QStringLiteral("Макс."), tw(1100, 1000, 615, 200));
-    lblmax = make<QLabel>(Frame1, QStringLiteral("0"), tw(1800, 900, 800, 400));
-    lblpad = make<QLabel>(Frame1, QStringLiteral("0"), tw(2800, 900, 800, 400));
-    Label18 = make<QLabel>(Frame1, QStringLiteral("Паден."), tw(3700, 1000, 615, 200));
-    styleFigure(lblmax);
-    styleFigure(lblpad);
-    colourScale(modes::Mode::Points);
-}
 
 void frmmain::buildModeFrame() {
     Frame3 = frame(this, tw(120, 1560, 8415, 615));
@@ -165,32 +127,15 @@ void frmmain::buildPointFrame() {
     onSelected(optleft, this, [this] { optleft_Click(); });
     onSelected(optright, this, [this] { optright_Click(); });
 
-    static const int headerLefts[3] = {3840, 4400, 4845};
-    static const char* const headers[3] = {"точка", "макс", "паден"};
-    for (int k = 0; k < 3; ++k) {
-        label[k + 1] = make<QLabel>(Frame2, QString::fromUtf8(headers[k]), tw(headerLefts[k], 720, 495, 240));
-        label[k + 1]->resize(std::max(label[k + 1]->width(), label[k + 1]->sizeHint().width()),
-                             label[k + 1]->height());
-    }
-
-    for (int r = 0; r < catalogue::kRows; ++r) {
-        const int top = 960 + 240 * r;
-        lblnumber[r] = make<QLabel>(Frame2, QString(), tw(3840, top, 495, 240));
-        lblnumber[r]->setFrameStyle(QFrame::Box | QFrame::Plain);
-        lblnumber[r]->setAlignment(Qt::AlignCenter);
-        setBackColour(lblnumber[r], colours::kButtonFace);
-        txtmax[r] = make<QLineEdit>(Frame2, QString(), tw(4320, top, 495, 240));
-        txtpad[r] = make<QLineEdit>(Frame2, QString(), tw(4800, top, 495, 240));
-        for (QWidget* w : {static_cast<QWidget*>(lblnumber[r]), static_cast<QWidget*>(txtmax[r]),
-                           static_cast<QWidget*>(txtpad[r])})
-            w->installEventFilter(this);
-        for (QLineEdit* box : {txtmax[r], txtpad[r]}) {
-            // Typed characters never reach the box; the key handling edits it.
-            box->setReadOnly(true);
-            box->setAlignment(Qt::AlignCenter);
-            box->setContextMenuPolicy(Qt::NoContextMenu);
-        }
-    }
+    grid = new PointGrid(Frame2);
+    std::copy(grid->header.begin(), grid->header.end(), label.begin() + 1);
+    lblnumber = grid->lblnumber;
+    txtmax = grid->txtmax;
+    txtpad = grid->txtpad;
+    connect(grid, &PointGrid::rowClicked, this, &frmmain::lblnumber_Click);
+    connect(grid, &PointGrid::keyDown, this, [this](int row, bool maxBox, int code, int shift) {
+        maxBox ? txtmax_KeyDown(row, code, shift) : txtpad_KeyDown(row, code, shift);
+    });
 }
 
 void frmmain::buildFunctionFrame() {
@@ -284,27 +229,20 @@ void frmmain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void frmmain::drawMapAfterFirstPaint() {
+    m_mapWaitsForPaint = true;
+    pic->installEventFilter(this);
+}
+
 bool frmmain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
-    for (int r = 0; r < catalogue::kRows; ++r) {
-        const bool isMax = watched == txtmax[r], isPad = watched == txtpad[r];
-        if (event->type() == QEvent::MouseButtonPress) {
-            if (watched == lblnumber[r] || isMax || isPad) {
-                lblnumber_Click(r);
-                return false;
-            }
-        } else if (isMax || isPad) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            // Focus moves and lone modifiers are no keys of the box.
-            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Shift ||
-                key->key() == Qt::Key_Control || key->key() == Qt::Key_Alt)
-                return false;
-            const int code = keycodes::fromQt(key->key(), key->modifiers());
-            isMax ? txtmax_KeyDown(r, code, int(key->modifiers()))
-                  : txtpad_KeyDown(r, code, int(key->modifiers()));
-            return true;
-        }
+    if (watched == pic && event->type() == QEvent::Paint && m_mapWaitsForPaint) {
+        m_mapWaitsForPaint = false;
+        pic->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] {
+            if (m_pendingMap)
+                std::exchange(m_pendingMap, nullptr)();
+        });
+        return false;
     }
     return QWidget::eventFilter(watched, event);
 }

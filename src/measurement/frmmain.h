@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -26,7 +27,8 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class LineShape;
+class Gauge;
+class PointGrid;
 class PictureBox;
 class frmoption;
 class frmHelp;
@@ -80,6 +82,9 @@ class frmmain : public QWidget, private reading::ReadingSink {
 
     void cmdhelp_Click();
     void cmdoptions_Click();
+    // The body map's first picture is read once the window has been painted, so the
+    // window comes up without waiting for it (start-up).
+    void drawMapAfterFirstPaint();
 
     frmoption* options() const { return m_options; }
     modes::Mode currentMode() const;
@@ -107,7 +112,7 @@ class frmmain : public QWidget, private reading::ReadingSink {
     QPushButton* cmdsave = nullptr;
     QPushButton* cmdoptions = nullptr;
     QPushButton* cmdhelp = nullptr;
-    QGroupBox* Frame1 = nullptr;
+    Gauge* Frame1 = nullptr; // the scale, the live bar and the two figures
     QGroupBox* Frame2 = nullptr;
     QGroupBox* Frame3 = nullptr;
     QRadioButton* optdiagnoz = nullptr;
@@ -119,7 +124,8 @@ class frmmain : public QWidget, private reading::ReadingSink {
     QCheckBox* chkkti = nullptr;
     QRadioButton* optleft = nullptr;
     QRadioButton* optright = nullptr;
-    std::array<QLabel*, 4> label{};
+    std::array<QLabel*, 4> label{}; // "Сторона:", then the grid's header
+    PointGrid* grid = nullptr;      // the point column; the three arrays below are its rows
     std::array<QLabel*, catalogue::kRows> lblnumber{};
     std::array<QLineEdit*, catalogue::kRows> txtmax{};
     std::array<QLineEdit*, catalogue::kRows> txtpad{};
@@ -128,31 +134,25 @@ class frmmain : public QWidget, private reading::ReadingSink {
     QListWidget* lstpreparat = nullptr;
     QPushButton* cmdaddcard = nullptr;
     PictureBox* pic = nullptr;
-    QLabel* Label19 = nullptr;
     QLabel* lblpower = nullptr;
-    std::array<LineShape*, modes::kTicks> line1{};
-    std::array<QLabel*, modes::kNumbers> Label1{};
     QLabel* lblmax = nullptr;
     QLabel* lblpad = nullptr;
-    QLabel* Label17 = nullptr;
-    QLabel* Label18 = nullptr;
     QTimer Timer1;
     QTimer Timer2;
 
   protected:
+    // The picture box's first paint (see drawMapAfterFirstPaint()).
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void buildGauge();
     void buildModeFrame();
     void buildPointFrame();
     void buildFunctionFrame();
     void readDataFiles();
     void applySettingsFile();
-    void colourScale(modes::Mode mode);
     void applyMode(modes::Mode mode);
-    void correctResult(int row, QLineEdit* box, int keyCode);
+    void correctResult(int row, bool maxBox, int keyCode);
     void showFunctionText();
     void listMedications();
     void showBranchResult(int branch);
@@ -188,5 +188,7 @@ class frmmain : public QWidget, private reading::ReadingSink {
     Beeper* m_beeper = nullptr;
     std::unique_ptr<bodymap::BodyMap> m_bodyMap;
     bool m_deviceMessageShown = false;
+    bool m_mapWaitsForPaint = false;
+    std::function<void()> m_pendingMap;
     QPointer<frmHelp> m_help;
 };

@@ -4,6 +4,8 @@
 #include "common/widgets.h"
 #include "measurement/beeper.h"
 #include "measurement/frmmain.h"
+#include "measurement/gauge.h"
+#include "measurement/pointgrid.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,19 +76,16 @@ void frmmain::stopTimer2() {
 }
 
 void frmmain::showBar(int widthTwips) {
-    lblpower->resize(qRound(widthTwips / 15.0), lblpower->height());
+    Frame1->showBar(widthTwips);
 }
 
 void frmmain::showLive(int value) {
-    lblmax->setText(QString::number(value));
-    lblpad->clear();
+    Frame1->showLive(value);
 }
 
 void frmmain::showResult(int max, int drop) {
-    txtmax[number]->setText(QString::number(max));
-    lblmax->setText(QString::number(max));
-    txtpad[number]->setText(QString::number(drop));
-    lblpad->setText(QString::number(drop));
+    grid->showResult(number, max, drop);
+    Frame1->showFigures(QString::number(max), QString::number(drop));
 }
 
 void frmmain::storeResult(int row, int column, const QString& text) {
@@ -127,10 +126,7 @@ void frmmain::previousPoint() {
 void frmmain::startVega() {
     showVegaControls(true);
     cmdsave->setEnabled(false);
-    for (int k = 0; k < modes::kTicks; ++k)
-        line1[k]->setColourValue(modes::vegaTickColour(k));
-    for (int k = 0; k < modes::kNumbers; ++k)
-        setTextColour(Label1[k], modes::vegaNumberColour(k));
+    Frame1->colourVega();
 }
 
 void frmmain::endVega() {

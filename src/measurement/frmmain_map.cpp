@@ -7,6 +7,10 @@
 #include <QCheckBox>
 
 void frmmain::drawBodyMap(int m, int Index) {
+    if (m_mapWaitsForPaint) {
+        m_pendingMap = [this, m, Index] { drawBodyMap(m, Index); };
+        return;
+    }
     // "Селезенка" and "Поджелудочная железа" have one picture whatever the side; the
     // table already says so.
     pic->setImage(m_bodyMap->render(m, leftSide(), Index, chkkti->isChecked()));
@@ -14,6 +18,10 @@ void frmmain::drawBodyMap(int m, int Index) {
 }
 
 void frmmain::drawBranchPicture(int branch) {
+    if (m_mapWaitsForPaint) {
+        m_pendingMap = [this, branch] { drawBranchPicture(branch); };
+        return;
+    }
     pic->setImage(m_bodyMap->branch(branch));
     tellMapProblems();
 }

@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
     beeper.setSystemBeep([] { QApplication::beep(); });
     frmmain w;
     w.setBeeper(&beeper);
+    w.drawMapAfterFirstPaint();
     w.Form_Load();
     w.show();
     if (!cli.isSet(quitAfterShow)) {

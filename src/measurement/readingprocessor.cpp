@@ -136,8 +136,11 @@ void ReadingProcessor::aReading(const ReadingContext& ctx) {
     if (!m_blndata)
         return;
     m_blndata = false;
-    if (max <= 0)
-        return;
+    if (max > 0)
+        oneOfThreeTouches(ctx, max, ended);
+}
+
+void ReadingProcessor::oneOfThreeTouches(const ReadingContext& ctx, int max, bool ended) {
     if (int3 < 0 || int3 > 2)
         int3 = 0;
     (int3 == 0 ? datainmax1 : int3 == 1 ? datainmax2 : datainmax3) = max;

@@ -106,6 +106,8 @@ class ReadingProcessor {
     void closePress(const ReadingContext& ctx);
     void aReading(const ReadingContext& ctx);
     void startTouch(const ReadingContext& ctx);
+    // Three touches: the maximum of a finished touch; the third gives the result.
+    void oneOfThreeTouches(const ReadingContext& ctx, int max, bool ended);
     void takeResult(const ReadingContext& ctx, int max, int drop);
 
     ReadingSink& m_sink;

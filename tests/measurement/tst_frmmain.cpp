@@ -2,6 +2,7 @@
 #include "common/widgets.h"
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
+#include "measurement/gauge.h"
 #include "tempfolder.h"
 #include <QImage>
 
@@ -116,8 +117,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->cmdclient->geometry(), QRect(384, 8, 81, 25));
         QCOMPARE(w->cmdoptions->geometry(), QRect(488, 72, 81, 25));
         QCOMPARE(w->pic->geometry(), QRect(6, 32, 166, 265));
-        QCOMPARE(w->lblnumber[3]->geometry(), QRect(256, 112, 33, 16));
-        QCOMPARE(w->txtpad[13]->geometry(), QRect(320, 272, 33, 16));
+        // The point column sits in the point frame where the layout puts it.
+        auto inFrame = [this](const QWidget* c) { return QRect(c->mapTo(w->Frame2, QPoint()), c->size()); };
+        QCOMPARE(inFrame(w->lblnumber[3]), QRect(256, 112, 33, 16));
+        QCOMPARE(inFrame(w->txtpad[13]), QRect(320, 272, 33, 16));
+        QCOMPARE(inFrame(w->label[1]).topLeft(), QPoint(256, 48));
+        QVERIFY2(inFrame(w->label[3]).right() < w->Frame2->width(), "the header leaves the frame");
         QCOMPARE(w->frapoint->geometry(), QRect(384, 152, 185, 305));
         QCOMPARE(w->cmdclient->text(), QStringLiteral("Карта"));
         QCOMPARE(w->cmdclient->toolTip(), QStringLiteral("Выбор пациента"));
@@ -130,19 +135,19 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->label[3]->text(), QStringLiteral("паден"));
         // The scale: tick k at x = 200 + 100k twips, numbers centred over every fifth tick.
         for (int k = 0; k < modes::kTicks; ++k)
-            QCOMPARE(w->line1[k]->x(), (200 + 100 * k) / 15);
-        QVERIFY(w->line1[5]->height() > w->line1[6]->height());
+            QCOMPARE(Gauge::tickRect(k).x(), (200 + 100 * k) / 15);
+        QVERIFY(Gauge::tickRect(5).height() > Gauge::tickRect(6).height());
         for (int k = 0; k < modes::kNumbers; ++k) {
-            QCOMPARE(w->Label1[k]->text(), QString::number(10 * k));
-            QVERIFY2(qAbs(w->Label1[k]->geometry().center().x() - w->line1[5 * k]->x()) <= 1,
+            QCOMPARE(Gauge::numberText(k), QString::number(10 * k));
+            QVERIFY2(qAbs(Gauge::numberRect(k).center().x() - Gauge::tickRect(5 * k).x()) <= 1,
                      qPrintable(QString::number(k)));
         }
     }
 
     void scaleColoursFollowTheMode() {
         start();
-        auto tick = [this](int k) { return w->line1[k]->colourValue(); };
-        auto number = [this](int k) { return textColour(w->Label1[k]); };
+        auto tick = [this](int k) { return w->Frame1->tickColour(k); };
+        auto number = [this](int k) { return colours::toQColor(w->Frame1->numberColour(k)); };
         QCOMPARE(tick(20), colours::kBlue);
         QCOMPARE(tick(25), colours::kDarkGreen);
         QCOMPARE(tick(30), colours::kRed);
@@ -332,6 +337,38 @@ class MainWindowTest : public QObject {
         w->session().strRecept = QStringLiteral("\r\nX");
         w->optright->setChecked(true);
         QCOMPARE(w->session().strRecept, QString());
+    }
+
+    // The scale is painted by the frame: each tick and number where and in the colour the
+    // mode gives it, also after a mode change.
+    void scaleIsPainted() {
+        start();
+        w->show();
+        auto painted = [this](const QPoint& p) { return w->Frame1->grab().toImage().pixelColor(p); };
+        for (int k : {0, 25, 43, 50})
+            QCOMPARE(painted(Gauge::tickRect(k).topLeft()), colours::toQColor(w->Frame1->tickColour(k)));
+        w->opthand->setChecked(true);
+        QCOMPARE(painted(Gauge::tickRect(43).topLeft()), colours::toQColor(colours::kRed));
+        const QImage numbers = w->Frame1->grab(Gauge::numberRect(10)).toImage();
+        bool inked = false;
+        for (int y = 0; y < numbers.height() && !inked; ++y)
+            for (int x = 0; x < numbers.width() && !inked; ++x)
+                inked = numbers.pixelColor(x, y) == colours::toQColor(w->Frame1->numberColour(10));
+        QVERIFY2(inked, "the number 100 is not painted in its colour");
+    }
+
+    // At start-up the first picture waits for the window's first paint, then comes at once.
+    void firstPictureAfterTheFirstPaint() {
+        folder->write("taven.ini", "13\r\n");
+        w = std::make_unique<frmmain>(folder->work());
+        w->drawMapAfterFirstPaint();
+        w->Form_Load();
+        QVERIFY(w->pic->image().isNull());
+        w->show();
+        QTRY_VERIFY(!w->pic->image().isNull());
+        frmmain direct(folder->work());
+        direct.Form_Load();
+        QCOMPARE(w->pic->image(), direct.pic->image());
     }
 
     void bodyMapFollowsTheSelection() {

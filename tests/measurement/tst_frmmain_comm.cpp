@@ -3,6 +3,7 @@
 #include "measurement/beeper.h"
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
+#include "measurement/gauge.h"
 #include "ptypair.h"
 #include "tempfolder.h"
 
@@ -210,10 +211,10 @@ class MainWindowDeviceTest : public QObject {
         QVERIFY(w->lblVega->isVisibleTo(w.get()));
         QVERIFY(!w->optdiagnoz->isVisibleTo(w.get()) && !w->opthand->isVisibleTo(w.get()));
         QVERIFY(!w->opttest->isEnabled() && !w->cmdsave->isEnabled());
-        QCOMPARE(w->line1[40]->colourValue(), colours::kRed);
-        QCOMPARE(w->line1[25]->colourValue(), colours::kBlue);
-        QCOMPARE(textColour(w->Label1[8]), colours::toQColor(colours::kRed));
-        QCOMPARE(textColour(w->Label1[5]), colours::toQColor(colours::kBlue));
+        QCOMPARE(w->Frame1->tickColour(40), colours::kRed);
+        QCOMPARE(w->Frame1->tickColour(25), colours::kBlue);
+        QCOMPARE(colours::toQColor(w->Frame1->numberColour(8)), colours::toQColor(colours::kRed));
+        QCOMPARE(colours::toQColor(w->Frame1->numberColour(5)), colours::toQColor(colours::kBlue));
         send({120}); // value 50 against the reference 40
         QCOMPARE(w->lblmax->text(), QStringLiteral("100"));
         QCOMPARE(w->lblpower->width(), qRound(5000 / 15.0));
@@ -224,7 +225,7 @@ class MainWindowDeviceTest : public QObject {
         QVERIFY(w->optdiagnoz->isChecked());
         QVERIFY(w->cmdsave->isEnabled() && w->opttest->isEnabled());
         QVERIFY(!w->lblVega->isVisibleTo(w.get()));
-        QCOMPARE(w->line1[25]->colourValue(), colours::kDarkGreen);
+        QCOMPARE(w->Frame1->tickColour(25), colours::kDarkGreen);
     }
 
     void resetCodeLeavesVega() {
