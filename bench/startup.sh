@@ -38,7 +38,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 # One set of runs on the platform in QT_QPA_PLATFORM; $1 names it in the output.
 run_set() {
     local where=$1 k
-    "$build/bench/widgetcensus" > widgets.txt
+    "$build/bench/widgetcensus" > widgets.txt 2>/dev/null
     : > prog.txt; : > bare.txt; : > same.txt
     measure "$build/src/taven" --quit-after-show >/dev/null  # warm the file cache
     for ((k = 0; k < runs; k++)); do
