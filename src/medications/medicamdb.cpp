@@ -9,21 +9,35 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <string_view>
+#include <vector>
+
 namespace medicam {
 
 namespace {
 
-// The text of a line up to its first CR.
-QString shown(QStringView line) {
-    const qsizetype cr = line.indexOf(u'\r');
-    return (cr < 0 ? line : line.left(cr)).toString();
+// The markers and line breaks are ASCII and the code page has one byte per character, so
+// the file is cut up as bytes and only the texts that are kept get decoded.
+using Bytes = std::string_view;
+constexpr size_t kNone = Bytes::npos;
+
+std::vector<Bytes> splitBytes(Bytes s, Bytes separator) {
+    std::vector<Bytes> out;
+    size_t from = 0;
+    for (size_t at; (at = s.find(separator, from)) != kNone; from = at + separator.size())
+        out.push_back(s.substr(from, at - from));
+    out.push_back(s.substr(from));
+    return out;
 }
 
-bool isBlank(QStringView s) {
-    for (QChar c : s)
-        if (!c.isSpace())
-            return false;
-    return true;
+// The text of a line up to its first CR.
+QString shown(Bytes line) {
+    line = line.substr(0, line.find('\r'));
+    return cp1251::decode(QByteArray::fromRawData(line.data(), qsizetype(line.size())));
+}
+
+bool isBlank(Bytes s) {
+    return s.find_first_not_of(" \t\r\n\v\f") == kNone;
 }
 
 QString cataloguePointName(int m, int row) {
@@ -33,26 +47,29 @@ QString cataloguePointName(int m, int row) {
 
 // A name line that was cut off before its LF (a truncated file) is not trusted: the
 // catalogue's name stands in for it where there is one.
-QString nameLine(QStringView firstLine, bool complete, const QString& fallback) {
+QString nameLine(Bytes firstLine, bool complete, const QString& fallback) {
     return complete || fallback.isEmpty() ? shown(firstLine) : fallback;
 }
 
-PointRecord parsePoint(QStringView record, const QString& fallback) {
-    const QList<QStringView> lines = record.split(u'\n');
-    PointRecord point{nameLine(lines.first(), lines.size() > 1, fallback), {}};
+PointRecord parsePoint(Bytes record, const QString& fallback) {
+    const size_t lf = record.find('\n');
+    PointRecord point{nameLine(record.substr(0, lf), lf != kNone, fallback), {}};
+    if (lf == kNone)
+        return point;
     // The text after the last LF is no medication.
-    for (qsizetype k = 1; k + 1 < lines.size(); ++k)
-        point.medications << shown(lines[k]);
+    for (size_t from = lf + 1, next; (next = record.find('\n', from)) != kNone; from = next + 1)
+        point.medications << shown(record.substr(from, next - from));
     return point;
 }
 
-MeridianRecord parseMeridian(QStringView record, int m) {
-    const QList<QStringView> pieces = record.split(kPointMark);
+MeridianRecord parseMeridian(Bytes record, int m) {
+    const std::vector<Bytes> pieces = splitBytes(record, "><");
     MeridianRecord meridian;
-    meridian.name = nameLine(pieces.first(), pieces.first().contains(u'\n'), catalogue::meridianName(m));
+    meridian.name = nameLine(pieces[0], pieces[0].find('\n') != kNone, catalogue::meridianName(m));
     const int n = catalogue::pointCount(m);
-    for (qsizetype k = 1; k < pieces.size(); ++k)
-        meridian.points << parsePoint(pieces[k], k <= n ? cataloguePointName(m, n - int(k)) : QString());
+    meridian.points.reserve(qsizetype(pieces.size()) - 1);
+    for (size_t k = 1; k < pieces.size(); ++k)
+        meridian.points << parsePoint(pieces[k], int(k) <= n ? cataloguePointName(m, n - int(k)) : QString());
     return meridian;
 }
 
@@ -86,7 +103,7 @@ QString acceptedName(const QString& typed, QString* refusal) {
         return QString();
     };
     const QString name = text::trim(typed);
-    if (isBlank(name))
+    if (name.trimmed().isEmpty())
         return refuse(kEmptyName);
     if (name.contains(kMeridianMark) || name.contains(kPointMark))
         return refuse(QStringLiteral("Название не может содержать \"][\" или \"><\": "
@@ -108,21 +125,20 @@ QString acceptedName(const QString& typed, QString* refusal) {
 
 Database Database::parse(const QByteArray& bytes, const QString& fileName) {
     Database db;
-    const QString text = cp1251::decode(bytes);
-    const QList<QStringView> pieces = QStringView(text).split(kMeridianMark);
+    const std::vector<Bytes> pieces = splitBytes(Bytes(bytes.constData(), size_t(bytes.size())), "][");
     QStringList defects;
     qsizetype records = 0;
     if (pieces.size() < 2) {
         defects << QStringLiteral("в нём нет ни одного маркера \"][\"");
     } else {
-        records = pieces.size() - 2;
+        records = qsizetype(pieces.size()) - 2;
         for (qsizetype k = 1; k <= records; ++k)
             db.m_meridians << parseMeridian(pieces[k], int(k - 1));
-        if (!isBlank(pieces.last())) {
+        if (!isBlank(pieces.back())) {
             defects << QStringLiteral("после последнего маркера \"][\" есть текст");
             // A file cut short: its last meridian record is the text after the last marker.
             if (records < catalogue::kMeridianCount)
-                db.m_meridians << parseMeridian(pieces.last(), int(records));
+                db.m_meridians << parseMeridian(pieces.back(), int(records));
         }
         if (records < catalogue::kMeridianCount)
             defects
