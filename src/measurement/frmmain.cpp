@@ -12,7 +12,7 @@
 #include "measurement/gauge.h"
 #include "measurement/pointgrid.h"
 #include "measurement/settings.h"
-#include "medications/medicamfile.h"
+#include "medications/medicamdb.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

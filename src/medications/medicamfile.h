@@ -8,8 +8,6 @@ namespace medicam {
 
 inline const QString kMeridianMark = QStringLiteral("][");
 inline const QString kPointMark = QStringLiteral("><");
-// The database in the working folder.
-inline const QString kFileName = QStringLiteral("DataBase\\medicam.nam");
 
 // Text shown for a header, name or medication line: its characters before the first CR.
 QString shownText(const QString& line);
