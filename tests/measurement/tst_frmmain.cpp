@@ -357,6 +357,28 @@ class MainWindowTest : public QObject {
         QVERIFY2(inked, "the number 100 is not painted in its colour");
     }
 
+    // A visit loaded into the session by another window shows in the grid at once, for the
+    // meridian and side on screen and for a branch item.
+    void loadedVisitIsShown() {
+        start();
+        session::ResultsMatrix results;
+        results.cell(0, 10) = QStringLiteral("50 5");
+        results.cell(0, 14 + 10) = QStringLiteral("61 7");
+        results.cell(22, 0) = QStringLiteral("62 12");
+        w->session().loadVisit(session::Choice{}, results);
+        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("50"));
+        QCOMPARE(w->txtpad[10]->text(), QStringLiteral("5"));
+        w->optright->setChecked(true);
+        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("61"));
+        w->opthand->setChecked(true);
+        w->cbomeridian->setCurrentIndex(1);
+        w->cbomeridian_Click();
+        results.cell(22, 0) = QStringLiteral("70 4");
+        w->session().loadVisit(session::Choice{}, results);
+        QCOMPARE(w->lblmax->text(), QStringLiteral("70"));
+        QCOMPARE(w->lblpad->text(), QStringLiteral("4"));
+    }
+
     // At start-up the first picture waits for the window's first paint, then comes at once.
     void firstPictureAfterTheFirstPaint() {
         folder->write("taven.ini", "13\r\n");
