@@ -20,14 +20,15 @@ Error changed(const QString& path) {
                 QStringLiteral("Файл \"%1\" изменился. Откройте список пациентов заново").arg(path));
 }
 
-Error writeFile(const QString& path, const QByteArray& bytes) {
+} // namespace
+
+Error PatientStore::writeFile(const QString& path, const QByteArray& bytes) const {
     QString why;
-    if (!textfile::writeBytes(path, bytes, &why))
+    const bool ok = m_writer ? m_writer(path, bytes, &why) : textfile::writeBytes(path, bytes, &why);
+    if (!ok)
         return fail(Fault::WriteFailed, why);
     return {};
 }
-
-} // namespace
 
 Error PatientStore::readIndex(Index* index) const {
     const QString path = indexPath();
@@ -86,12 +87,39 @@ Error PatientStore::writeIndex(const Index& index) {
     return {};
 }
 
+// Adding or deleting a visit writes the card, then the index. Killed in between, the card
+// holds one date more or one less than the index; its own dates finish the change. Any
+// other disagreement is left as it is.
+Error PatientStore::finishInterrupted(Index& ix, int patient) {
+    IndexRecord& r = ix.records[patient];
+    Card card;
+    QString path;
+    if (readCard(r, &card, &path))
+        return {}; // nothing to finish; the card's own read reports a missing file
+    QStringList onCard;
+    for (const QString& v : card.visits)
+        onCard << visitDate(v);
+    while (!onCard.isEmpty() && onCard.last().isEmpty())
+        onCard.removeLast();
+    QStringList inIndex = r.dateLines();
+    inIndex.removeLast();
+    bool finish = onCard.size() == inIndex.size() + 1 && onCard.mid(1) == inIndex;
+    for (qsizetype i = 0; !finish && onCard.size() + 1 == inIndex.size() && i < inIndex.size(); ++i)
+        finish = QStringList(inIndex).mid(0, i) + inIndex.mid(i + 1) == onCard;
+    if (!finish)
+        return {};
+    r = IndexRecord::make(r.name, r.year, onCard.join(u' ') + u' ', r.cardFile);
+    return writeIndex(ix);
+}
+
 Error PatientStore::choose(int patient, IndexRecord* record) {
     Index ix;
     if (Error e = freshRecord(patient, &ix))
         return e;
     m_index = ix;
-    *record = ix.records[patient];
+    if (Error e = finishInterrupted(ix, patient))
+        return e;
+    *record = m_index.records[patient];
     return {};
 }
 
@@ -170,7 +198,7 @@ Error PatientStore::addVisit(int patient, const QDate& today) {
     if (Error e = writeFile(path, card.serialise()))
         return e;
     if (Error e = writeIndex(ix)) {
-        textfile::writeBytes(path, oldCard);
+        writeFile(path, oldCard);
         return e;
     }
     return {};
@@ -199,7 +227,7 @@ Error PatientStore::deleteVisit(int patient, int visit) {
     if (Error e = writeFile(path, card.serialise()))
         return e;
     if (Error e = writeIndex(ix)) {
-        textfile::writeBytes(path, oldCard);
+        writeFile(path, oldCard);
         return e;
     }
     return {};

@@ -9,6 +9,7 @@
 #include "patients/patientfiles.h"
 
 #include <QDate>
+#include <functional>
 
 namespace patients {
 
@@ -29,7 +30,8 @@ class PatientStore {
     // The index as last read or written; patient positions refer to it.
     const Index& index() const { return m_index; }
 
-    // Reads the index afresh and gives the patient's record (dates for the date list).
+    // Reads the index afresh and gives the patient's record (dates for the date list),
+    // finishing a visit added or deleted when the program was stopped half-way.
     Error choose(int patient, IndexRecord* record);
     // The new patient goes on top (position 0) with one blank visit dated `today`.
     Error createPatient(const QString& surname, const QString& given, const QString& year,
@@ -48,6 +50,10 @@ class PatientStore {
     Error saveResults(const session::Choice& chosen, const session::Choice& loaded,
                       const session::ResultsMatrix& results);
 
+    // Tests: a write that fails, to see what a failure leaves behind.
+    using Writer = std::function<bool(const QString& path, const QByteArray& bytes, QString* error)>;
+    void setWriter(Writer writer) { m_writer = std::move(writer); }
+
     QString indexPath() const { return m_folder.path(kIndexFile); }
     QString cardPath(const QString& cardFile) const { return m_folder.path(kFolder + u'\\' + cardFile); }
 
@@ -55,11 +61,14 @@ class PatientStore {
     Error readIndex(Index* index) const;
     Error freshRecord(int patient, Index* index) const;
     Error readCard(const IndexRecord& record, Card* card, QString* path) const;
+    Error writeFile(const QString& path, const QByteArray& bytes) const;
     Error writeIndex(const Index& index);
+    Error finishInterrupted(Index& index, int patient);
     Error findVisit(const session::Choice& visit, Card* card, QString* path) const;
 
     WorkFolder m_folder;
     Index m_index;
+    Writer m_writer;
 };
 
 } // namespace patients
