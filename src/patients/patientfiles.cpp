@@ -23,39 +23,39 @@ void appendRow(QString& out, const session::ResultsMatrix& m, int row) {
 
 } // namespace
 
+QString IndexRecord::field(int k) const {
+    return m_text.mid(m_start[k], m_end[k] - m_start[k]);
+}
+
 QStringList IndexRecord::dateLines() const {
-    return text::split(dates, QStringLiteral(" "));
+    return text::split(dates(), QStringLiteral(" "));
 }
 
 int IndexRecord::dateCount() const {
-    return int(dates.count(u' '));
+    return int(QStringView(m_text).mid(m_start[2], m_end[2] - m_start[2]).count(u' '));
 }
 
-QString IndexRecord::text() const {
-    if (!raw.isEmpty())
-        return raw;
-    return name + u'|' + year + u'|' + dates + u'|' + cardFile + u'|' + kCrLf;
-}
-
-IndexRecord IndexRecord::parse(const QString& piece) {
-    const QStringList f = text::split(piece, QStringLiteral("|"));
+IndexRecord IndexRecord::parse(QString piece) {
     IndexRecord r;
-    r.raw = piece;
-    r.name = text::piece(f, 0);
-    r.year = text::piece(f, 1);
-    r.dates = text::piece(f, 2);
-    r.cardFile = text::piece(f, 3);
+    r.m_text = std::move(piece);
+    const qsizetype size = r.m_text.size();
+    qsizetype at = 0;
+    for (int k = 0; k < kIndexFields; ++k) {
+        if (at > size) { // fewer fields: the missing ones are empty
+            r.m_start[k] = r.m_end[k] = size;
+            continue;
+        }
+        const qsizetype bar = r.m_text.indexOf(u'|', at);
+        r.m_start[k] = at;
+        r.m_end[k] = bar < 0 ? size : bar;
+        at = bar < 0 ? size + 1 : bar + 1;
+    }
     return r;
 }
 
 IndexRecord IndexRecord::make(const QString& name, const QString& year, const QString& dates,
                               const QString& cardFile) {
-    IndexRecord r;
-    r.name = name;
-    r.year = year;
-    r.dates = dates;
-    r.cardFile = cardFile;
-    return r;
+    return parse(name + u'|' + year + u'|' + dates + u'|' + cardFile + u'|' + kCrLf);
 }
 
 std::optional<int> Index::counter() const {
@@ -74,19 +74,25 @@ std::optional<int> Index::counter() const {
 }
 
 std::optional<Index> Index::parse(const QByteArray& bytes) {
-    const QStringList pieces = text::split(cp1251::decode(bytes), QStringLiteral("*"));
-    if (pieces.size() < 2)
+    const QString text = cp1251::decode(bytes);
+    qsizetype star = text.indexOf(u'*');
+    if (star < 0)
         return std::nullopt;
     Index ix;
-    ix.counterLine = pieces.first();
-    ix.records.reserve(pieces.size() - 2);
-    for (qsizetype k = 1; k + 1 < pieces.size(); ++k)
-        ix.records.append(IndexRecord::parse(pieces[k]));
+    ix.counterLine = text.left(star);
+    ix.records.reserve(text.count(u'*'));
+    for (qsizetype next; (next = text.indexOf(u'*', star + 1)) >= 0; star = next)
+        ix.records.append(IndexRecord::parse(text.mid(star + 1, next - star - 1)));
     return ix;
 }
 
 QByteArray Index::serialise() const {
-    QString out = counterLine;
+    qsizetype size = counterLine.size() + 1;
+    for (const IndexRecord& r : records)
+        size += r.text().size() + 1;
+    QString out;
+    out.reserve(size);
+    out += counterLine;
     out += u'*';
     for (const IndexRecord& r : records) {
         out += r.text();

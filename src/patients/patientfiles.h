@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 namespace patients {
@@ -18,19 +19,31 @@ constexpr int kMaxCard = 32767;
 constexpr int kVisitFields = 30;
 constexpr int kFirstRowField = 4;
 
-// One patient: the record's text split at "|".
-struct IndexRecord {
-    QString raw; // the piece as read; empty for a record built or changed here
-    QString name, year, dates, cardFile;
-
+// One patient: the record's text split at "|". The record keeps its text as read and
+// finds its fields in it, so a large index costs one string per patient.
+class IndexRecord {
+  public:
+    QString name() const { return field(0); }
+    QString year() const { return field(1); }
+    QString dates() const { return field(2); }
+    QString cardFile() const { return field(3); }
     // The dates field split at " ": one piece per date and the empty last piece.
     QStringList dateLines() const;
     // Date texts only, without the empty last piece.
     int dateCount() const;
-    QString text() const;
-    static IndexRecord parse(const QString& piece);
+    // The record as read, or rebuilt from its fields when made here.
+    const QString& text() const { return m_text; }
+
+    static IndexRecord parse(QString piece);
     static IndexRecord make(const QString& name, const QString& year, const QString& dates,
                             const QString& cardFile);
+
+  private:
+    QString field(int k) const;
+    static constexpr int kIndexFields = 5;
+    QString m_text;
+    std::array<qsizetype, kIndexFields> m_start{};
+    std::array<qsizetype, kIndexFields> m_end{};
 };
 
 struct Index {

@@ -4,8 +4,10 @@
 #include "common/textutil.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 namespace patients {
 
@@ -62,16 +64,16 @@ Error PatientStore::freshRecord(int patient, Index* index) const {
     if (Error e = readIndex(index))
         return e;
     if (patient >= index->records.size() ||
-        index->records[patient].cardFile != m_index.records[patient].cardFile)
+        index->records[patient].cardFile() != m_index.records[patient].cardFile())
         return changed(indexPath());
-    if (!cardNumber(index->records[patient].cardFile))
+    if (!cardNumber(index->records[patient].cardFile()))
         return fail(Fault::BadCardName, QStringLiteral("В файле \"%1\" неверное имя карты \"%2\"")
-                                            .arg(indexPath(), index->records[patient].cardFile));
+                                            .arg(indexPath(), index->records[patient].cardFile()));
     return {};
 }
 
 Error PatientStore::readCard(const IndexRecord& record, Card* card, QString* path) const {
-    *path = cardPath(record.cardFile);
+    *path = cardPath(record.cardFile());
     QString why;
     const auto bytes = textfile::readBytes(*path, &why);
     if (!bytes)
@@ -108,7 +110,7 @@ Error PatientStore::finishInterrupted(Index& ix, int patient) {
         finish = QStringList(inIndex).mid(0, i) + inIndex.mid(i + 1) == onCard;
     if (!finish)
         return {};
-    r = IndexRecord::make(r.name, r.year, onCard.join(u' ') + u' ', r.cardFile);
+    r = IndexRecord::make(r.name(), r.year(), onCard.join(u' ') + u' ', r.cardFile());
     return writeIndex(ix);
 }
 
@@ -139,17 +141,21 @@ Error PatientStore::createPatient(const QString& surname, const QString& given, 
     if (!counter)
         return fail(Fault::BadCounter,
                     QStringLiteral("Первая строка файла \"%1\" не число").arg(indexPath()));
+    const QString folder = m_folder.path(kFolder);
+    if (!QDir().mkpath(folder))
+        return fail(Fault::WriteFailed, QStringLiteral("Не удается создать папку \"%1\"").arg(folder));
+    // One look at the folder: names differing in case only are the same file elsewhere.
+    QSet<QString> taken;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System); it.hasNext();)
+        taken.insert(it.nextFileInfo().fileName().toLower());
     int number = *counter + 1;
-    while (number <= kMaxCard && QFileInfo::exists(cardPath(cardFileName(number))))
+    while (number <= kMaxCard && taken.contains(cardFileName(number)))
         ++number;
     if (number > kMaxCard)
-        return fail(Fault::BadCounter, QStringLiteral("В папке \"%1\" больше нет свободных номеров карт")
-                                           .arg(QFileInfo(indexPath()).path()));
+        return fail(Fault::BadCounter,
+                    QStringLiteral("В папке \"%1\" больше нет свободных номеров карт").arg(folder));
     const QString cardFile = cardFileName(number);
-    const QString card = cardPath(cardFile);
-    if (!QDir().mkpath(QFileInfo(card).path()))
-        return fail(Fault::WriteFailed,
-                    QStringLiteral("Не удается создать папку \"%1\"").arg(QFileInfo(card).path()));
+    const QString card = folder + u'/' + cardFile;
     const QString date = dateText(today);
     if (Error e = writeFile(card, cp1251::encode(blankVisit(date) + u'@')))
         return e;
@@ -166,7 +172,7 @@ Error PatientStore::deletePatient(int patient) {
     Index ix;
     if (Error e = freshRecord(patient, &ix))
         return e;
-    const QString card = cardPath(ix.records[patient].cardFile);
+    const QString card = cardPath(ix.records[patient].cardFile());
     ix.records.removeAt(patient);
     // The record goes first: a card without a record is harmless, a record without a card is not.
     if (ix.records.isEmpty()) {
@@ -194,7 +200,7 @@ Error PatientStore::addVisit(int patient, const QDate& today) {
     const QByteArray oldCard = card.serialise();
     const QString date = dateText(today);
     card.visits.prepend(blankVisit(date));
-    r = IndexRecord::make(r.name, r.year, date + u' ' + r.dates, r.cardFile);
+    r = IndexRecord::make(r.name(), r.year(), date + u' ' + r.dates(), r.cardFile());
     if (Error e = writeFile(path, card.serialise()))
         return e;
     if (Error e = writeIndex(ix)) {
@@ -223,7 +229,7 @@ Error PatientStore::deleteVisit(int patient, int visit) {
     card.visits.removeAt(visit);
     QStringList dates = r.dateLines();
     dates.removeAt(visit);
-    r = IndexRecord::make(r.name, r.year, dates.join(u' '), r.cardFile);
+    r = IndexRecord::make(r.name(), r.year(), dates.join(u' '), r.cardFile());
     if (Error e = writeFile(path, card.serialise()))
         return e;
     if (Error e = writeIndex(ix)) {
@@ -284,7 +290,7 @@ Error PatientStore::findVisit(const session::Choice& visit, Card* card, QString*
     if (Error e = readIndex(&ix))
         return e;
     const auto it = std::find_if(ix.records.cbegin(), ix.records.cend(),
-                                 [&](const IndexRecord& r) { return r.cardFile == visit.cardFile; });
+                                 [&](const IndexRecord& r) { return r.cardFile() == visit.cardFile; });
     if (it == ix.records.cend() || visit.visit >= it->dateCount() ||
         it->dateLines()[visit.visit] != visit.visitDate)
         return changed(indexPath());

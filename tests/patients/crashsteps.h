@@ -21,7 +21,7 @@ inline bool step(patients::PatientStore& store, int k) {
     patients::IndexRecord big, small;
     if (store.choose(0, &big) || store.choose(1, &small))
         return false;
-    const session::Choice visit{big.name, big.year, big.cardFile, 0, big.dateLines().first()};
+    const session::Choice visit{big.name(), big.year(), big.cardFile(), 0, big.dateLines().first()};
     if (store.saveResults(visit, visit, matrix(k % 2)))
         return false;
     return small.dateCount() == 3 ? !store.addVisit(1, kDate) : !store.deleteVisit(1, 0);

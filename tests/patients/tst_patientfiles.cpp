@@ -60,14 +60,16 @@ class PatientFilesTest : public QObject {
         const auto ix = Index::parse(" 7\r\n*A B|19 |02.02.2002 03.03.2003 |c 3.dat|\r\n*");
         QVERIFY(ix);
         const IndexRecord& r = ix->records[0];
-        QCOMPARE(r.name, QStringLiteral("A B"));
-        QCOMPARE(r.year, QStringLiteral("19 "));
+        QCOMPARE(IndexRecord::parse("a|b").cardFile(), QString());
+        QCOMPARE(IndexRecord::parse("a|b").year(), QStringLiteral("b"));
+        QCOMPARE(r.name(), QStringLiteral("A B"));
+        QCOMPARE(r.year(), QStringLiteral("19 "));
         QCOMPARE(r.dateLines(), QStringList({"02.02.2002", "03.03.2003", ""}));
         QCOMPARE(r.dateCount(), 2);
-        QCOMPARE(r.cardFile, QStringLiteral("c 3.dat"));
+        QCOMPARE(r.cardFile(), QStringLiteral("c 3.dat"));
         // A changed record is rebuilt from its four fields.
-        const IndexRecord made = IndexRecord::make(r.name, r.year, r.dates, r.cardFile);
-        QCOMPARE(made.text(), r.raw);
+        const IndexRecord made = IndexRecord::make(r.name(), r.year(), r.dates(), r.cardFile());
+        QCOMPARE(made.text(), r.text());
     }
 
     void noStarIsNoIndex() {
@@ -193,8 +195,8 @@ class PatientFilesTest : public QObject {
         QCOMPARE(ix->serialise(), withoutTail(indexBytes, '*'));
         QString letters;
         for (const IndexRecord& r : ix->records) {
-            letters += r.name;
-            const QByteArray card = readAll(db.filePath(r.cardFile));
+            letters += r.name();
+            const QByteArray card = readAll(db.filePath(r.cardFile()));
             const Card c = Card::parse(card);
             QCOMPARE(c.visits.size(), r.dateCount());
             QCOMPARE(c.serialise(), withoutTail(card, '@'));
@@ -205,7 +207,7 @@ class PatientFilesTest : public QObject {
             QVERIFY2(letters.contains(QChar(ch)), qPrintable(QString(QChar(ch))));
         QVERIFY(letters.contains(u'Ё') && letters.contains(u'ё'));
         // Every byte 0x80..0xFF stands in the texts of the first card.
-        const QByteArray first = readAll(db.filePath(ix->records[0].cardFile));
+        const QByteArray first = readAll(db.filePath(ix->records[0].cardFile()));
         for (int b = 0x80; b < 0x100; ++b)
             QVERIFY2(first.contains(char(b)), qPrintable(QString::number(b, 16)));
     }

@@ -92,7 +92,7 @@ class PatientStoreTest : public QObject {
             "| 1950|08.12.2026 |c 1.dat|\r\n*";
         QCOMPARE(bytesOf(db("client.crd")), index);
         QCOMPARE(bytesOf(db("c 1.dat")), (blankVisit(kTodayText) + "@").toLatin1());
-        QCOMPARE(m_store->index().records[0].cardFile, QStringLiteral("c 1.dat"));
+        QCOMPARE(m_store->index().records[0].cardFile(), QStringLiteral("c 1.dat"));
     }
 
     void counterKeptAfterDeletions() {
@@ -103,7 +103,7 @@ class PatientStoreTest : public QObject {
         QVERIFY(!m_store->deletePatient(1)); // card 1
         QVERIFY(!QFile::exists(db("c 3.dat")) && !QFile::exists(db("c 1.dat")));
         QVERIFY(!m_store->createPatient("D", "x", "1", kToday));
-        QCOMPARE(m_store->index().records[0].cardFile, QStringLiteral("c 4.dat"));
+        QCOMPARE(m_store->index().records[0].cardFile(), QStringLiteral("c 4.dat"));
         QVERIFY(bytesOf(db("client.crd")).startsWith(" 4\r\n*D x|"));
     }
 
@@ -127,7 +127,7 @@ class PatientStoreTest : public QObject {
         QVERIFY(!m_store->createPatient("A", "B", "1", kToday));
         QCOMPARE(bytesOf(db("c 1.dat")), QByteArray("someone's card"));
         QCOMPARE(bytesOf(db("c 2.dat")), QByteArray("another"));
-        QCOMPARE(m_store->index().records[0].cardFile, QStringLiteral("c 3.dat"));
+        QCOMPARE(m_store->index().records[0].cardFile(), QStringLiteral("c 3.dat"));
         QVERIFY(bytesOf(db("client.crd")).startsWith(" 3\r\n"));
     }
 
