@@ -103,7 +103,7 @@ double floorMs(const std::vector<std::string>& reads, const std::vector<std::str
 
 void report(const char* what, const std::vector<double>& op, const std::vector<double>& floor, double limit) {
     const double m = median(op), f = median(floor);
-    std::printf("%-34s %9.2f ms   floor %9.2f ms   ratio %5.2f  (limit %.1f) %s\n", what, m, f, m / f, limit,
+    std::printf("%-32s %9.2f ms   floor %9.2f ms   ratio %5.2f  (limit %.1f) %s\n", what, m, f, m / f, limit,
                 m / f <= limit ? "ok" : "OVER");
 }
 
@@ -152,9 +152,9 @@ int main(int argc, char** argv) {
         saveFloor.push_back(floorMs({big}, {big}));
     }
     report("parse the index", parse, parseFloor, 2.0);
-    std::printf("%-34s %9.2f ms   (limit 20 ms)\n", "choose a patient", median(choose));
-    report("\"Добавить дату\"", add, addFloor, 1.5);
-    report("\"Удалить дату\"", del, addFloor, 1.5);
+    std::printf("%-32s %9.2f ms   (limit 20 ms)\n", "choose a patient", median(choose));
+    report("add a date", add, addFloor, 1.5);
+    report("delete a date", del, addFloor, 1.5);
     report("new patient", create, createFloor, 1.5);
     report("save results, 1,000-visit card", save, saveFloor, 1.5);
     return 0;

@@ -144,12 +144,8 @@ Error PatientStore::createPatient(const QString& surname, const QString& given, 
     const QString folder = m_folder.path(kFolder);
     if (!QDir().mkpath(folder))
         return fail(Fault::WriteFailed, QStringLiteral("Не удается создать папку \"%1\"").arg(folder));
-    // One look at the folder: names differing in case only are the same file elsewhere.
-    QSet<QString> taken;
-    for (QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System); it.hasNext();)
-        taken.insert(it.nextFileInfo().fileName().toLower());
     int number = *counter + 1;
-    while (number <= kMaxCard && taken.contains(cardFileName(number)))
+    while (number <= kMaxCard && QFileInfo::exists(folder + u'/' + cardFileName(number)))
         ++number;
     if (number > kMaxCard)
         return fail(Fault::BadCounter,

@@ -62,6 +62,45 @@ QString disagreement(const QString& root) {
     return {};
 }
 
+using Allowed = QMap<QString, QSet<QByteArray>>;
+
+// Every content a file may hold: as generated, and after each step of the writer.
+Allowed allowedContents(const Files& initial) {
+    Allowed allowed;
+    for (auto it = initial.cbegin(); it != initial.cend(); ++it)
+        allowed[it.key()].insert(it.value());
+    QTemporaryDir scratch;
+    copyFiles(initial, scratch.path());
+    PatientStore store{WorkFolder(scratch.path())};
+    store.load();
+    for (int k = 0; k < 4; ++k) {
+        if (!crashtest::step(store, k))
+            return {};
+        const Files now = snapshot(scratch.path());
+        for (auto it = now.cbegin(); it != now.cend(); ++it)
+            allowed[it.key()].insert(it.value());
+    }
+    return allowed;
+}
+
+// A file neither old nor new, or a file gone; temporary files of a cut write are removed.
+QString unexpectedFile(const QString& root, const Files& now, const Allowed& allowed, int* leftovers) {
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (!allowed.contains(it.key())) {
+            if (!it.key().contains(".dat.") && !it.key().contains(".crd."))
+                return it.key() + " appeared";
+            QFile::remove(root + "/Database/" + it.key());
+            ++*leftovers;
+        } else if (!allowed[it.key()].contains(it.value())) {
+            return it.key() + " is neither old nor new";
+        }
+    }
+    for (auto it = allowed.cbegin(); it != allowed.cend(); ++it)
+        if (!now.contains(it.key()))
+            return it.key() + " is gone";
+    return {};
+}
+
 } // namespace
 
 class PatientCrashTest : public QObject {
@@ -76,64 +115,32 @@ class PatientCrashTest : public QObject {
         QVERIFY(patientgen::writeDatabase(dir.path(), o));
         const Files initial = snapshot(dir.path());
         QVERIFY2(initial.value("c 4.dat").size() > 1'000'000, "the large card is large");
+        const Allowed allowed = allowedContents(initial);
+        QCOMPARE(allowed.size(), initial.size());
 
-        // Every content a file may hold: as generated, and after each step.
-        QMap<QString, QSet<QByteArray>> allowed;
-        {
-            QTemporaryDir scratch;
-            copyFiles(initial, scratch.path());
-            PatientStore store{WorkFolder(scratch.path())};
-            QVERIFY(!store.load());
-            for (auto it = initial.cbegin(); it != initial.cend(); ++it)
-                allowed[it.key()].insert(it.value());
-            for (int k = 0; k < 4; ++k) {
-                QVERIFY(crashtest::step(store, k));
-                const Files now = snapshot(scratch.path());
-                for (auto it = now.cbegin(); it != now.cend(); ++it)
-                    allowed[it.key()].insert(it.value());
-            }
-        }
-
-        int kills = 0, midway = 0, leftovers = 0;
+        int midway = 0, leftovers = 0;
         QSet<QByteArray> bigSeen;
-        auto* rng = QRandomGenerator::global();
-        while (kills < 200) {
+        for (int kill = 1; kill <= 200; ++kill) {
             QProcess child;
             child.start(CRASHCHILD, {dir.path()});
             QVERIFY(child.waitForReadyRead(10000));
             // Up to a few steps of about 70 ms each on a slow disk.
-            QThread::usleep(rng->bounded(250000));
-            if (child.state() != QProcess::Running)
-                QFAIL(qPrintable("the writer stopped: " + child.readAllStandardError()));
+            QThread::usleep(QRandomGenerator::global()->bounded(250000));
+            QVERIFY2(child.state() == QProcess::Running, child.readAllStandardError().constData());
             child.kill();
             QVERIFY(child.waitForFinished(10000));
-            ++kills;
             const Files now = snapshot(dir.path());
-            for (auto it = now.cbegin(); it != now.cend(); ++it) {
-                if (!allowed.contains(it.key())) {
-                    // A temporary file of a write cut short; the real file is untouched.
-                    QVERIFY2(it.key().contains(".dat.") || it.key().contains(".crd."), qPrintable(it.key()));
-                    QFile::remove(dir.filePath("Database/" + it.key()));
-                    ++leftovers;
-                    continue;
-                }
-                QVERIFY2(allowed[it.key()].contains(it.value()),
-                         qPrintable(QString("kill %1: %2 is neither old nor new").arg(kills).arg(it.key())));
-            }
+            const QString bad = unexpectedFile(dir.path(), now, allowed, &leftovers);
+            QVERIFY2(bad.isEmpty(), qPrintable(QString("kill %1: %2").arg(kill).arg(bad)));
             bigSeen.insert(now.value("c 4.dat"));
-            for (const QString& name : initial.keys())
-                QVERIFY2(now.contains(name), qPrintable(name));
             // Between a card and the index the card is ahead; choosing the patient finishes it.
-            PatientStore probe{WorkFolder(dir.path())};
-            QVERIFY(!probe.load());
-            const QByteArray before = snapshot(dir.path()).value("client.crd");
             const QString problem = disagreement(dir.path());
-            QVERIFY2(problem.isEmpty(), qPrintable(QString("kill %1: %2").arg(kills).arg(problem)));
-            midway += snapshot(dir.path()).value("client.crd") != before;
+            QVERIFY2(problem.isEmpty(), qPrintable(QString("kill %1: %2").arg(kill).arg(problem)));
+            midway += snapshot(dir.path()).value("client.crd") != now.value("client.crd");
         }
         // The kills fell at many moments, not all before the first write.
         QVERIFY2(bigSeen.size() >= 2, "the large card was seen in one state only");
-        qInfo("%d kills, %d between a card and the index, %d temporary files left", kills, midway, leftovers);
+        qInfo("200 kills, %d between a card and the index, %d temporary files left", midway, leftovers);
     }
 };
 
