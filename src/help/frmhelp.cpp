@@ -3,6 +3,7 @@
 #include "common/colours.h"
 #include "common/form.h"
 #include "common/text1251.h"
+#include "common/textutil.h"
 
 #include <QPlainTextEdit>
 
@@ -24,7 +25,8 @@ frmHelp::frmHelp(const WorkFolder& folder, QWidget* parent) : QDialog(parent), m
 }
 
 void frmHelp::Form_Load() {
-    const auto text = textfile::read(m_folder.path(kHelpFile));
-    // A missing help file is no reason to fail: say so in the window itself.
-    txtHelp->setPlainText(text ? *text : QStringLiteral("Файл справки \"%1\" не найден.").arg(kHelpFile));
+    QString error;
+    const auto text = textfile::read(m_folder.path(kHelpFile), &error);
+    // A missing help file is no reason to fail: say so, and why, in the window itself.
+    txtHelp->setPlainText(text ? text::cutLines(*text) : error + QStringLiteral("."));
 }

@@ -1,8 +1,13 @@
+#include "common/termination.h"
+#include "common/text1251.h"
+#include "common/textutil.h"
+#include "common/workfolder.h"
 #include "measurement/beeper.h"
 #include "measurement/frmmain.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QTimer>
 
 #ifdef TAVEN_WARM_FONTCONFIG
@@ -57,10 +62,15 @@ int main(int argc, char** argv) {
         QStringLiteral("name"));
     cli.addOption(port);
     cli.process(app);
+    termination::quitOnSignals(&app);
+    // A save killed between writing and renaming leaves its temporary file behind.
+    const WorkFolder folder;
+    textfile::removeLeftTemporaries(folder.root());
+    textfile::removeLeftTemporaries(folder.path(QStringLiteral("Database")));
 
     Beeper beeper;
     beeper.setSystemBeep([] { QApplication::beep(); });
-    frmmain w;
+    frmmain w(folder);
     w.setBeeper(&beeper);
     w.drawMapAfterFirstPaint();
     w.Form_Load();

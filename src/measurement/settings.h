@@ -30,6 +30,8 @@ double secondsOrDefault(const QString& timeText);
 int measuringMs(const QString& timeText, bool* ok = nullptr);
 // Shortest decimal form with the locale's decimal separator ("3", "3.5" or "3,5").
 QString formatSeconds(double seconds);
+// The message for a time text that is no number, quoting no more than an excerpt of it.
+QString notANumberMessage(const QString& timeText);
 // One press of "+" (direction 1) or "-" (direction -1): half a second, "+" no higher
 // than 5, "-" no lower than 1.5.
 double stepSeconds(double seconds, int direction);
