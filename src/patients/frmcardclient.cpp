@@ -127,8 +127,6 @@ void frmcardclient::buildPrintMenu() {
     cmdprint->addAction(preview);
     cmdprint->addAction(pdf);
     cmdprint->setContextMenuPolicy(Qt::ActionsContextMenu);
-    cmdprint->setToolTip(
-        QStringLiteral("Вывод на принтер (правая кнопка мыши: просмотр и PDF; Ctrl+P: просмотр)"));
 }
 
 void frmcardclient::Form_Load() {
