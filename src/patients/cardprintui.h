@@ -1,0 +1,34 @@
+#pragma once
+// Printing the card, and saving it as PDF, for the card window. Failures come back as a
+// Russian text the window shows under "Ошибка"; nothing here shows a message box.
+#include "patients/cardlayout.h"
+
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+namespace cardprint {
+
+struct Outcome {
+    enum class Kind { Done, Cancelled, Failed };
+    Kind kind = Kind::Done;
+    QString error; // when Failed
+
+    bool failed() const { return kind == Kind::Failed; }
+};
+
+// A4 portrait; a printer keeps its own unprintable rim, a PDF gets a rim like a printer's.
+void preparePrinter(QPrinter& printer);
+
+// Prints on the printer as it is set, without a dialog.
+Outcome printOn(QPrinter& printer, const Card& card);
+// Writes the card as PDF; an existing file stays as it was when the writing fails.
+Outcome savePdf(const QString& path, const Card& card);
+
+// The system's print dialog (printer, copies), then printing.
+Outcome printWithDialog(QWidget* parent, const Card& card);
+// A file dialog for the PDF's name, then saving.
+Outcome savePdfWithDialog(QWidget* parent, const Card& card);
+
+} // namespace cardprint

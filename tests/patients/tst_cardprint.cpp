@@ -1,0 +1,194 @@
+#include "common/messages.h"
+#include "patients/cardpreview.h"
+#include "patients/cardprintui.h"
+#include "patients/cardrender.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace cardprint;
+
+namespace {
+
+constexpr int kDpi = 150;
+
+QString lines(int count, const QString& word) {
+    QStringList out;
+    for (int i = 1; i <= count; ++i)
+        out << QStringLiteral("%1 %2").arg(word).arg(i);
+    return out.join("\r\n");
+}
+
+const Card kShort{"Иванов Иван Иванович", "1950", "01.02.2024", "Головная боль", "Здоров", "Чай"};
+const Card kLong{"Петров Пётр", "1960", "05.06.2024", lines(30, "жалоба"), lines(5, "диагноз"), {}};
+
+// An A4 page with no rim, painted the way a printer is.
+QImage renderedPage(const Card& card, QList<Page>* pages = nullptr) {
+    QImage image(qRound(210 / 25.4 * kDpi), qRound(297 / 25.4 * kDpi), QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(kDpi / 0.0254));
+    image.setDotsPerMeterY(qRound(kDpi / 0.0254));
+    image.fill(Qt::white);
+    const QList<Page> laid = layout(card, areaOf(image), fontMeasure());
+    QPainter painter(&image);
+    paintPage(painter, laid.first());
+    if (pages)
+        *pages = laid;
+    return image;
+}
+
+int px(double twips) {
+    return qRound(twips * kDpi / 1440);
+}
+
+// Leftmost and rightmost inked columns in a band of rows; -1 when the band is blank.
+QPair<int, int> ink(const QImage& image, int top, int bottom) {
+    int left = -1, right = -1;
+    for (int y = qMax(0, top); y < qMin(bottom, image.height()); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                left = left < 0 ? x : qMin(left, x);
+                right = qMax(right, x);
+            }
+    return {left, right};
+}
+
+int pdfPages(const QByteArray& pdf) {
+    return pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page ") +
+           pdf.count("/Type /Page/");
+}
+
+} // namespace
+
+class CardPrintTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void cleanup() { msgbox::setHandler({}); }
+
+    void fontHasTrueCells() {
+        const QFont font = cardFont(10);
+        QVERIFY2(QFontInfo(font).fixedPitch(), qPrintable(QFontInfo(font).family()));
+        QVERIFY(QFontMetricsF(font).inFont(QChar(0x0416)));
+        // One 10-point character is one cell of 120 twips, Cyrillic or not.
+        const Measure measure = fontMeasure();
+        QCOMPARE_LT(qAbs(measure(QString(100, QChar(0x0416)), 10) - 12000), 100.0);
+        QCOMPARE(measure(QString(100, QChar(0x0416)), 10), measure(QString(100, QChar('i')), 10));
+    }
+
+    void inkWhereTheLayoutSays() {
+        QList<Page> pages;
+        const QImage image = renderedPage(kShort, &pages);
+        const Run title = pages[0].runs[0];
+        QCOMPARE(title.text, QStringLiteral("КАРТА ПАЦИЕНТА"));
+        // The title's line holds ink from its left edge to about its measured width.
+        const auto [left, right] = ink(image, px(240), px(240 + 400));
+        QVERIFY2(qAbs(left - px(title.x)) <= 3, qPrintable(QString("%1 %2").arg(left).arg(px(title.x))));
+        const int width = px(fontMeasure()(title.text, 16));
+        QVERIFY2(qAbs(right - (px(title.x) + width)) <= 6,
+                 qPrintable(QString("%1 %2").arg(right).arg(width)));
+        // Between the name and the year line, and beside the blocks' text, nothing.
+        QCOMPARE(ink(image, px(5.6 * 240), px(7 * 240)).first, -1);
+        QCOMPARE(ink(image, px(12 * 240), px(25 * 240)).first, -1);
+        // The complaints start after the indent of 20 blanks on line 10.
+        const int indent = px(20 * fontMeasure()(" ", pages[0].runs[3].pointSize));
+        QVERIFY(qAbs(ink(image, px(10 * 240), px(11 * 240)).first - indent) <= 3);
+    }
+
+    void fullLineStaysOnThePaper() {
+        const Card card{"Иванов", "1950", "01.02.2024", QString(81, QChar(0x0416)), {}, {}};
+        const QImage image = renderedPage(card);
+        const auto [left, right] = ink(image, px(10 * 240), px(11 * 240));
+        QVERIFY(left > 0);
+        QVERIFY2(right < image.width() - 1, qPrintable(QString::number(right)));
+    }
+
+    void pdfHasEveryPage_data() {
+        QTest::addColumn<bool>("isLong");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("short") << false << 1;
+        QTest::newRow("long") << true << 2;
+    }
+    void pdfHasEveryPage() {
+        const QString path = m_dir.filePath(QStringLiteral("card %1.pdf").arg(QTest::currentDataTag()));
+        QFETCH(bool, isLong);
+        QFETCH(int, pages);
+        const Outcome outcome = savePdf(path, isLong ? kLong : kShort);
+        QVERIFY2(!outcome.failed(), qPrintable(outcome.error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray pdf = file.readAll();
+        QVERIFY(pdf.startsWith("%PDF"));
+        QCOMPARE(pdfPages(pdf), pages);
+    }
+
+    void printerWithoutDialog() {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(m_dir.filePath("printed.pdf"));
+        const Outcome outcome = printOn(printer, kLong);
+        QVERIFY2(!outcome.failed(), qPrintable(outcome.error));
+        QFile file(printer.outputFileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(pdfPages(file.readAll()), 2);
+        QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::A4);
+    }
+
+    void failuresComeBackAsText() {
+        QPrinter broken(QPrinter::HighResolution);
+        broken.setOutputFormat(QPrinter::PdfFormat);
+        broken.setOutputFileName(m_dir.filePath("no such folder/printed.pdf"));
+        Outcome outcome = printOn(broken, kShort);
+        QVERIFY(outcome.failed());
+        QVERIFY2(outcome.error.contains("printed.pdf"), qPrintable(outcome.error));
+
+        // What Qt gives when the system has no printer at all.
+        QPrinter absent;
+        absent.setOutputFormat(QPrinter::PdfFormat);
+        absent.setOutputFileName({});
+        outcome = printOn(absent, kShort);
+        QVERIFY(outcome.failed());
+        QVERIFY2(outcome.error.contains(QStringLiteral("Принтер не найден")), qPrintable(outcome.error));
+
+        const QString pdf = m_dir.filePath("no such folder/card.pdf");
+        outcome = savePdf(pdf, kShort);
+        QVERIFY(outcome.failed());
+        QVERIFY2(outcome.error.contains(pdf), qPrintable(outcome.error));
+        QVERIFY(!QFile::exists(pdf));
+    }
+
+    void previewPrintsAndSaves() {
+        QList<msgbox::Shown> shown;
+        msgbox::setHandler([&](const msgbox::Shown& box) {
+            shown << box;
+            return msgbox::Answer::Ok;
+        });
+        CardPreview preview(kLong);
+        QCOMPARE(preview.pageCount(), 2);
+
+        QString path = m_dir.filePath("preview.pdf");
+        preview.setSaveAction([&](QWidget*, const Card& card) { return savePdf(path, card); });
+        preview.cmdpdf_Click();
+        QVERIFY(QFile::exists(path));
+        QVERIFY(shown.isEmpty());
+
+        path = m_dir.filePath("no such folder/preview.pdf");
+        preview.cmdpdf_Click();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].title, QStringLiteral("Ошибка"));
+        QVERIFY2(shown[0].text.contains(path), qPrintable(shown[0].text));
+
+        preview.setPrintAction([](QWidget*, const Card&) { return Outcome{Outcome::Kind::Cancelled, {}}; });
+        preview.cmdprint_Click();
+        QCOMPARE(shown.size(), 1);
+    }
+
+  private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_MAIN(CardPrintTest)
+#include "tst_cardprint.moc"
