@@ -1,8 +1,12 @@
+#include "common/termination.h"
+#include "common/text1251.h"
+#include "common/textutil.h"
 #include "measurement/beeper.h"
 #include "measurement/frmmain.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QTimer>
 
 #ifdef TAVEN_WARM_FONTCONFIG
@@ -57,6 +61,10 @@ int main(int argc, char** argv) {
         QStringLiteral("name"));
     cli.addOption(port);
     cli.process(app);
+    termination::quitOnSignals(&app);
+    // A save killed between writing and renaming leaves its temporary file behind.
+    textfile::removeLeftTemporaries(QDir::currentPath());
+    textfile::removeLeftTemporaries(datapath::resolve(QStringLiteral("Database")));
 
     Beeper beeper;
     beeper.setSystemBeep([] { QApplication::beep(); });

@@ -5,9 +5,11 @@
 #include "common/messages.h"
 #include "common/textutil.h"
 
-#include <QFileInfo>
-#include <QImageReader>
+#include "common/text1251.h"
+
 #include <QPainter>
+#include <QtEndian>
+#include <algorithm>
 
 namespace bodymap {
 
@@ -21,6 +23,53 @@ void drawDisc(QPainter& p, const QPoint& centre, const QColor& fill) {
 
 } // namespace
 
+qint64 bmpNeededSize(const QByteArray& bytes) {
+    if (bytes.size() < 34 || !bytes.startsWith("BM"))
+        return -1;
+    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+    const auto s32 = [&](int at) { return qFromLittleEndian<qint32>(bytes.constData() + at); };
+    qint64 needed = u32(2);
+    const quint32 header = u32(14);
+    const quint32 compression = u32(30);
+    if (header >= 40 && compression == 0) {
+        const qint64 width = s32(18), height = qAbs(qint64(s32(22)));
+        const qint64 bits = qFromLittleEndian<quint16>(bytes.constData() + 28);
+        const qint64 stride = (width * bits + 31) / 32 * 4;
+        needed = std::max(needed, qint64(u32(10)) + stride * height);
+    }
+    return needed;
+}
+
+QImage loadPicture(const QString& fileName, const QString& path, QString* problem) {
+    const QString goOn = QStringLiteral(" Работа продолжится без рисунка.");
+    textfile::ReadCause cause = textfile::ReadCause::Other;
+    QString error;
+    const auto bytes = textfile::readBytes(path, &error, &cause);
+    if (!bytes) {
+        *problem =
+            cause == textfile::ReadCause::Missing
+                ? QStringLiteral("Не найден файл рисунка \"%1\" в рабочей папке программы.").arg(fileName) +
+                      goOn
+                : error + QStringLiteral(".") + goOn;
+        return {};
+    }
+    // Qt draws what is missing of a cut file black instead of failing.
+    const qint64 needed = bmpNeededSize(*bytes);
+    if (needed > bytes->size()) {
+        *problem = QStringLiteral("Файл рисунка \"%1\" обрезан: в нём %2 байт, а нужно %3.")
+                       .arg(fileName)
+                       .arg(bytes->size())
+                       .arg(needed) +
+                   goOn;
+        return {};
+    }
+    QImage img = QImage::fromData(*bytes);
+    if (img.isNull())
+        *problem =
+            QStringLiteral("Файл рисунка \"%1\" повреждён или не является рисунком.").arg(fileName) + goOn;
+    return img;
+}
+
 BodyMap::BodyMap(QWidget* messageParent) : m_messageParent(messageParent) {}
 
 QImage BodyMap::picture(const QString& fileName) {
@@ -28,24 +77,13 @@ QImage BodyMap::picture(const QString& fileName) {
     if (cached != m_pictures.constEnd())
         return *cached;
 
-    const QString path = datapath::resolve(fileName);
-    QImage img;
     QString problem;
-    if (!QFileInfo(path).isFile()) {
-        problem = QStringLiteral("Не найден файл рисунка \"%1\" в рабочей папке программы. "
-                                 "Работа продолжится без рисунка.");
-    } else {
-        QImageReader reader(path);
-        img = reader.read();
-        if (img.isNull())
-            problem = QStringLiteral("Файл рисунка \"%1\" повреждён или не является рисунком. "
-                                     "Работа продолжится без рисунка.");
-    }
+    const QImage img = loadPicture(fileName, datapath::resolve(fileName), &problem);
     if (img.isNull()) {
         if (!m_reported.contains(fileName)) {
             // Marked before the box is up: device events handled meanwhile may draw again.
             m_reported.insert(fileName);
-            msgbox::info(m_messageParent, problem.arg(fileName));
+            msgbox::info(m_messageParent, problem);
         }
         return {};
     }

@@ -20,6 +20,13 @@ constexpr int kDiscRadius = 3;
 inline const QColor kBackground = Qt::white;
 inline const QColor kDiscOutline = Qt::black;
 
+// The size a BMP file needs by its own header (its stated size, or where its uncompressed
+// pixel rows end, whichever is larger); -1 for bytes that are no BMP.
+qint64 bmpNeededSize(const QByteArray& bytes);
+// Reads and decodes a picture file; on failure the image is null and the message names the
+// file and the cause: missing, unreadable, cut short or no picture at all.
+QImage loadPicture(const QString& fileName, const QString& path, QString* problem);
+
 class BodyMap {
   public:
     // Messages about missing pictures are shown over messageParent.

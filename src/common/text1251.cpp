@@ -1,9 +1,17 @@
 #include "common/text1251.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <array>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -68,15 +76,63 @@ QByteArray encode(const QString& text) {
 
 namespace textfile {
 
-std::optional<QByteArray> readBytes(const QString& path, QString* error) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = fileError(path, f.exists() ? QStringLiteral("Не удается прочитать файл")
-                                                : QStringLiteral("Не найден файл"));
-        return std::nullopt;
+ReadCause readCause(int openErrno, bool isFolder, bool folderSearchable) {
+    if (isFolder)
+        return ReadCause::NotAFile;
+    switch (openErrno) {
+    case ENOENT:
+    case ENOTDIR:
+        return ReadCause::Missing;
+    case EACCES:
+    case EPERM:
+        // A folder on the way that cannot be searched hides whether the file is there at all.
+        return folderSearchable ? ReadCause::FileDenied : ReadCause::FolderDenied;
+    case EISDIR:
+        return ReadCause::NotAFile;
+    default:
+        return ReadCause::Other;
     }
-    return f.readAll();
+}
+
+QString readFailure(const QString& path, ReadCause cause, const QString& systemWords) {
+    switch (cause) {
+    case ReadCause::Missing:
+        return fileError(path, QStringLiteral("Не найден файл"));
+    case ReadCause::FolderDenied:
+        return fileError(path, QStringLiteral("Нет прав на доступ к папке файла"));
+    case ReadCause::FileDenied:
+        return fileError(path, QStringLiteral("Нет прав на чтение файла"));
+    case ReadCause::NotAFile:
+        return fileError(path, QStringLiteral("Вместо файла папка"));
+    case ReadCause::Other:
+        break;
+    }
+    const QString base = fileError(path, QStringLiteral("Не удается прочитать файл"));
+    return systemWords.isEmpty() ? base : base + QStringLiteral(": ") + systemWords;
+}
+
+std::optional<QByteArray> readBytes(const QString& path, QString* error, ReadCause* cause) {
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) {
+        QByteArray bytes = f.readAll();
+        if (f.error() == QFileDevice::NoError)
+            return bytes;
+    }
+    // Qt's words do not separate a missing file from one behind a closed folder: ask the system.
+    const QByteArray local = QFile::encodeName(path);
+    const int fd = ::open(local.constData(), O_RDONLY | O_CLOEXEC);
+    const int openErrno = fd < 0 ? errno : 0;
+    if (fd >= 0)
+        ::close(fd);
+    struct stat st {};
+    const bool statOk = ::stat(local.constData(), &st) == 0;
+    const bool searchable = statOk || errno != EACCES;
+    const ReadCause why = readCause(openErrno, statOk && S_ISDIR(st.st_mode), searchable);
+    if (cause)
+        *cause = why;
+    if (error)
+        *error = readFailure(path, why, f.errorString());
+    return std::nullopt;
 }
 
 std::optional<QString> read(const QString& path, QString* error) {
@@ -88,12 +144,68 @@ std::optional<QString> read(const QString& path, QString* error) {
 
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    // Never write in place: a failure half-way would leave neither the old file nor the new.
+    f.setDirectWriteFallback(false);
+    // Unbuffered, so a full disk shows at the write that hits it and not only inside commit(),
+    // which would still rename a short temporary file over the old one.
+    const auto fail = [&](const QString& why) {
+        f.cancelWriting();
         if (error)
-            *error = fileError(path, QStringLiteral("Не удается записать файл"));
+            *error = fileError(path, QStringLiteral("Не удается записать файл")) + QStringLiteral(": ") + why;
         return false;
+    };
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(f.errorString());
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return fail(f.errorString());
+        done += n;
     }
+    if (f.error() != QFileDevice::NoError)
+        return fail(f.errorString());
+    // commit() syncs the temporary file before renaming it over the old one.
+    if (!f.commit())
+        return fail(f.errorString());
+    syncFolder(QFileInfo(path).absolutePath());
     return true;
+}
+
+bool syncFolder(const QString& folder) {
+    // The rename lives in the folder: until the folder is synced a power cut can bring the
+    // old file back.
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool isLeftTemporary(const QString& fileName, const QStringList& siblings) {
+    // QSaveFile writes "name.XXXXXX" (six letters or digits) beside "name" and renames it.
+    static const QRegularExpression pattern(QStringLiteral("^(.+\\.[A-Za-z0-9]+)\\.[A-Za-z0-9]{6}$"));
+    const auto m = pattern.match(fileName);
+    if (!m.hasMatch())
+        return false;
+    // Only beside a file of that name or of a kind this program writes, so a user's own
+    // "notes.backup" is never touched.
+    static const QStringList written = {QStringLiteral("ini"), QStringLiteral("nam"), QStringLiteral("crd"),
+                                        QStringLiteral("pnt"), QStringLiteral("txt"), QStringLiteral("dat")};
+    const QString base = m.captured(1);
+    return siblings.contains(base) || written.contains(QFileInfo(base).suffix(), Qt::CaseInsensitive);
+}
+
+QStringList removeLeftTemporaries(const QString& folder) {
+    QDir dir(folder);
+    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden);
+    QStringList removed;
+    for (const QString& name : files) {
+        if (isLeftTemporary(name, files) && dir.remove(name))
+            removed.append(dir.filePath(name));
+    }
+    return removed;
 }
 
 bool write(const QString& path, const QString& text, QString* error) {

@@ -26,6 +26,29 @@ QString piece(const QStringList& pieces, qsizetype index) {
     return index >= 0 && index < pieces.size() ? pieces[index] : QString();
 }
 
+QString excerpt(const QString& s, qsizetype max) {
+    QString cut = s.size() > max ? s.left(max) + QStringLiteral("…") : s;
+    for (QChar& c : cut)
+        if (c == u'\r' || c == u'\n')
+            c = u' ';
+    return cut;
+}
+
+QString cutLines(const QString& s, qsizetype max) {
+    QString out;
+    qsizetype run = 0; // characters since the last line end
+    for (qsizetype k = 0; k < s.size(); ++k) {
+        const QChar c = s[k];
+        if (c == u'\r' || c == u'\n') {
+            run = 0;
+            out.append(c);
+        } else if (run++ < max) {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
 } // namespace text
 
 namespace datapath {

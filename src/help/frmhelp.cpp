@@ -21,7 +21,8 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
 }
 
 void frmHelp::Form_Load() {
-    const auto text = textfile::read(datapath::resolve(QStringLiteral("taven.txt")));
-    // A missing help file is no reason to fail: say so in the window itself.
-    txtHelp->setPlainText(text ? *text : QStringLiteral("Файл справки \"taven.txt\" не найден."));
+    QString error;
+    const auto text = textfile::read(datapath::resolve(QStringLiteral("taven.txt")), &error);
+    // A missing help file is no reason to fail: say so, and why, in the window itself.
+    txtHelp->setPlainText(text ? text::cutLines(*text) : error + QStringLiteral("."));
 }

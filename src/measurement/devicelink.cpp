@@ -1,7 +1,12 @@
 #include "measurement/devicelink.h"
 
+#include "measurement/portfault.h"
+
 #include <QSerialPortInfo>
+#include <QVariant>
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 
 DeviceLink::DeviceLink(QObject* parent) : QObject(parent), m_lister(&DeviceLink::systemPorts) {
     m_retry.setInterval(kRetryMs);
@@ -37,6 +42,7 @@ void DeviceLink::retryNow() {
 void DeviceLink::shutdown() {
     m_started = false;
     m_retry.stop();
+    dropListening(nullptr);
     if (!m_port)
         return;
     QSerialPort* port = m_port;
@@ -50,6 +56,13 @@ void DeviceLink::shutdown() {
 
 QString DeviceLink::portName() const {
     return m_port ? m_openName : QString();
+}
+
+QStringList DeviceLink::listeningPorts() const {
+    QStringList names;
+    for (const QSerialPort* port : m_listening)
+        names.append(port->property("tavenName").toString());
+    return names;
 }
 
 QList<DeviceLink::PortEntry> DeviceLink::systemPorts() {
@@ -83,29 +96,60 @@ void DeviceLink::tryOpen() {
             names.append(p.name);
     }
 
-    bool onlyMissing = true;
+    const bool wasListening = !m_listening.isEmpty();
+    const QStringList listening = listeningPorts();
+    QList<Attempt> failed;
     for (const QString& name : names) {
-        QSerialPort::SerialPortError error = QSerialPort::NoError;
-        if (QSerialPort* port = openPort(name, &error)) {
-            m_trying = false;
-            m_port = port;
-            m_openName = name;
-            m_retry.stop();
-            m_status.clear();
-            m_lastError.clear();
-            emit opened(name);
-            return;
-        }
-        if (error != QSerialPort::DeviceNotFoundError)
-            onlyMissing = false;
+        if (listening.contains(name))
+            continue;
+        Attempt attempt{name, Failure::Missing, {}};
+        if (QSerialPort* port = openPort(name, &attempt))
+            m_listening.append(port);
+        else
+            failed.append(attempt);
     }
     m_trying = false;
+    // A port named on the command line, or the only one there is, is kept at once; among
+    // several the probe is the one that speaks.
+    if (!m_portName.isEmpty() || (m_listening.size() == 1 && !wasListening)) {
+        if (!m_listening.isEmpty()) {
+            keep(m_listening.first());
+            return;
+        }
+    }
     if (!m_retry.isActive())
         m_retry.start();
-    setStatus(names.isEmpty() || onlyMissing ? kNoDevice : kAllBusy);
+    if (!m_listening.isEmpty()) {
+        if (!wasListening)
+            std::fprintf(stderr, "taven: waiting for the device on %s\n",
+                         qPrintable(listeningPorts().join(QStringLiteral(", "))));
+        setStatus(QString());
+        return;
+    }
+    setStatus(describe(failed));
 }
 
-QSerialPort* DeviceLink::openPort(const QString& name, QSerialPort::SerialPortError* error) {
+QString DeviceLink::describe(const QList<Attempt>& attempts) {
+    const auto first = [&](Failure f) {
+        for (const Attempt& a : attempts)
+            if (a.failure == f)
+                return &a;
+        return static_cast<const Attempt*>(nullptr);
+    };
+    if (const Attempt* a = first(Failure::Permission))
+        return QStringLiteral("Нет прав на открытие порта %1. Последовательные порты открывают члены группы "
+                              "\"%2\" (в Debian это dialout): выполните \"sudo adduser %3 %2\" и войдите "
+                              "в систему заново.")
+            .arg(a->name, a->group.isEmpty() ? QStringLiteral("dialout") : a->group,
+                 qEnvironmentVariable("USER", QStringLiteral("<пользователь>")));
+    if (const Attempt* a = first(Failure::NotSerial))
+        return QStringLiteral("%1 не является последовательным портом.").arg(a->name);
+    if (first(Failure::Busy))
+        return kAllBusy;
+    return kNoDevice;
+}
+
+QSerialPort* DeviceLink::openPort(const QString& name, Attempt* failed) {
     auto* port = new QSerialPort(this);
     port->setPortName(name);
     port->setBaudRate(QSerialPort::Baud9600);
@@ -114,29 +158,66 @@ QSerialPort* DeviceLink::openPort(const QString& name, QSerialPort::SerialPortEr
     port->setStopBits(QSerialPort::OneStop);
     port->setFlowControl(QSerialPort::NoFlowControl);
     if (!port->open(QIODevice::ReadOnly)) {
-        *error = port->error();
+        const QSerialPort::SerialPortError error = port->error();
         m_lastError = name + QStringLiteral(": ") + port->errorString();
         delete port;
+        failed->failure = portfault::classify(name, error == QSerialPort::DeviceNotFoundError,
+                                              error == QSerialPort::PermissionError, &failed->group);
         return nullptr;
     }
-    connect(port, &QSerialPort::readyRead, this, &DeviceLink::onReadyRead);
-    connect(port, &QSerialPort::errorOccurred, this, &DeviceLink::onError);
+    port->setProperty("tavenName", name);
+    connect(port, &QSerialPort::readyRead, this, [this, port] { onReadyRead(port); });
+    connect(port, &QSerialPort::errorOccurred, this,
+            [this, port](QSerialPort::SerialPortError error) { onError(port, error); });
     return port;
 }
 
-void DeviceLink::onReadyRead() {
-    if (!m_port)
+void DeviceLink::keep(QSerialPort* port) {
+    m_listening.removeOne(port);
+    dropListening(port);
+    m_port = port;
+    m_openName = port->property("tavenName").toString();
+    m_retry.stop();
+    m_status.clear();
+    m_lastError.clear();
+    std::fprintf(stderr, "taven: device port %s\n", qPrintable(m_openName));
+    emit opened(m_openName);
+}
+
+void DeviceLink::dropListening(QSerialPort* except) {
+    const QList<QSerialPort*> ports = std::exchange(m_listening, {});
+    for (QSerialPort* port : ports) {
+        if (port == except)
+            continue;
+        port->disconnect(this);
+        port->close();
+        // We may be inside one of the port's own signals.
+        port->deleteLater();
+    }
+}
+
+void DeviceLink::onReadyRead(QSerialPort* port) {
+    if (!m_port && m_listening.contains(port))
+        keep(port);
+    if (port != m_port)
         return;
     const QByteArray bytes = m_port->readAll();
     if (!bytes.isEmpty())
         emit bytesReceived(bytes);
 }
 
-void DeviceLink::onError(QSerialPort::SerialPortError error) {
+void DeviceLink::onError(QSerialPort* port, QSerialPort::SerialPortError error) {
     // A pulled cable shows as a resource error; a pseudo-terminal whose other end closed,
     // as a read error. Either way the port is gone and only a fresh open can bring it back.
-    if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    if (port == m_port) {
         lose();
+    } else if (m_listening.removeOne(port)) {
+        port->disconnect(this);
+        port->close();
+        port->deleteLater();
+    }
 }
 
 void DeviceLink::lose() {
@@ -149,6 +230,7 @@ void DeviceLink::lose() {
     port->close();
     // We may be inside one of the port's own signals.
     port->deleteLater();
+    std::fprintf(stderr, "taven: device port %s lost\n", qPrintable(m_openName));
     if (m_started)
         m_retry.start();
     emit closed();

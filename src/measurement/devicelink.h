@@ -2,7 +2,8 @@
 // The device's serial port: 9600 baud, 8 data bits, no parity, one stop bit, opened for
 // reading only (nothing is ever sent to the device). Asynchronous on the GUI thread.
 // Without a port, or after losing one, it tries again quietly every few seconds, so a
-// probe plugged in later is taken without a restart.
+// probe plugged in later is taken without a restart. When several listed ports open at
+// once, it listens on all of them and keeps the first that delivers a byte.
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -24,6 +25,16 @@ class DeviceLink : public QObject {
     static inline const QString kAllBusy = QStringLiteral("Все порты COM заняты другими программами");
     static constexpr int kRetryMs = 3000;
 
+    // Why a port did not open, from the most telling to the least.
+    enum class Failure { Permission, NotSerial, Busy, Missing };
+    struct Attempt {
+        QString name;
+        Failure failure = Failure::Missing;
+        QString group; // the group that owns the port's device file (Permission)
+    };
+    // The message for a round of attempts in which no port opened.
+    static QString describe(const QList<Attempt>& attempts);
+
     explicit DeviceLink(QObject* parent = nullptr);
     ~DeviceLink() override;
 
@@ -40,9 +51,11 @@ class DeviceLink : public QObject {
     // Request-to-send off, port closed, no more attempts. Also run by the destructor.
     void shutdown();
 
-    bool isOpen() const { return m_port != nullptr; }
+    // A port is kept, or several are listened on until one of them delivers a byte.
+    bool isOpen() const { return m_port != nullptr || !m_listening.isEmpty(); }
+    QStringList listeningPorts() const;
     bool isRetrying() const { return m_retry.isActive(); }
-    QString portName() const;                   // the open port as it was named; empty when none is open
+    QString portName() const;                   // the kept port as it was named; empty when none is kept yet
     QString status() const { return m_status; } // the last message; empty while open
     QString lastError() const { return m_lastError; } // the system's words, for a tooltip
 
@@ -52,6 +65,8 @@ class DeviceLink : public QObject {
 
   signals:
     void bytesReceived(const QByteArray& bytes);
+    // A port is kept: named on the command line, the only one that opened, or the first
+    // of several to deliver a byte.
     void opened(const QString& portName);
     void closed();
     // Emitted when the status changes, not on every failed retry.
@@ -59,9 +74,11 @@ class DeviceLink : public QObject {
 
   private:
     void tryOpen();
-    QSerialPort* openPort(const QString& name, QSerialPort::SerialPortError* error);
-    void onReadyRead();
-    void onError(QSerialPort::SerialPortError error);
+    QSerialPort* openPort(const QString& name, Attempt* failed);
+    void keep(QSerialPort* port);
+    void dropListening(QSerialPort* except);
+    void onReadyRead(QSerialPort* port);
+    void onError(QSerialPort* port, QSerialPort::SerialPortError error);
     void lose();
     void setStatus(const QString& text);
 
@@ -69,6 +86,7 @@ class DeviceLink : public QObject {
     QString m_openName;
     PortLister m_lister;
     QSerialPort* m_port = nullptr;
+    QList<QSerialPort*> m_listening;
     QTimer m_retry;
     QString m_status;
     QString m_lastError;

@@ -1,6 +1,7 @@
 #include "measurement/frmmain.h"
 
 #include "catalogue/bodymap.h"
+#include "catalogue/functiontext.h"
 #include "common/colours.h"
 #include "common/messages.h"
 #include "common/text1251.h"
@@ -259,7 +260,11 @@ void frmmain::readDataFiles() {
     if (!function)
         msgbox::info(this, error + QStringLiteral(".\nТексты функций точек показаны не будут."));
     strFunction = function.value_or(QString());
-    strFunctionLine = text::split(strFunction, text::kCrLf);
+    const catalogue::FunctionText lines = catalogue::readFunctionText(strFunction, kFunctionFile);
+    strFunctionLine = lines.lines;
+    if (function)
+        for (const QString& problem : lines.problems)
+            msgbox::info(this, problem);
 
     const auto medications = textfile::read(datapath::resolve(kMedicationFile), &error);
     if (!medications)
@@ -278,9 +283,7 @@ void frmmain::applySettingsFile() {
     const settings::Settings s = settings::parse(strini);
     double seconds = 0;
     if (ini && !settings::parseSeconds(s.timeText, &seconds))
-        msgbox::info(this, QStringLiteral("В файле \"%1\" время измерения \"%2\" не является числом.\n"
-                                          "Используется время 3 сек.")
-                               .arg(settings::kFileName, s.timeText));
+        msgbox::info(this, settings::notANumberMessage(s.timeText));
     m_options->apply(s);
 }
 

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,13 +44,18 @@ reading::ReadingContext frmmain::readingContext() const {
 
 void frmmain::startDevice(const QString& portName) {
     connect(&mscomm, &DeviceLink::statusMessage, this, [this](const QString& text) {
-        // Said once; after that the link keeps trying quietly and a probe plugged in
-        // later is simply taken.
+        // Said once until the device is back; meanwhile the link keeps trying quietly and
+        // a probe plugged in later is simply taken.
         if (text.isEmpty() || m_deviceMessageShown)
             return;
         m_deviceMessageShown = true;
         msgbox::info(this, text);
     });
+    connect(&mscomm, &DeviceLink::opened, this, [this](const QString& name) {
+        m_deviceMessageShown = false; // the next loss is told again
+        Frame1->setToolTip(QStringLiteral("Порт прибора: %1").arg(name));
+    });
+    connect(&mscomm, &DeviceLink::closed, this, [this] { Frame1->setToolTip(QString()); });
     mscomm.setPortName(portName);
     mscomm.start();
 }

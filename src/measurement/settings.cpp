@@ -46,6 +46,12 @@ QString formatSeconds(double seconds) {
     return t.replace(u'.', QLocale().decimalPoint());
 }
 
+QString notANumberMessage(const QString& timeText) {
+    return QStringLiteral("В файле \"%1\" время измерения \"%2\" не является числом.\n"
+                          "Используется время 3 сек.")
+        .arg(kFileName, text::excerpt(timeText));
+}
+
 double stepSeconds(double seconds, int direction) {
     // Each button clamps only its own end, so a value from the file outside the range
     // moves towards it.

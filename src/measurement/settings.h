@@ -25,6 +25,8 @@ bool parseSeconds(const QString& timeText, double* seconds);
 double secondsOrDefault(const QString& timeText);
 // Shortest decimal form with the locale's decimal separator ("3", "3.5" or "3,5").
 QString formatSeconds(double seconds);
+// The message for a time text that is no number, quoting no more than an excerpt of it.
+QString notANumberMessage(const QString& timeText);
 // One press of "+" (direction 1) or "-" (direction -1): half a second, "+" no higher
 // than 5, "-" no lower than 1.5.
 double stepSeconds(double seconds, int direction);

@@ -197,6 +197,47 @@ class BodyMapTest : public QObject {
         QCOMPARE(m_shown.size(), 1);
     }
 
+    // The cause is named: a cut file is not shown black, a folder is not "damaged".
+    void pictureProblemNamesTheCause_data() {
+        QTest::addColumn<int>("keep");      // bytes of the real picture kept; -1 all, -2 a folder
+        QTest::addColumn<QString>("cause"); // empty: the picture loads
+        QTest::newRow("whole") << -1 << "";
+        QTest::newRow("cut in the pixels") << 20000 << "обрезан";
+        QTest::newRow("one byte short") << -3 << "обрезан";
+        QTest::newRow("header only") << 54 << "обрезан";
+        QTest::newRow("no picture") << 10 << "не является рисунком";
+        QTest::newRow("a folder of that name") << -2 << "Вместо файла папка";
+    }
+    void pictureProblemNamesTheCause() {
+        QFETCH(int, keep);
+        QFETCH(QString, cause);
+        QFile real(QStringLiteral(TAVEN_BUNDLED_DATA "/hand_l.bmp"));
+        QVERIFY(real.open(QIODevice::ReadOnly));
+        QByteArray bytes = real.readAll();
+        QCOMPARE(bodymap::bmpNeededSize(bytes), qint64(bytes.size()));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("hand_l.bmp");
+        if (keep == -2) {
+            QVERIFY(QDir(dir.path()).mkdir("hand_l.bmp"));
+        } else {
+            if (keep == -3)
+                bytes.chop(1);
+            else if (keep >= 0)
+                bytes.truncate(keep);
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        QString problem;
+        const QImage img = bodymap::loadPicture("hand_l.bmp", path, &problem);
+        QCOMPARE(img.isNull(), !cause.isEmpty());
+        if (cause.isEmpty()) {
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+            return;
+        }
+        QVERIFY2(problem.contains(cause) && problem.contains("hand_l.bmp"), qPrintable(problem));
+    }
+
     void unreadablePictureToldOnce() {
         QFile f(m_dir.filePath(QStringLiteral("foot_l.bmp")));
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 
 class TextTest : public QObject {
     Q_OBJECT
@@ -45,6 +46,48 @@ class TextTest : public QObject {
         QString error;
         QVERIFY(!textfile::read("/nonexistent/dir/function.pnt", &error).has_value());
         QVERIFY2(error.contains("function.pnt"), qPrintable(error));
+    }
+
+    // Root opens every file, so the permission causes are mapped from what the system says.
+    void readCause_data() {
+        using C = textfile::ReadCause;
+        QTest::addColumn<int>("openErrno");
+        QTest::addColumn<bool>("isFolder");
+        QTest::addColumn<bool>("searchable");
+        QTest::addColumn<int>("cause");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("missing") << ENOENT << false << true << int(C::Missing) << "Не найден файл";
+        QTest::newRow("folder on the way is a file")
+            << ENOTDIR << false << true << int(C::Missing) << "Не найден";
+        QTest::newRow("folder cannot be searched")
+            << EACCES << false << false << int(C::FolderDenied) << "Нет прав на доступ к папке";
+        QTest::newRow("file cannot be read")
+            << EACCES << false << true << int(C::FileDenied) << "Нет прав на чтение";
+        QTest::newRow("a folder") << 0 << true << true << int(C::NotAFile) << "Вместо файла папка";
+        QTest::newRow("disk error") << EIO << false << true << int(C::Other) << "Не удается прочитать";
+    }
+    void readCause() {
+        QFETCH(int, openErrno);
+        QFETCH(bool, isFolder);
+        QFETCH(bool, searchable);
+        QFETCH(int, cause);
+        QFETCH(QString, words);
+        const auto c = textfile::readCause(openErrno, isFolder, searchable);
+        QCOMPARE(int(c), cause);
+        const QString text = textfile::readFailure("/w/function.pnt", c, "Input/output error");
+        QVERIFY2(text.contains(words) && text.contains("function.pnt"), qPrintable(text));
+    }
+
+    void realReadFailures() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("Database"));
+        textfile::ReadCause cause{};
+        QString error;
+        QVERIFY(!textfile::readBytes(dir.filePath("Database"), &error, &cause));
+        QCOMPARE(cause, textfile::ReadCause::NotAFile);
+        QVERIFY(!textfile::readBytes(dir.filePath("function.pnt"), &error, &cause));
+        QCOMPARE(cause, textfile::ReadCause::Missing);
+        QVERIFY2(error.contains("Не найден файл"), qPrintable(error));
     }
 
     void failedWriteKeepsTheOldFile() {
@@ -100,6 +143,40 @@ class TextTest : public QObject {
         QCOMPARE(text::signNumber(0), QStringLiteral(" 0"));
         QCOMPARE(text::signNumber(123), QStringLiteral(" 123"));
         QCOMPARE(text::signNumber(-4), QStringLiteral("-4"));
+    }
+
+    void excerpt_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("quoted");
+        QTest::newRow("short stays") << "3,5"
+                                     << "3,5";
+        QTest::newRow("exactly forty") << QString(40, 'x') << QString(40, 'x');
+        QTest::newRow("forty-one is cut") << QString(41, 'x') << QString(40, 'x') + "…";
+        QTest::newRow("10 MB line") << QString(10 * 1024 * 1024, QChar(u'ж'))
+                                    << QString(40, QChar(u'ж')) + "…";
+        QTest::newRow("line breaks as blanks") << "a\r\nb"
+                                               << "a  b";
+    }
+    void excerpt() {
+        QFETCH(QString, text);
+        QFETCH(QString, quoted);
+        QCOMPARE(text::excerpt(text), quoted);
+    }
+
+    void cutLines_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("max");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("short lines stay") << "ab\r\ncd\ne\rf" << 2 << "ab\r\ncd\ne\rf";
+        QTest::newRow("each line cut, ends kept") << "abcd\r\nefgh\nij" << 2 << "ab\r\nef\nij";
+        QTest::newRow("1 MB line without blanks")
+            << QString(1 << 20, 'x') + "\r\nend" << 10000 << QString(10000, 'x') + "\r\nend";
+    }
+    void cutLines() {
+        QFETCH(QString, text);
+        QFETCH(int, max);
+        QFETCH(QString, shown);
+        QCOMPARE(text::cutLines(text, max), shown);
     }
 
     void bothSpellingsReachOneFolder() {

@@ -1,7 +1,9 @@
 #include "measurement/devicelink.h"
 #include "ptypair.h"
 
+#include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -112,14 +114,14 @@ class TestDeviceLink : public QObject {
 
     void portChoice_data() {
         QTest::addColumn<QList<int>>("ports"); // 0 free, 1 busy, 2 missing; +10 a USB adapter
-        QTest::addColumn<int>("taken");        // index into ports, -1 none
+        QTest::addColumn<int>("taken");        // index into ports, -1 none, -2 listening on several
         QTest::addColumn<QString>("status");
         QTest::newRow("no ports") << QList<int>{} << -1 << DeviceLink::kNoDevice;
         QTest::newRow("only a missing one") << QList<int>{2} << -1 << DeviceLink::kNoDevice;
         QTest::newRow("all busy") << QList<int>{1, 11, 2} << -1 << DeviceLink::kAllBusy;
-        QTest::newRow("first free") << QList<int>{0, 0} << 0 << "";
+        QTest::newRow("two free: listening") << QList<int>{0, 0} << -2 << "";
         QTest::newRow("busy then free") << QList<int>{1, 0} << 1 << "";
-        QTest::newRow("USB adapter first") << QList<int>{0, 10} << 1 << "";
+        QTest::newRow("USB adapter and another: listening") << QList<int>{0, 10} << -2 << "";
         QTest::newRow("busy USB, then the rest") << QList<int>{11, 2, 0} << 2 << "";
     }
     void portChoice() {
@@ -145,15 +147,98 @@ class TestDeviceLink : public QObject {
         link.setPortLister([&] { return entries; });
         QSignalSpy messages(&link, &DeviceLink::statusMessage);
         link.start();
-        QCOMPARE(link.isOpen(), taken >= 0);
+        QCOMPARE(link.isOpen(), taken != -1);
         if (taken >= 0)
             QCOMPARE(link.portName(), entries[taken].name);
+        if (taken == -2)
+            QCOMPARE(link.listeningPorts().size(), 2);
         QCOMPARE(link.status(), status);
         QCOMPARE(link.isRetrying(), taken < 0);
         // Retries that fail the same way stay quiet.
         link.retryNow();
         link.retryNow();
         QCOMPARE(messages.count(), status.isEmpty() ? 0 : 1);
+    }
+
+    // The program never sends, so listening on every port that opens disturbs nothing; the
+    // probe is the one that speaks, and a built-in port that stays silent is let go.
+    void twoPortsTheSpeakingOneIsKept_data() {
+        QTest::addColumn<bool>("speakerListedFirst");
+        QTest::newRow("speaker first") << true;
+        QTest::newRow("speaker second") << false;
+    }
+    void twoPortsTheSpeakingOneIsKept() {
+        QFETCH(bool, speakerListedFirst);
+        PtyPair silent, speaker;
+        QList<DeviceLink::PortEntry> entries{{silent.slaveName(), false}, {speaker.slaveName(), false}};
+        if (speakerListedFirst)
+            std::swap(entries[0], entries[1]);
+        DeviceLink link;
+        link.setPortLister([&] { return entries; });
+        QSignalSpy opened(&link, &DeviceLink::opened);
+        Received got;
+        got.attach(link);
+        link.start();
+        QVERIFY(link.isOpen());
+        QCOMPARE(link.portName(), QString());
+        QCOMPARE(opened.count(), 0);
+        QVERIFY(link.isRetrying()); // still looking for ports that did not open
+
+        QVERIFY(speaker.write("\x50\x51"));
+        QTRY_COMPARE(link.portName(), speaker.slaveName());
+        QCOMPARE(opened.count(), 1);
+        QTRY_COMPARE(got.bytes, QByteArray("\x50\x51"));
+        QVERIFY(link.listeningPorts().isEmpty());
+        QVERIFY(!link.isRetrying());
+        QTest::qWait(10); // the silent port is closed from the event loop
+        QVERIFY2(occupy(silent.slaveName()) != nullptr, "the silent port is still held");
+        QVERIFY(silent.write("\x60"));
+        QVERIFY(speaker.write("\x61"));
+        QTRY_COMPARE(got.bytes, QByteArray("\x50\x51\x61"));
+    }
+
+    void refusalIsExplained_data() {
+        using F = DeviceLink::Failure;
+        QTest::addColumn<QList<int>>("failures");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("none") << QList<int>{} << DeviceLink::kNoDevice;
+        QTest::newRow("missing") << QList<int>{int(F::Missing)} << DeviceLink::kNoDevice;
+        QTest::newRow("busy") << QList<int>{int(F::Missing), int(F::Busy)} << DeviceLink::kAllBusy;
+        QTest::newRow("permission beats busy") << QList<int>{int(F::Busy), int(F::Permission)} << "dialout";
+        QTest::newRow("not a serial port") << QList<int>{int(F::NotSerial)} << "не является последовательным";
+    }
+    void refusalIsExplained() {
+        QFETCH(QList<int>, failures);
+        QFETCH(QString, expected);
+        QList<DeviceLink::Attempt> attempts;
+        for (int f : failures)
+            attempts.append({QStringLiteral("/dev/ttyS%1").arg(attempts.size()), DeviceLink::Failure(f),
+                             QStringLiteral("dialout")});
+        const QString text = DeviceLink::describe(attempts);
+        QVERIFY2(text.contains(expected), qPrintable(text));
+        QVERIFY2(!text.contains("\"\""), qPrintable(text));
+    }
+
+    // Root passes every permission check, so only the paths that are no serial port are real here.
+    void pathThatIsNoSerialPort_data() {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain file") << "file";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("character device, no terminal") << "/dev/null";
+    }
+    void pathThatIsNoSerialPort() {
+        QFETCH(QString, path);
+        QTemporaryDir dir;
+        QFile plain(dir.filePath("file"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        const QString full = path.startsWith('/') ? path : dir.filePath(path);
+        DeviceLink link;
+        link.setPortName(full);
+        link.start();
+        QVERIFY(!link.isOpen());
+        QCOMPARE(link.status(), full + QStringLiteral(" не является последовательным портом."));
     }
 
     void explicitPortOnly() {

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -290,6 +291,29 @@ class MainWindowDeviceTest : public QObject {
         // The rest of the program works without the device.
         QTest::mouseClick(w->lblnumber[3], Qt::LeftButton);
         QCOMPARE(selectedRow(), 3);
+    }
+
+    // Once said only for the first loss in a run; the port in use shows in the gauge's tooltip.
+    void everyLossIsTold() {
+        start();
+        auto pty = std::make_unique<PtyPair>();
+        QString available = pty->slaveName();
+        w->mscomm.setPortLister([&] { return QList<DeviceLink::PortEntry>{{available, true}}; });
+        w->mscomm.setRetryInterval(60000); // retried by hand
+        w->startDevice();
+        for (int loss = 1; loss <= 2; ++loss) {
+            QVERIFY(w->mscomm.isOpen());
+            QVERIFY2(w->Frame1->toolTip().contains(available), qPrintable(w->Frame1->toolTip()));
+            pty.reset();
+            QTRY_VERIFY(!w->mscomm.isOpen());
+            w->mscomm.retryNow();
+            QCOMPARE(log->shown.size(), loss);
+            QCOMPARE(log->shown.last().text, QStringLiteral("Прибор не подключен"));
+            QCOMPARE(w->Frame1->toolTip(), QString());
+            pty = std::make_unique<PtyPair>();
+            available = pty->slaveName();
+            w->mscomm.retryNow();
+        }
     }
 };
 

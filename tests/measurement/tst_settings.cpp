@@ -56,6 +56,17 @@ class SettingsTest : public QObject {
         QCOMPARE(settings::secondsOrDefault(text), seconds);
     }
 
+    // A long first line in the file once built a box taller than the screen.
+    void notANumberQuotesAnExcerpt() {
+        const settings::Settings s = settings::parse("1" + QString(10 * 1024 * 1024, 'x') + "\r\n");
+        double seconds = 0;
+        QVERIFY(!settings::parseSeconds(s.timeText, &seconds));
+        const QString message = settings::notANumberMessage(s.timeText);
+        QVERIFY2(message.size() < 200, qPrintable(message.left(300)));
+        QVERIFY(message.contains(QString(40, 'x') + "…"));
+        QVERIFY(message.contains(settings::kFileName));
+    }
+
     void steps() {
         QCOMPARE(settings::stepSeconds(5, +1), 5.0);
         QCOMPARE(settings::stepSeconds(1.5, -1), 1.5);

@@ -182,6 +182,28 @@ class TestSimulator : public QObject {
 
     // The shipped scenario, played in diagnostics with one touch and 3 s: the two long
     // touches give results, the short ones are dropped, the short press steps back.
+    // A day of noise at 1 ms is 86 million bytes: made as they are due, not held (2.7 GB once).
+    void longScenarioIsMadeAsItPlays() {
+        sim::Scenario s;
+        QString error;
+        QVERIFY(sim::parse("rate 1ms; noise 86400s; byte 200", &s, &error));
+        const auto residentKb = [] {
+            QFile f("/proc/self/statm");
+            f.open(QIODevice::ReadOnly);
+            return f.readAll().split(' ').value(1).toLongLong() * 4;
+        };
+        const qint64 before = residentKb();
+        sim::Generator gen(3);
+        sim::Stream stream(s, &gen);
+        sim::TimedByte b;
+        for (int k = 0; k < 200000; ++k) {
+            QVERIFY(stream.next(&b));
+            QCOMPARE(b.atMs, qint64(k));
+            QVERIFY(b.byte >= 70 && b.byte <= 72);
+        }
+        QVERIFY2(residentKb() - before < 20000, qPrintable(QString::number(residentKb() - before)));
+    }
+
     void exampleThroughProcessor() {
         QFile f(SIMULATOR_DIR "/example.scn");
         QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.errorString()));

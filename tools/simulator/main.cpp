@@ -203,22 +203,27 @@ int main(int argc, char** argv) {
     }
 
     sim::Generator gen(cl.value(seedOpt).toUInt());
+    sim::Generator keyGen(cl.value(seedOpt).toUInt() + 1);
     std::deque<sim::TimedByte> queue;
     const qint64 start = nowMs();
     auto enqueue = [&](const QList<sim::TimedByte>& bytes) {
         queue.insert(queue.end(), bytes.begin(), bytes.end());
     };
-    if (!scenario.steps.isEmpty())
-        enqueue(gen.run(scenario, 0));
+    // The scenario is made a byte at a time as it is due: a day of noise takes no memory.
+    sim::Stream stream(scenario, &gen, 0);
 
     // Between the scenario's bytes and the keys the probe is off the skin and says so.
     qint64 clock = 0; // ms since start: when the next byte is due
     while (!g_stop) {
-        if (queue.empty()) {
+        sim::TimedByte made{};
+        if (queue.empty() && stream.next(&made)) {
+            queue.push_back(made);
+        } else if (queue.empty()) {
             if (!interactive && !cl.isSet(loopOpt))
                 break;
             if (cl.isSet(loopOpt) && !scenario.steps.isEmpty()) {
-                enqueue(gen.run(scenario, clock));
+                stream.restart(clock);
+                continue;
             } else {
                 QList<sim::TimedByte> idle;
                 gen.step({sim::Step::Kind::Pause, gen.rateMs(), 0, -1}, clock, &idle);
@@ -237,8 +242,13 @@ int main(int argc, char** argv) {
                 if (key != 0 && std::strchr("tslrn", key)) {
                     // Idling is one byte at a time, so the key's step starts within one byte.
                     QList<sim::TimedByte> bytes;
-                    gen.step(keyStep(key, touch.value, touch.ms), queue.back().atMs + gen.rateMs(), &bytes);
+                    // A generator of its own at the scenario's rate, so the step the scenario is
+                    // in goes on after the key's step, which it waits for.
+                    keyGen.step({sim::Step::Kind::Rate, gen.rateMs(), 0, -1}, 0, &bytes);
+                    keyGen.step(keyStep(key, touch.value, touch.ms), queue.back().atMs + gen.rateMs(),
+                                &bytes);
                     enqueue(bytes);
+                    gen.delay(queue.back().atMs + gen.rateMs());
                 }
             }
             continue;

@@ -117,64 +117,122 @@ quint32 Generator::next() {
     return m_seed;
 }
 
-qint64 Generator::step(const Step& s, qint64 at, QList<TimedByte>* out) {
-    const auto put = [&](int byte) {
-        out->append({at, quint8(byte)});
-        at += m_rateMs;
-    };
-    const int count = std::max(1, s.ms / m_rateMs);
+void Generator::begin(const Step& s, qint64 atMs) {
+    m_step = s;
+    m_at = atMs;
+    m_k = 0;
     using K = Step::Kind;
+    const int count = std::max(1, s.ms / m_rateMs);
+    if (s.kind == K::Rate)
+        m_rateMs = s.ms;
     switch (s.kind) {
     case K::Rate:
-        m_rateMs = s.ms;
+        m_n = 0;
         break;
     case K::Pause:
-        for (int k = 0; k < count; ++k)
-            put(kOff);
+    case K::Noise:
+        m_n = count;
         break;
-    case K::Touch: {
+    case K::Touch:
         // A quick rise from the first value that starts a touch, then a slow sag.
-        const int n = std::max(2, count);
-        const int rise = std::clamp(300 / m_rateMs, 1, n / 2);
-        const int drop = s.drop >= 0 ? s.drop : s.value / 4;
-        for (int k = 0; k < n; ++k) {
-            double v;
-            if (k < rise)
-                v = 3 + (s.value - 3) * double(k) / rise;
-            else
-                v = s.value - drop * double(k - rise) / std::max(1, n - 1 - rise);
-            put(kOff + std::clamp(int(std::lround(v)), 1, 100));
-        }
+        m_n = std::max(2, count);
+        m_rise = std::clamp(300 / m_rateMs, 1, m_n / 2);
+        m_drop = s.drop >= 0 ? s.drop : s.value / 4;
         break;
+    case K::PressShort:
+    case K::PressLong:
+        m_n = 2;
+        break;
+    case K::Reset:
+    case K::Byte:
+        m_n = 1;
+        break;
+    }
+}
+
+int Generator::byteAt(int k) {
+    using K = Step::Kind;
+    const Step& s = m_step;
+    switch (s.kind) {
+    case K::Pause:
+        return kOff;
+    case K::Touch: {
+        double v;
+        if (k < m_rise)
+            v = 3 + (s.value - 3) * double(k) / m_rise;
+        else
+            v = s.value - m_drop * double(k - m_rise) / std::max(1, m_n - 1 - m_rise);
+        return kOff + std::clamp(int(std::lround(v)), 1, 100);
     }
     case K::PressShort:
     case K::PressLong:
-        out->append({at, 255});
-        at += s.kind == K::PressShort ? kShortPressMs : kLongPressMs;
-        put(s.kind == K::PressShort ? kOff : kOff + s.value);
-        break;
+        if (k == 0)
+            return 255;
+        return s.kind == K::PressShort ? kOff : kOff + s.value;
     case K::Reset:
-        put(250);
-        break;
+        return 250;
     case K::Noise:
-        for (int k = 0; k < count; ++k)
-            put(kOff + int(next() % quint32(s.value + 1)));
-        break;
+        return kOff + int(next() % quint32(s.value + 1));
     case K::Byte:
-        put(s.value);
+        return s.value;
+    case K::Rate:
         break;
     }
-    m_endMs = std::max(m_endMs, at);
-    return at;
+    return kOff;
+}
+
+bool Generator::nextByte(TimedByte* out) {
+    if (m_k >= m_n)
+        return false;
+    const int k = m_k++;
+    *out = {m_at, quint8(byteAt(k))};
+    const bool press = m_step.kind == Step::Kind::PressShort || m_step.kind == Step::Kind::PressLong;
+    // The press byte is followed by the button's silence instead of one byte's slot.
+    if (press && k == 0)
+        m_at += m_step.kind == Step::Kind::PressShort ? kShortPressMs : kLongPressMs;
+    else
+        m_at += m_rateMs;
+    m_endMs = std::max(m_endMs, m_at);
+    return true;
+}
+
+void Generator::delay(qint64 toMs) {
+    m_at = std::max(m_at, toMs);
+}
+
+qint64 Generator::step(const Step& s, qint64 at, QList<TimedByte>* out) {
+    begin(s, at);
+    for (TimedByte b; nextByte(&b);)
+        out->append(b);
+    m_endMs = std::max(m_endMs, m_at);
+    return m_at;
 }
 
 QList<TimedByte> Generator::run(const Scenario& scenario, qint64 startMs) {
     QList<TimedByte> out;
-    qint64 at = startMs;
-    for (const Step& s : scenario.steps)
-        at = step(s, at, &out);
-    m_endMs = at;
+    Stream stream(scenario, this, startMs);
+    for (TimedByte b; stream.next(&b);)
+        out.append(b);
+    m_endMs = stream.clock();
     return out;
+}
+
+Stream::Stream(const Scenario& scenario, Generator* gen, qint64 startMs) : m_scenario(scenario), m_gen(gen) {
+    restart(startMs);
+}
+
+void Stream::restart(qint64 atMs) {
+    m_index = 0;
+    m_gen->begin({Step::Kind::Rate, m_gen->rateMs(), 0, -1}, atMs);
+}
+
+bool Stream::next(TimedByte* out) {
+    while (!m_gen->nextByte(out)) {
+        if (m_index >= m_scenario.steps.size())
+            return false;
+        m_gen->begin(m_scenario.steps[m_index++], m_gen->clock());
+    }
+    return true;
 }
 
 } // namespace sim

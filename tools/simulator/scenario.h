@@ -43,9 +43,17 @@ struct TimedByte {
 // False and a message naming the line on a bad step; nothing is half parsed.
 bool parse(const QString& text, Scenario* scenario, QString* error);
 
+// Makes the bytes of a step one at a time, so a step of a day costs no more memory than
+// one of a second.
 class Generator {
   public:
     explicit Generator(quint32 seed = 1) : m_seed(seed | 1u) {}
+    // Starts a step at atMs; its bytes then come from nextByte() until it returns false.
+    void begin(const Step& s, qint64 atMs);
+    bool nextByte(TimedByte* out);
+    // When the next byte is due; delay() moves it later (a key's step played in between).
+    qint64 clock() const { return m_at; }
+    void delay(qint64 toMs);
     // The bytes of one step, from atMs on; returns the time after it.
     qint64 step(const Step& s, qint64 atMs, QList<TimedByte>* out);
     QList<TimedByte> run(const Scenario& scenario, qint64 startMs = 0);
@@ -55,10 +63,31 @@ class Generator {
 
   private:
     quint32 next();
+    int byteAt(int k);
 
     quint32 m_seed;
     int m_rateMs = 10;
     qint64 m_endMs = 0;
+    Step m_step;
+    qint64 m_at = 0;
+    int m_k = 0, m_n = 0;       // the step's next byte and its byte count
+    int m_rise = 0, m_drop = 0; // a touch's rising bytes and its sag
+};
+
+// A scenario played byte by byte as the clock advances, never expanded in memory.
+class Stream {
+  public:
+    Stream(const Scenario& scenario, Generator* gen, qint64 startMs = 0);
+    // The next byte; false at the end of the scenario.
+    bool next(TimedByte* out);
+    // From the first step again (a loop), at atMs.
+    void restart(qint64 atMs);
+    qint64 clock() const { return m_gen->clock(); }
+
+  private:
+    const Scenario& m_scenario;
+    Generator* m_gen;
+    qsizetype m_index = 0;
 };
 
 } // namespace sim
