@@ -1,5 +1,6 @@
 #include "medications/frmmedicam.h"
 
+#include "common/form.h"
 #include "common/messages.h"
 #include "common/widgets.h"
 
@@ -12,22 +13,17 @@
 
 namespace {
 
-// Layout is given in twips, 15 to a screen pixel.
-constexpr int kTwips = 15;
-QRect tw(int left, int top, int width, int height) {
-    return QRect(left / kTwips, top / kTwips, width / kTwips, height / kTwips);
-}
+using form::px;
+using form::tw;
 
 template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
-    auto* w = new W(caption, parent);
-    w->setGeometry(r);
+    auto* w = form::make<W>(parent, caption, r);
     w->setAccessibleName(caption);
     return w;
 }
 
 template <typename W> W* make(QWidget* parent, const QRect& r, const QString& accessibleName) {
-    auto* w = new W(parent);
-    w->setGeometry(r);
+    auto* w = form::make<W>(parent, r);
     w->setAccessibleName(accessibleName);
     return w;
 }
@@ -56,7 +52,7 @@ frmmedicam::frmmedicam(const WorkFolder& folder, QWidget* parent) : QDialog(pare
 
 void frmmedicam::buildLayout() {
     // Client area 7380 x 5115 twips.
-    setFixedSize(7380 / kTwips, 5115 / kTwips);
+    setFixedSize(px(7380), px(5115));
     Label1 = make<QLabel>(this, QStringLiteral("Меридиан:"), tw(600, 0, 810, 195));
     Label2 = make<QLabel>(this, QStringLiteral("Точка:"), tw(2880, 0, 495, 195));
     Label3 = make<QLabel>(this, QStringLiteral("Препарат:"), tw(4800, 0, 780, 195));
