@@ -32,6 +32,7 @@ class PointGrid;
 class PictureBox;
 class frmoption;
 class frmHelp;
+class frmclient;
 class Beeper;
 namespace bodymap {
 class BodyMap;
@@ -82,6 +83,10 @@ class frmmain : public QWidget, private reading::ReadingSink {
 
     void cmdhelp_Click();
     void cmdoptions_Click();
+    // Patient records: the list (modal), and the results saved into the chosen visit.
+    void cmdclient_Click();
+    void cmdsave_Click();
+    frmclient* client() const { return m_client; }
     // The body map's first picture is read once the window has been painted, so the
     // window comes up without waiting for it (start-up).
     void drawMapAfterFirstPaint();
@@ -159,7 +164,10 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void drawBodyMap(int m, int Index);
     void drawBranchPicture(int branch);
     void tellMapProblems();
-    void redrawResults();
+    void connectPatients();
+    void showPatientCaption();
+    // False when results measured since the last load or save are to be kept.
+    bool mayLeave();
     bool leftSide() const;
     void chooseSide(bool left);
     int currentMeridian() const;
@@ -191,4 +199,5 @@ class frmmain : public QWidget, private reading::ReadingSink {
     bool m_mapWaitsForPaint = false;
     std::function<void()> m_pendingMap;
     QPointer<frmHelp> m_help;
+    frmclient* m_client = nullptr;
 };
