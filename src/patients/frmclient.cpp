@@ -117,16 +117,20 @@ bool frmclient::failed(const patients::Error& e) {
 // The list mirrors the store's index, which every operation may have read afresh.
 void frmclient::syncNames(int keepRow) {
     const auto& records = m_store.index().records;
-    QStringList names;
-    names.reserve(records.size());
-    for (const auto& r : records)
-        names << r.name();
-    if (names != m_names->stringList()) {
+    const QStringList shown = m_names->stringList();
+    bool same = shown.size() == records.size();
+    for (qsizetype k = 0; same && k < shown.size(); ++k)
+        same = shown[k] == records[k].nameView();
+    if (!same) {
+        QStringList names;
+        names.reserve(records.size());
+        for (const auto& r : records)
+            names << r.name();
         m_silent = true;
         m_names->setStringList(names);
         m_silent = false;
     }
-    selectSilently(keepRow < names.size() ? keepRow : -1);
+    selectSilently(keepRow < records.size() ? keepRow : -1);
 }
 
 void frmclient::selectSilently(int row) {
