@@ -4,6 +4,7 @@
 #include "common/form.h"
 #include "common/messages.h"
 #include "common/widgets.h"
+#include "patients/frmcardclient.h"
 #include "patients/frmclientnew.h"
 
 #include <QLabel>
@@ -227,6 +228,9 @@ void frmclient::cmdredact_Click() {
         return;
     }
     iList = selectedPatient();
+    // The card window opens on the visit the session names.
+    m_session.setChoice(choiceOf(visit));
+    frmcardclient::showCard(m_store, m_session, iList, this);
 }
 
 void frmclient::cmddelcard_Click() {

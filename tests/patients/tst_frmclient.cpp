@@ -2,7 +2,10 @@
 // what "Выход" hands to the session. The files' own rules are the store tests' business.
 #include "common/colours.h"
 #include "common/widgets.h"
+#include "patients/frmcardclient.h"
 #include "windowfixture.h"
+
+#include <QApplication>
 
 #include <QLabel>
 #include <QPushButton>
@@ -192,7 +195,6 @@ class FrmClientTest : public QObject {
         QTest::addColumn<QString>("message");
         QTest::newRow("no line") << -1 << kNoVisit;
         QTest::newRow("empty last line") << 3 << kNoVisit;
-        QTest::newRow("a date") << 1 << QString();
     }
     void editNeedsAVisitLine() {
         QFETCH(int, line);
@@ -204,6 +206,26 @@ class FrmClientTest : public QObject {
         f.list->cmdredact->click();
         QCOMPARE(f.messages.last(), message);
         QCOMPARE(f.snapshot(), files);
+    }
+
+    void editOpensTheCardOnTheChosenVisit() {
+        ListFixture f;
+        f.list->show();
+        f.choose(2);
+        f.chooseDate(1);
+        QString shown;
+        QTimer::singleShot(0, f.list.get(), [&] {
+            auto* card = qobject_cast<frmcardclient*>(QApplication::activeModalWidget());
+            QVERIFY(card);
+            shown = card->lblname->text() + u'|' + card->lbldate->text();
+            card->cmdcancel->click();
+        });
+        f.list->cmdredact->click();
+        const IndexRecord r = indexOf(f).records[2];
+        QCOMPARE(shown, r.name() + u'|' + r.dateLines()[1]);
+        QVERIFY(f.messages.shown.isEmpty());
+        QVERIFY(f.list->isVisible());
+        QCOMPARE(f.list->selectedDate(), 1);
     }
 
     void exitHandsOverTheChosenVisit() {
