@@ -80,7 +80,7 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     m_session.setSettings(m_options->settings());
     connect(m_options, &frmoption::settingsChanged, &m_session, &session::Session::setSettings);
     connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.restartTouchCount(); });
-    connect(&m_session, &session::Session::visitLoaded, this, &frmmain::redrawResults);
+    connectPatients();
     connect(m_options, &frmoption::settingsWritten, this, [this](const QString& text, const QString& file) {
         strini = text;
         strFileName = file;
@@ -237,6 +237,10 @@ void frmmain::cmdoptions_Click() {
 }
 
 void frmmain::closeEvent(QCloseEvent* event) {
+    if (!mayLeave()) {
+        event->ignore();
+        return;
+    }
     // Nothing is saved on the way out.
     mscomm.shutdown();
     event->accept();

@@ -34,6 +34,7 @@ class PictureBox;
 class frmoption;
 class frmHelp;
 class frmmedicam;
+class frmclient;
 class Beeper;
 namespace bodymap {
 class BodyMap;
@@ -88,6 +89,10 @@ class frmmain : public QWidget, private reading::ReadingSink {
     // "Добавить в рецепт": the chosen medication of the point into the pending prescription.
     void cmdaddcard_Click();
     void cmdoptions_Click();
+    // Patient records: the list (modal), and the results saved into the chosen visit.
+    void cmdclient_Click();
+    void cmdsave_Click();
+    frmclient* client() const { return m_client; }
     // The body map's first picture is read once the window has been painted, so the
     // window comes up without waiting for it (start-up).
     void drawMapAfterFirstPaint();
@@ -163,7 +168,10 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void drawBodyMap(int m, int Index);
     void drawBranchPicture(int branch);
     void tellMapProblems();
-    void redrawResults();
+    void connectPatients();
+    void showPatientCaption();
+    // False when results measured since the last load or save are to be kept.
+    bool mayLeave();
     bool leftSide() const;
     void chooseSide(bool left);
     int currentMeridian() const;
@@ -199,4 +207,5 @@ class frmmain : public QWidget, private reading::ReadingSink {
     // The medication file as read at start; the editor's changes reach testing only after
     // the program is started again.
     medicam::Database m_medicationFile;
+    frmclient* m_client = nullptr;
 };
