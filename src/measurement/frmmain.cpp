@@ -95,9 +95,10 @@ void frmmain::buildModeFrame() {
     opthand =
         make<QRadioButton>(Frame3, QStringLiteral("Диагностика по ответвлениям"), tw(2880, 240, 2655, 255));
     opttest = make<QRadioButton>(Frame3, QStringLiteral("Медикам. тестирование"), tw(6000, 240, 2175, 255));
-    // The captions are longer in this font than the layout's widths allow; widen, never narrow.
-    for (QRadioButton* o : {optdiagnoz, opthand, opttest})
-        o->resize(std::max(o->width(), o->sizeHint().width()), o->height());
+    // Room to the next option or the frame's edge, in twips, less a pixel or two of gap.
+    fitCaption(optdiagnoz, px(2880 - 120) - 2);
+    fitCaption(opthand, px(6000 - 2880) - 2);
+    fitCaption(opttest, px(8415 - 6000) - 3);
     optdiagnoz->setChecked(true);
     lblVega = make<QLabel>(Frame3, QStringLiteral("VEGA"), tw(3720, 120, 975, 435));
     lblVega->setAlignment(Qt::AlignCenter);
@@ -118,6 +119,10 @@ void frmmain::buildPointFrame() {
     Frame2 = frame(this, tw(120, 2280, 5415, 4575));
     lblmerid = make<QLabel>(Frame2, QStringLiteral("Меридиан"), tw(3000, 120, 1695, 255));
     cbomeridian = make<QComboBox>(Frame2, tw(2640, 360, 2655, 315));
+    // Named after its caption; where the platform names a list by its current item, the
+    // caption is its label.
+    cbomeridian->setAccessibleName(lblmerid->text());
+    lblmerid->setBuddy(cbomeridian);
     connect(cbomeridian, &QComboBox::activated, this, [this](int) { cbomeridian_Click(); });
 
     pic = make<PictureBox>(Frame2, tw(100, 480, 2490, 3975));
@@ -145,16 +150,17 @@ void frmmain::buildFunctionFrame() {
     frapoint = make<QGroupBox>(this, QStringLiteral("Функция точки"), tw(5760, 2280, 2775, 4575));
     txtfunction = make<QPlainTextEdit>(frapoint, tw(120, 360, 2535, 3495));
     txtfunction->setReadOnly(true);
+    txtfunction->setAccessibleName(QStringLiteral("Функция точки"));
     lstpreparat = make<QListWidget>(frapoint, tw(120, 360, 2535, 3180));
+    lstpreparat->setAccessibleName(QStringLiteral("Медикаменты точки"));
     cmdaddcard = make<QPushButton>(frapoint, QStringLiteral("Добавить в рецепт"), tw(120, 4080, 2535, 375));
     cmdaddcard->setToolTip(QStringLiteral("Добавить препарат в карту"));
 }
 
 void frmmain::Form_Load() {
     reading.restart();
-    lblpower->resize(0, lblpower->height());
-    lblmax->setText(QStringLiteral("0"));
-    lblpad->setText(QStringLiteral("0"));
+    Frame1->showBar(0);
+    Frame1->showFigures(QStringLiteral("0"), QStringLiteral("0"));
     m_session.strRezult.clear();
     cbomeridian->clear();
     cbomeridian->addItems(catalogue::meridianNames());
@@ -176,6 +182,9 @@ void frmmain::Form_Load() {
 
     cbomeridian->setCurrentIndex(0);
     cbomeridian_Click();
+
+    // The closed list may show the longest name; the list keeps its place at the frame's edge.
+    fitCaption(cbomeridian, px(5415 - 2640) - 3);
 
     m_options->lbldown->setText(QStringLiteral("1"));
     m_options->lblvega->setText(m_options->lbldown->text());
@@ -210,9 +219,8 @@ void frmmain::applySettingsFile() {
     strini = ini.value_or(settings::format(true, settings::formatSeconds(settings::kDefaultSeconds)));
     strFileName = settings::kFileName;
     const settings::Settings s = settings::parse(strini);
-    double seconds = 0;
-    if (ini && !settings::parseSeconds(s.timeText, &seconds))
-        msgbox::info(this, settings::notANumberMessage(s.timeText));
+    if (const QString problem = settings::timeProblem(s.timeText); ini && !problem.isEmpty())
+        msgbox::info(this, problem);
     m_options->apply(s);
 }
 

@@ -186,6 +186,7 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void showResult(int max, int drop) override;
     void storeResult(int row, int column, const QString& text) override;
     void beep3() override;
+    void resultNotStored(int max, int drop) override;
     void resetToPoints() override;
     void nextMeridian() override;
     void previousPoint() override;

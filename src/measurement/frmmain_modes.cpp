@@ -45,6 +45,7 @@ void frmmain::showBranchResult(int branch) {
 void frmmain::applyMode(modes::Mode mode) {
     const modes::Layout l = modes::layout(mode);
     lblmerid->setText(l.meridCaption);
+    cbomeridian->setAccessibleName(l.meridCaption);
     cmdsave->setEnabled(l.saveEnabled);
     QRadioButton* own = mode == modes::Mode::Points    ? optdiagnoz
                         : mode == modes::Mode::Testing ? opttest

@@ -98,7 +98,7 @@ void frmmain::correctResult(int row, bool maxBox, int keyCode) {
         return;
     const QString text = grid->edit(row, maxBox, keyCode);
     const int m = cbomeridian->currentIndex();
-    if (m < 0)
+    if (!session::ResultsMatrix::inRange(m, intright + row))
         return;
     m_session.strRezult.cell(m, intright + row) = text;
     m_session.markUnsaved();
