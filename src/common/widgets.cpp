@@ -3,8 +3,8 @@
 #include "common/colours.h"
 
 #include <QAbstractButton>
-#include <QLabel>
 #include <QComboBox>
+#include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <algorithm>
