@@ -4,11 +4,13 @@
 #include "common/workfolder.h"
 #include "medications/frmmedicam.h"
 
+#include "uicheck.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+
 #include <QtTest>
 #include <memory>
 
@@ -93,6 +95,8 @@ class FrmMedicamTest : public QObject {
             QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
         for (QPushButton* b : {w.cmdexit, w.cmdadd, w.cmddel})
             QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) + 8 <= b->width(), qPrintable(b->text()));
+        const QStringList found = uicheck::problems(&w);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
         // Tab order: box, Выход, Добавить, Удалить, then the three lists.
         QWidget* at = w.txtadd;
         for (QWidget* next : {(QWidget*)w.cmdexit, (QWidget*)w.cmdadd, (QWidget*)w.cmddel,

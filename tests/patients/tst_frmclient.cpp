@@ -3,6 +3,7 @@
 #include "common/colours.h"
 #include "common/widgets.h"
 #include "patients/frmcardclient.h"
+#include "uicheck.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -348,6 +349,8 @@ class FrmClientTest : public QObject {
             if (qobject_cast<QPushButton*>(w) || qobject_cast<QLabel*>(w))
                 QVERIFY2(w->sizeHint().width() <= w->width(), qPrintable(w->objectName()));
         }
+        const QStringList found = uicheck::problems(f.list.get());
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
     }
 };
 

@@ -1,5 +1,6 @@
 // The new-patient window: empty boxes, trimming, refusals, and the list it leaves behind.
 #include "patients/frmclientnew.h"
+#include "uicheck.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -162,6 +163,8 @@ class FrmClientNewTest : public QObject {
             if (qobject_cast<QPushButton*>(c) || qobject_cast<QLabel*>(c))
                 QVERIFY2(c->sizeHint().width() <= c->width(), qPrintable(c->objectName()));
         }
+        const QStringList found = uicheck::problems(&w);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
     }
 };
 
