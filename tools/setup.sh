@@ -59,3 +59,9 @@ taven_prepare_workdir() {
     mkdir -p "$dir"
     cp -R -n "$TAVEN_SRC/data/." "$dir/"
 }
+
+# What building and checking the Debian package needs besides the usual (./test --package).
+taven_install_packaging() {
+    local TAVEN_PACKAGES=(dpkg-dev desktop-file-utils appstream file)
+    taven_install
+}

@@ -1,6 +1,7 @@
 #include "measurement/beeper.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLibrary>
 #include <QPointer>
 #include <QTimer>
@@ -69,11 +70,15 @@ QByteArray Beeper::threeBeepsWav() {
 }
 
 QStringList Beeper::defaultSoundModules() {
-    QStringList paths;
-    if (QCoreApplication::instance())
-        paths.append(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                     QStringLiteral(TAVEN_SOUND_MODULE_NAME));
-    return paths;
+    return QCoreApplication::instance() ? soundModulesFor(QCoreApplication::applicationDirPath())
+                                        : QStringList();
+}
+
+QStringList Beeper::soundModulesFor(const QString& programDir) {
+    const QString name = QStringLiteral(TAVEN_SOUND_MODULE_NAME);
+    // Beside the program in a build folder; in the library folder once installed.
+    return {programDir + u'/' + name,
+            QDir::cleanPath(programDir + u'/' + QStringLiteral(TAVEN_SOUND_MODULE_FROM_BIN) + u'/' + name)};
 }
 
 void Beeper::prepare() {

@@ -38,8 +38,9 @@ class Beeper : public QObject {
     bool usesSoundDevice() const { return m_sound != nullptr && !m_soundFailed; }
 
     // Where prepare() looks for the sound module, the first that loads wins: next to the
-    // program, then where the build put it. None loads: the system beep.
+    // program, then in the installed library folder. None loads: the system beep.
     static QStringList defaultSoundModules();
+    static QStringList soundModulesFor(const QString& programDir);
     void setSoundModules(QStringList paths) { m_soundModules = std::move(paths); }
 
     // The three tones as a 16-bit mono PCM WAV file.

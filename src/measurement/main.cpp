@@ -1,14 +1,18 @@
+#include "common/messages.h"
 #include "common/termination.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
+#include "common/userfolder.h"
 #include "common/workfolder.h"
 #include "measurement/beeper.h"
+#include "measurement/commandline.h"
 #include "measurement/frmmain.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
+#include <QStandardPaths>
 #include <QTimer>
+#include <cstdio>
 
 #ifdef TAVEN_WARM_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -37,9 +41,32 @@ void quitAfterFirstPaint(QWidget* w) {
     w->installEventFilter(new FirstPaint(w));
 }
 
+// The working folder, filled from the installed data with what it lacks; what could not be
+// copied goes to `errors`.
+QString prepareWorkFolder(const commandline::Options& options, QStringList* errors) {
+    const QString root =
+        userfolder::choose({options.folder, qEnvironmentVariable("TAVEN_HOME"), QDir::currentPath(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)});
+    // Installed, the data sits in share/taven/data beside bin/; a build folder has none.
+    const QString bundled =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVEN_DATA_FROM_BIN));
+    *errors = userfolder::fill(bundled, root);
+    return root;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Read before any window system is reached: --help answers in a terminal without one.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    const commandline::Parsed cli = commandline::parse(args, commandline::russianLocale());
+    if (cli.action != commandline::Action::Run) {
+        std::fputs(cli.text.toLocal8Bit().constData(),
+                   cli.action == commandline::Action::Error ? stderr : stdout);
+        return commandline::exitCode(cli.action);
+    }
 #ifdef TAVEN_WARM_FONTCONFIG
     // Reading the system's font configuration is the longest single step of start-up; it
     // runs beside the application's own set-up instead of after it.
@@ -50,21 +77,13 @@ int main(int argc, char** argv) {
     fonts.join();
 #endif
     QApplication::setApplicationName(QStringLiteral("taven"));
-
-    QCommandLineParser cli;
-    cli.addHelpOption();
-    const QCommandLineOption quitAfterShow(
-        QStringLiteral("quit-after-show"),
-        QStringLiteral("Quit as soon as the main window has been shown and painted (start-up timing)."));
-    cli.addOption(quitAfterShow);
-    const QCommandLineOption port(
-        QStringLiteral("port"), QStringLiteral("Serial port of the device (default: the first that opens)."),
-        QStringLiteral("name"));
-    cli.addOption(port);
-    cli.process(app);
     termination::quitOnSignals(&app);
+
+    QStringList fillErrors;
+    const WorkFolder folder(prepareWorkFolder(cli.options, &fillErrors));
+    for (const QString& e : fillErrors)
+        std::fprintf(stderr, "%s\n", e.toLocal8Bit().constData());
     // A save killed between writing and renaming leaves its temporary file behind.
-    const WorkFolder folder;
     textfile::removeLeftTemporaries(folder.root());
     textfile::removeLeftTemporaries(folder.path(QStringLiteral("Database")));
 
@@ -75,11 +94,13 @@ int main(int argc, char** argv) {
     w.drawMapAfterFirstPaint();
     w.Form_Load();
     w.show();
-    if (!cli.isSet(quitAfterShow)) {
-        beeper.prepare();
-        w.startDevice(cli.value(port));
-    }
-    if (cli.isSet(quitAfterShow))
+    if (cli.options.quitAfterShow) {
         quitAfterFirstPaint(&w);
+        return app.exec();
+    }
+    if (!fillErrors.isEmpty())
+        msgbox::info(&w, fillErrors.join(u'\n'));
+    beeper.prepare();
+    w.startDevice(cli.options.port);
     return app.exec();
 }

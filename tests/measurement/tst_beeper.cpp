@@ -109,12 +109,14 @@ class TestBeeper : public QObject {
         }
     }
 
-    // The beeper looks for the module next to the program and nowhere else (no build path
-    // in the binary); the module the build made refuses a caller built against another
-    // interface.
+    // The beeper looks for the module next to the program, then in the installed library
+    // folder (no build path in the binary); the module the build made refuses a caller built
+    // against another interface.
     void builtModuleIsFound() {
-        const QStringList paths = Beeper::defaultSoundModules();
-        QCOMPARE(paths, QStringList{QCoreApplication::applicationDirPath() + "/libtavensound.so"});
+        const QString dir = QCoreApplication::applicationDirPath();
+        QCOMPARE(Beeper::defaultSoundModules(),
+                 (QStringList{dir + "/libtavensound.so",
+                              QDir::cleanPath(dir + "/../lib/taven/libtavensound.so")}));
         QLibrary module(builtModule);
         QVERIFY2(module.load(), qPrintable(module.errorString()));
         const auto create = reinterpret_cast<SoundOutputFactory>(module.resolve(kSoundOutputFactory));
@@ -122,6 +124,24 @@ class TestBeeper : public QObject {
         const std::unique_ptr<SoundOutput> refused(
             create(kSoundOutputVersion + 1, Beeper::threeBeepsWav(), {}));
         QVERIFY(!refused);
+    }
+
+    // Installed, the program sits in bin/ and the module in lib/taven/; from a build folder
+    // they sit side by side. Either way the module is found.
+    void moduleBesideOrInstalled_data() {
+        QTest::addColumn<QString>("moduleDir");
+        QTest::newRow("beside the program") << "bin";
+        QTest::newRow("installed library folder") << "lib/taven";
+    }
+    void moduleBesideOrInstalled() {
+        QFETCH(QString, moduleDir);
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath("bin") && QDir(root.path()).mkpath(moduleDir));
+        QVERIFY(QFile::copy(fakeModule, root.filePath(moduleDir + "/libtavensound.so")));
+        Beeper beeper;
+        beeper.setSoundModules(Beeper::soundModulesFor(root.filePath("bin")));
+        beeper.prepare();
+        QVERIFY(beeper.usesSoundDevice());
     }
 
     // A module that is not there or does not load is no error: the system beep sounds, at

@@ -1,0 +1,55 @@
+#include "common/userfolder.h"
+
+#include "common/text1251.h"
+#include "common/workfolder.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+namespace userfolder {
+
+QString choose(const Candidates& c) {
+    if (!c.option.isEmpty())
+        return QDir(c.option).absolutePath();
+    if (!c.env.isEmpty())
+        return QDir(c.env).absolutePath();
+    if (!c.current.isEmpty() && holdsData(c.current))
+        return QDir(c.current).absolutePath();
+    return QDir(c.xdgData).absolutePath();
+}
+
+bool holdsData(const QString& folder) {
+    const WorkFolder f(folder);
+    return QFileInfo(f.path(QStringLiteral("taven.ini"))).isFile() ||
+           QFileInfo(f.path(QStringLiteral("function.pnt"))).isFile();
+}
+
+QStringList fill(const QString& bundled, const QString& folder) {
+    QStringList errors;
+    if (!QDir().mkpath(folder))
+        return {QStringLiteral("Не удалось создать рабочую папку %1").arg(QDir::toNativeSeparators(folder))};
+    const QDir source(bundled);
+    const WorkFolder target(folder);
+    QDirIterator it(bundled, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString from = it.next();
+        // Matched without regard to case, so a legacy "DataBase" gets no "Database" beside it.
+        const QString to = target.path(source.relativeFilePath(from));
+        if (QFileInfo::exists(to))
+            continue;
+        const QString parent = QFileInfo(to).absolutePath();
+        if (!QDir().mkpath(parent)) {
+            errors.append(
+                QStringLiteral("Не удалось создать папку %1").arg(QDir::toNativeSeparators(parent)));
+            continue;
+        }
+        QString error;
+        const std::optional<QByteArray> bytes = textfile::readBytes(from, &error);
+        if (!bytes || !textfile::writeBytes(to, *bytes, &error))
+            errors.append(error);
+    }
+    return errors;
+}
+
+} // namespace userfolder

@@ -1,0 +1,33 @@
+#pragma once
+// The program's command line, read before any window exists, so that --help, --version and
+// a mistyped option answer in a terminal without a display.
+#include <QString>
+#include <QStringList>
+
+namespace commandline {
+
+struct Options {
+    QString port;   // empty: the first serial port that speaks
+    QString folder; // empty: chosen by userfolder::choose
+    bool quitAfterShow = false;
+};
+
+enum class Action { Run, Help, Version, Error };
+
+struct Parsed {
+    Action action = Action::Run;
+    Options options;
+    QString text; // what to print: help, version or the error with a hint
+};
+
+// `args` as in argv, the program's name first. Qt's own options (-platform, -style ...) are
+// left for QApplication. Texts are Russian when `russian`, English otherwise.
+Parsed parse(const QStringList& args, bool russian);
+
+// Whether the user's locale (LC_ALL, LC_MESSAGES, LANG) asks for Russian.
+bool russianLocale();
+
+// Exit status for each action: a usage error is 2, as for the usual command-line tools.
+int exitCode(Action action);
+
+} // namespace commandline
