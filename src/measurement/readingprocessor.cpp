@@ -187,10 +187,11 @@ void ReadingProcessor::takeResult(const ReadingContext& ctx, int max, int drop) 
             m_sink.storeResult(catalogue::kFirstBranchRow + ctx.listPosition, 0, text);
         return;
     }
-    const int column = ctx.intright + ctx.number;
+    // Summed wide: a side offset near the int limit must not wrap into a valid column.
+    const qint64 column = qint64(ctx.intright) + ctx.number;
     if (ctx.listPosition >= 0 && ctx.listPosition < catalogue::kMeridianCount && ctx.number >= 0 &&
         ctx.number < catalogue::kRows && column >= 0 && column < catalogue::kResultColumns)
-        m_sink.storeResult(ctx.listPosition, column, text);
+        m_sink.storeResult(ctx.listPosition, int(column), text);
 }
 
 } // namespace reading

@@ -1,6 +1,7 @@
 #include "measurement/readingprocessor.h"
 
 #include <QtTest>
+#include <climits>
 
 using namespace reading;
 
@@ -167,6 +168,9 @@ class TestReadingProcessor : public QObject {
         QTest::newRow("no meridian") << false << -1 << 0 << 0 << -1 << -1;
         QTest::newRow("row past the column") << false << 2 << 14 << 0 << -1 << -1;
         QTest::newRow("no branch item") << true << 4 << 0 << 0 << -1 << -1;
+        QTest::newRow("row near the int limit") << false << 2 << INT_MAX << 14 << -1 << -1;
+        QTest::newRow("side near the int limit") << false << 2 << 13 << INT_MAX << -1 << -1;
+        QTest::newRow("side below the first column") << false << 2 << 13 << INT_MIN << -1 << -1;
     }
     void storeTarget() {
         QFETCH(bool, branches);
