@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <array>
@@ -31,11 +30,13 @@ char16_t toUnicode(unsigned char b) {
     return kHigh[b - 0x80];
 }
 
-const QHash<char16_t, char>& reverseTable() {
-    static const QHash<char16_t, char> table = [] {
-        QHash<char16_t, char> t;
+// One byte per UTF-16 unit; 0 marks a unit the code page cannot hold (U+0000 is below
+// 0x80 and never looked up here).
+const std::array<char, 0x10000>& reverseTable() {
+    static const std::array<char, 0x10000> table = [] {
+        std::array<char, 0x10000> t{};
         for (int b = 0x80; b < 0x100; ++b)
-            t.insert(toUnicode(static_cast<unsigned char>(b)), static_cast<char>(b));
+            t[toUnicode(static_cast<unsigned char>(b))] = static_cast<char>(b);
         return t;
     }();
     return table;
@@ -62,14 +63,28 @@ QByteArray encode(const QString& text) {
     QByteArray out;
     out.resize(text.size());
     const auto& rev = reverseTable();
+    const char16_t* s = reinterpret_cast<const char16_t*>(text.constData());
+    char* d = out.data();
     for (qsizetype k = 0; k < text.size(); ++k) {
-        const char16_t c = text[k].unicode();
-        if (c < 0x80)
-            out[k] = static_cast<char>(c);
-        else
-            out[k] = rev.value(c, '?');
+        const char16_t c = s[k];
+        if (c < 0x80) {
+            d[k] = static_cast<char>(c);
+        } else {
+            const char b = rev[c];
+            d[k] = b ? b : '?';
+        }
     }
     return out;
+}
+
+qsizetype firstUnencodable(const QString& text) {
+    const auto& rev = reverseTable();
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const char16_t c = text[k].unicode();
+        if (c >= 0x80 && !rev[c])
+            return k;
+    }
+    return -1;
 }
 
 } // namespace cp1251

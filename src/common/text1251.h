@@ -13,6 +13,8 @@ namespace cp1251 {
 QString decode(const QByteArray& bytes);
 // Characters outside the code page become '?'.
 QByteArray encode(const QString& text);
+// Position of the first character the code page cannot hold, or -1.
+qsizetype firstUnencodable(const QString& text);
 
 } // namespace cp1251
 

@@ -24,6 +24,8 @@ class TextTest : public QObject {
         QCOMPARE(cp1251::encode(QStringLiteral("Легкие")), QByteArray("\xCB\xE5\xE3\xEA\xE8\xE5"));
         // Outside the code page: a visible stand-in, never a dropped character.
         QCOMPARE(cp1251::encode(QStringLiteral("a\u4E2Db")), QByteArray("a?b"));
+        QCOMPARE(cp1251::firstUnencodable(QStringLiteral("a\u4E2Db")), 1);
+        QCOMPARE(cp1251::firstUnencodable(cp1251::decode(QByteArray("\x00\x98\xFF", 3))), -1);
     }
 
     void fileRoundTripIsByteExact() {

@@ -1,0 +1,161 @@
+// Patient file figures: each operation of the store against its floor, measured side by
+// side in one run on a generated database (10,000 patients of 20 visits and one patient of
+// 1,000 visits). The floor is plain C++: read the bytes and decode them through a flat
+// 256-entry table noting the separator offsets; write the bytes to a temporary file,
+// fsync, rename. Prints medians (ms) and ratios.
+// Usage: bench_patients [patients] [visits] [big visits] [runs]
+#include "common/text1251.h"
+#include "patientgen.h"
+#include "patients/patientstore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace patients;
+
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+template <class F> double timeMs(F&& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+// Bytes 0x80..0xFF to their characters; the separators are the ASCII ones.
+const std::array<char16_t, 256>& decodeTable() {
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        QByteArray all(256, '\0');
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        const QString chars = cp1251::decode(all);
+        for (int b = 0; b < 256; ++b)
+            t[b] = chars[b].unicode();
+        return t;
+    }();
+    return table;
+}
+
+std::string readFile(const std::string& path) {
+    std::string out;
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return out;
+    char buf[1 << 16];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
+        out.append(buf, size_t(n));
+    ::close(fd);
+    return out;
+}
+
+// Read floor: the whole file read, decoded, its separators noted.
+size_t readFloor(const std::string& path) {
+    const std::string bytes = readFile(path);
+    const auto& table = decodeTable();
+    std::u16string text(bytes.size(), u'\0');
+    std::vector<size_t> seps;
+    seps.reserve(bytes.size() / 4);
+    for (size_t k = 0; k < bytes.size(); ++k) {
+        const unsigned char b = static_cast<unsigned char>(bytes[k]);
+        text[k] = table[b];
+        if (b == '*' || b == '|' || b == '@' || b == '>' || b == ',' || b == ' ' || b == '\n')
+            seps.push_back(k);
+    }
+    return seps.size() + text.size();
+}
+
+// Write floor: the bytes to a temporary file beside the target, synced, renamed over it.
+void writeFloor(const std::string& path, const std::string& bytes) {
+    const std::string tmp = path + ".floor";
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()) || ::fsync(fd) != 0)
+        std::perror("floor write");
+    ::close(fd);
+    ::rename(tmp.c_str(), path.c_str());
+}
+
+// The floor of an operation that reads `reads` and rewrites `writes` (same content back).
+double floorMs(const std::vector<std::string>& reads, const std::vector<std::string>& writes) {
+    std::vector<std::string> contents;
+    for (const std::string& w : writes)
+        contents.push_back(readFile(w));
+    return timeMs([&] {
+        for (const std::string& r : reads)
+            readFloor(r);
+        for (size_t k = 0; k < writes.size(); ++k)
+            writeFloor(writes[k], contents[k]);
+    });
+}
+
+void report(const char* what, const std::vector<double>& op, const std::vector<double>& floor, double limit) {
+    const double m = median(op), f = median(floor);
+    std::printf("%-32s %9.2f ms   floor %9.2f ms   ratio %5.2f  (limit %.1f) %s\n", what, m, f, m / f, limit,
+                m / f <= limit ? "ok" : "OVER");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int patients = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int visits = argc > 2 ? std::atoi(argv[2]) : 20;
+    const int bigVisits = argc > 3 ? std::atoi(argv[3]) : 1000;
+    const int runs = argc > 4 ? std::atoi(argv[4]) : 15;
+    QTemporaryDir dir;
+    std::printf("generating %d patients x %d visits and one of %d visits...\n", patients, visits, bigVisits);
+    if (!patientgen::writeDatabase(dir.path(), {patients, visits, bigVisits, 7}))
+        return 1;
+    PatientStore store{WorkFolder(dir.path())};
+    if (store.load())
+        return 1;
+    const std::string index = store.indexPath().toStdString();
+    const IndexRecord bigRecord = store.index().records[0];
+    const std::string big = store.cardPath(bigRecord.cardFile()).toStdString();
+    const int mid = patients / 2;
+    const std::string small = store.cardPath(store.index().records[mid].cardFile()).toStdString();
+    std::printf("index %zu bytes, large card %zu bytes, card of %d visits %zu bytes; median of %d runs\n",
+                readFile(index).size(), readFile(big).size(), visits, readFile(small).size(), runs);
+
+    std::vector<double> parse, parseFloor, choose, add, del, addFloor, create, createFloor, save, saveFloor;
+    const session::Choice visit{bigRecord.name(), bigRecord.year(), bigRecord.cardFile(), 0,
+                                bigRecord.dateLines().first()};
+    session::ResultsMatrix m;
+    for (int r = 0; r < session::kResultRows; ++r)
+        for (int c = 0; c < (r < 21 ? session::kResultColumns : 1); ++c)
+            m.cell(r, c) = QStringLiteral("%1 -%2").arg(r + c).arg(c % 7);
+    for (int k = 0; k < runs; ++k) {
+        parse.push_back(timeMs([&] { store.load(); }));
+        parseFloor.push_back(floorMs({index}, {}));
+        IndexRecord r;
+        choose.push_back(timeMs([&] { store.choose(mid, &r); }));
+        add.push_back(timeMs([&] { store.addVisit(mid, QDate(2026, 12, 8)); }));
+        del.push_back(timeMs([&] { store.deleteVisit(mid, 0); }));
+        addFloor.push_back(floorMs({index, small}, {index, small}));
+        create.push_back(timeMs([&] { store.createPatient("Бенч", "Марк", "2000", QDate(2026, 12, 8)); }));
+        createFloor.push_back(floorMs({index}, {index, small}));
+        store.deletePatient(0);
+        save.push_back(timeMs([&] { store.saveResults(visit, visit, m); }));
+        saveFloor.push_back(floorMs({big}, {big}));
+    }
+    report("parse the index", parse, parseFloor, 2.0);
+    std::printf("%-32s %9.2f ms   (limit 20 ms)\n", "choose a patient", median(choose));
+    report("add a date", add, addFloor, 1.5);
+    report("delete a date", del, addFloor, 1.5);
+    report("new patient", create, createFloor, 1.5);
+    report("save results, 1,000-visit card", save, saveFloor, 1.5);
+    return 0;
+}

@@ -1,0 +1,323 @@
+#include "patients/patientstore.h"
+
+#include "common/text1251.h"
+#include "common/textutil.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace patients {
+
+namespace {
+
+Error fail(Fault f, const QString& message) {
+    return {f, message};
+}
+
+Error changed(const QString& path) {
+    return fail(Fault::Changed,
+                QStringLiteral("Файл \"%1\" изменился. Откройте список пациентов заново").arg(path));
+}
+
+} // namespace
+
+Error PatientStore::writeFile(const QString& path, const QByteArray& bytes) const {
+    QString why;
+    const bool ok = m_writer ? m_writer(path, bytes, &why) : textfile::writeBytes(path, bytes, &why);
+    if (!ok)
+        return fail(Fault::WriteFailed, why);
+    return {};
+}
+
+Error PatientStore::readIndex(Index* index) const {
+    const QString path = indexPath();
+    QString why;
+    const auto bytes = textfile::readBytes(path, &why);
+    if (!bytes)
+        return fail(Fault::ReadFailed, why);
+    auto parsed = Index::parse(*bytes);
+    if (!parsed)
+        return fail(Fault::NotIndex, QStringLiteral("Файл \"%1\" не является списком пациентов").arg(path));
+    *index = std::move(*parsed);
+    return {};
+}
+
+Error PatientStore::load() {
+    m_index = Index();
+    const QString path = indexPath();
+    if (QFileInfo::exists(path))
+        return readIndex(&m_index);
+    if (!QDir().mkpath(QFileInfo(path).path()))
+        return fail(Fault::WriteFailed,
+                    QStringLiteral("Не удается создать папку \"%1\"").arg(QFileInfo(path).path()));
+    return writeFile(path, Index::emptyBytes());
+}
+
+// The patient at `patient` in the index as the window last saw it, in the index as it is
+// now: the same card file, or the window's list is out of date.
+Error PatientStore::freshRecord(int patient, Index* index) const {
+    if (patient < 0 || patient >= m_index.records.size())
+        return fail(Fault::NoPatient, kNoPatient);
+    if (Error e = readIndex(index))
+        return e;
+    if (patient >= index->records.size() ||
+        index->records[patient].cardFile() != m_index.records[patient].cardFile())
+        return changed(indexPath());
+    if (!cardNumber(index->records[patient].cardFile()))
+        return fail(Fault::BadCardName, QStringLiteral("В файле \"%1\" неверное имя карты \"%2\"")
+                                            .arg(indexPath(), index->records[patient].cardFile()));
+    return {};
+}
+
+Error PatientStore::readCard(const IndexRecord& record, Card* card, QString* path) const {
+    *path = cardPath(record.cardFile());
+    QString why;
+    const auto bytes = textfile::readBytes(*path, &why);
+    if (!bytes)
+        return fail(Fault::ReadFailed, why);
+    *card = Card::parse(*bytes);
+    return {};
+}
+
+Error PatientStore::writeIndex(const Index& index) {
+    if (Error e = writeFile(indexPath(), index.serialise()))
+        return e;
+    m_index = index;
+    return {};
+}
+
+// Adding or deleting a visit writes the card, then the index. Killed in between, the card
+// holds one date more or one less than the index; its own dates finish the change. Any
+// other disagreement is left as it is.
+Error PatientStore::finishInterrupted(Index& ix, int patient) {
+    IndexRecord& r = ix.records[patient];
+    Card card;
+    QString path;
+    if (readCard(r, &card, &path))
+        return {}; // nothing to finish; the card's own read reports a missing file
+    QStringList onCard;
+    for (const QString& v : card.visits)
+        onCard << visitDate(v);
+    while (!onCard.isEmpty() && onCard.last().isEmpty())
+        onCard.removeLast();
+    QStringList inIndex = r.dateLines();
+    inIndex.removeLast();
+    bool finish = onCard.size() == inIndex.size() + 1 && onCard.mid(1) == inIndex;
+    for (qsizetype i = 0; !finish && onCard.size() + 1 == inIndex.size() && i < inIndex.size(); ++i)
+        finish = QStringList(inIndex).mid(0, i) + inIndex.mid(i + 1) == onCard;
+    if (!finish)
+        return {};
+    r = IndexRecord::make(r.name(), r.year(), onCard.join(u' ') + u' ', r.cardFile());
+    return writeIndex(ix);
+}
+
+Error PatientStore::choose(int patient, IndexRecord* record) {
+    Index ix;
+    if (Error e = freshRecord(patient, &ix))
+        return e;
+    m_index = ix;
+    if (Error e = finishInterrupted(ix, patient))
+        return e;
+    *record = m_index.records[patient];
+    return {};
+}
+
+Error PatientStore::createPatient(const QString& surname, const QString& given, const QString& year,
+                                  const QDate& today) {
+    const QString name = text::trim(surname) + u' ' + text::trim(given);
+    if (Error e = checkIndexText(name, QStringLiteral("Фамилия, имя, отчество")))
+        return e;
+    if (Error e = checkIndexText(year, QStringLiteral("Год рождения")))
+        return e;
+    // A patient made after the last one was deleted continues the counter held in memory.
+    Index ix = m_index;
+    if (QFileInfo::exists(indexPath()))
+        if (Error e = readIndex(&ix))
+            return e;
+    const auto counter = ix.counter();
+    if (!counter)
+        return fail(Fault::BadCounter,
+                    QStringLiteral("Первая строка файла \"%1\" не число").arg(indexPath()));
+    const QString folder = m_folder.path(kFolder);
+    if (!QDir().mkpath(folder))
+        return fail(Fault::WriteFailed, QStringLiteral("Не удается создать папку \"%1\"").arg(folder));
+    int number = *counter + 1;
+    while (number <= kMaxCard && QFileInfo::exists(folder + u'/' + cardFileName(number)))
+        ++number;
+    if (number > kMaxCard)
+        return fail(Fault::BadCounter,
+                    QStringLiteral("В папке \"%1\" больше нет свободных номеров карт").arg(folder));
+    const QString cardFile = cardFileName(number);
+    const QString card = folder + u'/' + cardFile;
+    const QString date = dateText(today);
+    if (Error e = writeFile(card, cp1251::encode(blankVisit(date) + u'@')))
+        return e;
+    ix.counterLine = text::signNumber(number) + QStringLiteral("\r\n");
+    ix.records.prepend(IndexRecord::make(name, year, date + u' ', cardFile));
+    if (Error e = writeIndex(ix)) {
+        QFile::remove(card);
+        return e;
+    }
+    return {};
+}
+
+Error PatientStore::deletePatient(int patient) {
+    Index ix;
+    if (Error e = freshRecord(patient, &ix))
+        return e;
+    const QString card = cardPath(ix.records[patient].cardFile());
+    ix.records.removeAt(patient);
+    // The record goes first: a card without a record is harmless, a record without a card is not.
+    if (ix.records.isEmpty()) {
+        if (!QFile::remove(indexPath()))
+            return fail(Fault::DeleteFailed,
+                        QStringLiteral("Не удается удалить файл \"%1\"").arg(indexPath()));
+        m_index = ix;
+    } else if (Error e = writeIndex(ix)) {
+        return e;
+    }
+    if (QFileInfo::exists(card) && !QFile::remove(card))
+        return fail(Fault::DeleteFailed, QStringLiteral("Не удается удалить файл \"%1\"").arg(card));
+    return {};
+}
+
+Error PatientStore::addVisit(int patient, const QDate& today) {
+    Index ix;
+    if (Error e = freshRecord(patient, &ix))
+        return e;
+    IndexRecord& r = ix.records[patient];
+    Card card;
+    QString path;
+    if (Error e = readCard(r, &card, &path))
+        return e;
+    const QByteArray oldCard = card.serialise();
+    const QString date = dateText(today);
+    card.visits.prepend(blankVisit(date));
+    r = IndexRecord::make(r.name(), r.year(), date + u' ' + r.dates(), r.cardFile());
+    if (Error e = writeFile(path, card.serialise()))
+        return e;
+    if (Error e = writeIndex(ix)) {
+        writeFile(path, oldCard);
+        return e;
+    }
+    return {};
+}
+
+Error PatientStore::deleteVisit(int patient, int visit) {
+    Index ix;
+    if (Error e = freshRecord(patient, &ix))
+        return e;
+    IndexRecord& r = ix.records[patient];
+    const int count = r.dateCount();
+    if (visit < 0 || visit >= count || count < 2)
+        return fail(Fault::OnlyVisit, kOnlyVisit);
+    Card card;
+    QString path;
+    if (Error e = readCard(r, &card, &path))
+        return e;
+    if (card.visits.size() < count)
+        return changed(path);
+    const QByteArray oldCard = card.serialise();
+    card.visits = card.visits.mid(0, count);
+    card.visits.removeAt(visit);
+    QStringList dates = r.dateLines();
+    dates.removeAt(visit);
+    r = IndexRecord::make(r.name(), r.year(), dates.join(u' '), r.cardFile());
+    if (Error e = writeFile(path, card.serialise()))
+        return e;
+    if (Error e = writeIndex(ix)) {
+        writeFile(path, oldCard);
+        return e;
+    }
+    return {};
+}
+
+Error PatientStore::readVisitTexts(int patient, int visit, VisitTexts* texts) {
+    Index ix;
+    if (Error e = freshRecord(patient, &ix))
+        return e;
+    const IndexRecord& r = ix.records[patient];
+    if (visit < 0 || visit >= r.dateCount())
+        return fail(Fault::NoVisit, kNoVisit);
+    Card card;
+    QString path;
+    if (Error e = readCard(r, &card, &path))
+        return e;
+    if (visit >= card.visits.size())
+        return changed(path);
+    const QStringList f = visitFields(card.visits[visit]);
+    *texts = {r.dateLines()[visit], fieldText(f, 1), fieldText(f, 2), fieldText(f, 3)};
+    return {};
+}
+
+Error PatientStore::saveVisitTexts(int patient, int visit, const VisitTexts& t) {
+    if (Error e = checkCardText(t.complaints, QStringLiteral("Жалобы")))
+        return e;
+    if (Error e = checkCardText(t.diagnosis, QStringLiteral("Диагноз")))
+        return e;
+    if (Error e = checkCardText(t.prescription, QStringLiteral("Рецепт")))
+        return e;
+    Index ix;
+    if (Error e = freshRecord(patient, &ix))
+        return e;
+    const IndexRecord& r = ix.records[patient];
+    if (visit < 0 || visit >= r.dateCount())
+        return fail(Fault::NoVisit, kNoVisit);
+    Card card;
+    QString path;
+    if (Error e = readCard(r, &card, &path))
+        return e;
+    if (visit >= card.visits.size() || visitDate(card.visits[visit]) != r.dateLines()[visit])
+        return changed(path);
+    card.visits[visit] = withTexts(card.visits[visit], t.complaints, t.diagnosis, t.prescription);
+    return writeFile(path, card.serialise());
+}
+
+// The chosen visit, checked against the index and the card as they are now.
+Error PatientStore::findVisit(const session::Choice& visit, Card* card, QString* path) const {
+    if (!visit.hasVisit())
+        return fail(Fault::NoVisit, kNoVisit);
+    if (!cardNumber(visit.cardFile))
+        return fail(Fault::BadCardName, QStringLiteral("Неверное имя карты \"%1\"").arg(visit.cardFile));
+    Index ix;
+    if (Error e = readIndex(&ix))
+        return e;
+    const auto it = std::find_if(ix.records.cbegin(), ix.records.cend(),
+                                 [&](const IndexRecord& r) { return r.cardFile() == visit.cardFile; });
+    if (it == ix.records.cend() || visit.visit >= it->dateCount() ||
+        it->dateLines()[visit.visit] != visit.visitDate)
+        return changed(indexPath());
+    if (Error e = readCard(*it, card, path))
+        return e;
+    if (visit.visit >= card->visits.size() || visitDate(card->visits[visit.visit]) != visit.visitDate)
+        return changed(*path);
+    return {};
+}
+
+Error PatientStore::loadResults(const session::Choice& visit, session::ResultsMatrix* results) {
+    Card card;
+    QString path;
+    if (Error e = findVisit(visit, &card, &path))
+        return e;
+    *results = resultsOf(card.visits[visit.visit]);
+    return {};
+}
+
+Error PatientStore::saveResults(const session::Choice& chosen, const session::Choice& loaded,
+                                const session::ResultsMatrix& results) {
+    if (Error e = checkSaveTarget(chosen, loaded))
+        return e;
+    if (Error e = checkResults(results))
+        return e;
+    Card card;
+    QString path;
+    if (Error e = findVisit(chosen, &card, &path))
+        return e;
+    card.visits[chosen.visit] = withResults(card.visits[chosen.visit], results);
+    return writeFile(path, card.serialise());
+}
+
+} // namespace patients

@@ -1,0 +1,217 @@
+#include "patientgen.h"
+#include "patients/patientfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace patients;
+
+namespace {
+
+const QByteArray kRows = QByteArray(",,,,,,,,,,,,,,,,,,,,,,,,,,,,\r\n>").repeated(25);
+const QByteArray kBlank = "01.02.2003\r\n>\r\n>\r\n>\r\n>" + kRows + "\r\n";
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What a rewrite keeps: everything up to and including the last separator.
+QByteArray withoutTail(const QByteArray& bytes, char separator) {
+    return bytes.left(bytes.lastIndexOf(separator) + 1);
+}
+
+} // namespace
+
+class PatientFilesTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void indexRoundTrip_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("counter");
+        QTest::newRow("first index") << QByteArray("0\r\n*") << 0 << 0;
+        QTest::newRow("empty with tail") << QByteArray(" 4\r\n*\r\n") << 0 << 4;
+        const QByteArray two = " 7\r\n*\xC8\xE2\xE0\xED\xEE\xE2 \xC8|1950|01.01.2001 |c 7.dat|\r\n*"
+                               "B b|19 |02.02.2002 03.03.2003 |c 3.dat|\r\n*";
+        QTest::newRow("two records") << two << 2 << 7;
+        QTest::newRow("tail of line ends") << two + "\r\n\r\n\r\n" << 2 << 7;
+        QTest::newRow("record without line end") << QByteArray(" 1\r\n*a|b|c |c 1.dat|*") << 1 << 1;
+        QTest::newRow("counter at the limit") << QByteArray(" 32767\r\n*") << 0 << 32767;
+        QTest::newRow("counter no number") << QByteArray("x1\r\n*") << 0 << -1;
+        QTest::newRow("counter too large") << QByteArray(" 32768\r\n*") << 0 << -1;
+        QTest::newRow("counter negative") << QByteArray("-1\r\n*") << 0 << -1;
+    }
+    void indexRoundTrip() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, records);
+        QFETCH(int, counter);
+        const auto ix = Index::parse(bytes);
+        QVERIFY(ix);
+        QCOMPARE(ix->records.size(), records);
+        QCOMPARE(ix->counter().value_or(-1), counter);
+        QCOMPARE(ix->serialise(), withoutTail(bytes, '*'));
+    }
+
+    void indexFields() {
+        const auto ix = Index::parse(" 7\r\n*A B|19 |02.02.2002 03.03.2003 |c 3.dat|\r\n*");
+        QVERIFY(ix);
+        const IndexRecord& r = ix->records[0];
+        QCOMPARE(IndexRecord::parse("a|b").cardFile(), QString());
+        QCOMPARE(IndexRecord::parse("a|b").year(), QStringLiteral("b"));
+        QCOMPARE(r.name(), QStringLiteral("A B"));
+        QCOMPARE(r.year(), QStringLiteral("19 "));
+        QCOMPARE(r.dateLines(), QStringList({"02.02.2002", "03.03.2003", ""}));
+        QCOMPARE(r.dateCount(), 2);
+        QCOMPARE(r.cardFile(), QStringLiteral("c 3.dat"));
+        // A changed record is rebuilt from its four fields.
+        const IndexRecord made = IndexRecord::make(r.name(), r.year(), r.dates(), r.cardFile());
+        QCOMPARE(made.text(), r.text());
+    }
+
+    void noStarIsNoIndex() {
+        QVERIFY(!Index::parse(""));
+        QVERIFY(!Index::parse("0\r\n"));
+    }
+
+    void cardRoundTrip_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("visits");
+        QByteArray full = "05.05.2005\r\n>\xC6\xE0\xEB\xEE\xE1\xFB\r\n\xE5\xF9\xE5\r\n>d\r\n>\r\n\xCF>";
+        for (int r = 0; r < 25; ++r) {
+            for (int c = 0; c < 28; ++c)
+                full +=
+                    (r < 21 || c == 0) ? QByteArray::number(r + c) + " -" + QByteArray::number(c) + "," : ",";
+            full += "\r\n>";
+        }
+        full += "\r\n@";
+        QTest::newRow("blank") << kBlank + "@" << 1;
+        QTest::newRow("blank with tail") << kBlank + "@\r\n" << 1;
+        QTest::newRow("full and blank") << full + kBlank + "@" << 2;
+        QTest::newRow("tail of line ends") << full + kBlank + "@\r\n\r\n\r\n" << 2;
+        QTest::newRow("empty") << QByteArray() << 0;
+    }
+    void cardRoundTrip() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, visits);
+        const Card c = Card::parse(bytes);
+        QCOMPARE(c.visits.size(), visits);
+        QCOMPARE(c.serialise(), withoutTail(bytes, '@'));
+        for (const QString& v : c.visits)
+            QCOMPARE(visitFields(v).size(), kVisitFields);
+    }
+
+    void blankVisitHasTheLegacyBytes() { QCOMPARE(blankVisit("01.02.2003").toLatin1(), kBlank); }
+
+    void resultsGoInAndComeBack() {
+        session::ResultsMatrix m;
+        for (int r = 0; r < 25; ++r)
+            for (int c = 0; c < 28; ++c)
+                if ((r < 21 || c == 0) && (r + c) % 3)
+                    m.cell(r, c) = QStringLiteral("%1 %2").arg(r * 3 + c).arg(c - 10);
+        const QString withTextsBefore = withTexts(blankVisit("01.02.2003"), "  a\r\nb ", "d", "");
+        const QString saved = withResults(withTextsBefore, m);
+        QCOMPARE(resultsOf(saved), m);
+        QCOMPARE(visitFields(saved).size(), kVisitFields);
+        // The date and the texts stay as they were, byte for byte.
+        QCOMPARE(visitFields(saved).mid(0, 4), visitFields(withTextsBefore).mid(0, 4));
+        QCOMPARE(fieldText(visitFields(saved), 1), QStringLiteral("a\r\nb"));
+        // Texts replaced: rows stay as they were.
+        QCOMPARE(visitFields(withTexts(saved, "x", "y", "z")).mid(4), visitFields(saved).mid(4));
+    }
+
+    void branchRowsReadFromCellZeroOnly() {
+        QString record = blankVisit("01.02.2003");
+        QStringList f = visitFields(record);
+        f[4 + 22] = "5 1,6 2,7 3," + QString(25, u',') + "\r\n";
+        f[4] = "1 0,2 0," + QString(26, u',') + "\r\n";
+        const session::ResultsMatrix m = resultsOf(f.join(u'>'));
+        QCOMPARE(m.cell(22, 0), QStringLiteral("5 1"));
+        QCOMPARE(m.cell(22, 1), QString());
+        QCOMPARE(m.cell(0, 1), QStringLiteral("2 0"));
+    }
+
+    void shortVisitEmptiesTheMatrix_data() {
+        QTest::addColumn<QString>("record");
+        QTest::newRow("one field") << "\r\n";
+        QTest::newRow("six fields") << "d\r\n>\r\n>\r\n>\r\n>1 1,\r\n>2 2,\r\n";
+    }
+    void shortVisitEmptiesTheMatrix() {
+        QFETCH(QString, record);
+        QVERIFY(resultsOf(record).isEmpty());
+    }
+
+    void cardNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("number");
+        QTest::newRow("first") << "c 1.dat" << 1;
+        QTest::newRow("largest") << "c 32767.dat" << 32767;
+        QTest::newRow("zero") << "c 0.dat" << -1;
+        QTest::newRow("past the largest") << "c 32768.dat" << -1;
+        QTest::newRow("leading zero") << "c 01.dat" << -1;
+        QTest::newRow("no blank") << "c1.dat" << -1;
+        QTest::newRow("negative") << "c -1.dat" << -1;
+        QTest::newRow("parent folder") << "..\\client.crd" << -1;
+        QTest::newRow("climbing inside") << "c 1.dat\\..\\..\\x" << -1;
+        QTest::newRow("drive") << "C:\\c 1.dat" << -1;
+        QTest::newRow("absolute") << "/etc/passwd" << -1;
+        QTest::newRow("upper case") << "C 1.DAT" << -1;
+        QTest::newRow("empty") << "" << -1;
+    }
+    void cardNames() {
+        QFETCH(QString, name);
+        QFETCH(int, number);
+        QCOMPARE(cardNumber(name).value_or(-1), number);
+        if (number > 0)
+            QCOMPARE(cardFileName(number), name);
+    }
+
+    void dateTextHoldsNoSeparatorInAnyLocale() {
+        const QLocale old;
+        for (const char* l : {"ru_RU", "en_US", "de_DE", "ar_EG", "zh_CN"}) {
+            QLocale::setDefault(QLocale(l));
+            const QString t = dateText(QDate(2026, 3, 7));
+            QCOMPARE(t, QStringLiteral("07.03.2026"));
+        }
+        QLocale::setDefault(old);
+    }
+
+    // A database as the older workstations left it reads and writes back byte for byte.
+    void legacyDatabaseRoundTrip() {
+        QTemporaryDir dir;
+        patientgen::Options o;
+        o.patients = 70;
+        o.visits = 5;
+        o.bigVisits = 40;
+        QVERIFY(patientgen::writeDatabase(dir.path(), o));
+        const QDir db(dir.filePath("Database"));
+        const QByteArray indexBytes = readAll(db.filePath("client.crd"));
+        const auto ix = Index::parse(indexBytes);
+        QVERIFY(ix);
+        QCOMPARE(ix->records.size(), 71);
+        QCOMPARE(ix->serialise(), withoutTail(indexBytes, '*'));
+        QString letters;
+        for (const IndexRecord& r : ix->records) {
+            letters += r.name();
+            const QByteArray card = readAll(db.filePath(r.cardFile()));
+            const Card c = Card::parse(card);
+            QCOMPARE(c.visits.size(), r.dateCount());
+            QCOMPARE(c.serialise(), withoutTail(card, '@'));
+            for (int v = 0; v < c.visits.size(); ++v)
+                QCOMPARE(visitDate(c.visits[v]), r.dateLines()[v]);
+        }
+        for (char16_t ch = u'А'; ch <= u'я'; ++ch)
+            QVERIFY2(letters.contains(QChar(ch)), qPrintable(QString(QChar(ch))));
+        QVERIFY(letters.contains(u'Ё') && letters.contains(u'ё'));
+        // Every byte 0x80..0xFF stands in the texts of the first card.
+        const QByteArray first = readAll(db.filePath(ix->records[0].cardFile()));
+        for (int b = 0x80; b < 0x100; ++b)
+            QVERIFY2(first.contains(char(b)), qPrintable(QString::number(b, 16)));
+    }
+};
+
+QTEST_GUILESS_MAIN(PatientFilesTest)
+#include "tst_patientfiles.moc"
