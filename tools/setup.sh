@@ -7,7 +7,7 @@ TAVEN_BUILD=${TAVEN_BUILD:-$TAVEN_SRC/build}
 TAVEN_PACKAGES=(cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
     libqt6printsupport6 libqt6test6 qt6-qpa-plugins
-    fonts-dejavu-core libfontconfig-dev libbenchmark-dev time)
+    fonts-dejavu-core libfontconfig-dev libbenchmark-dev time clang-format)
 
 # Arguments: packages wanted besides the usual ones (the fuzzing build's compiler).
 taven_missing_packages() {
@@ -40,6 +40,18 @@ taven_build() {
         cmake -S "$TAVEN_SRC" -B "$TAVEN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
     fi
     cmake --build "$TAVEN_BUILD" -j "$(nproc)"
+}
+
+# Every tracked C++ file as the repository's .clang-format lays it out.
+taven_check_format() {
+    if ! command -v clang-format >/dev/null; then
+        echo "clang-format not found: the format check is skipped"
+        return 0
+    fi
+    (cd "$TAVEN_SRC" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror) || {
+        echo "Files above are not formatted: run clang-format -i on them" >&2
+        exit 1
+    }
 }
 
 # Copies the bundled data into the working folder; files already there are the user's and stay.

@@ -2,14 +2,13 @@
 
 #include "catalogue/catalogue.h"
 #include "common/colours.h"
-#include "common/messages.h"
-#include "common/textutil.h"
 
 #include "common/text1251.h"
 
 #include <QPainter>
 #include <QtEndian>
 #include <algorithm>
+#include <utility>
 
 namespace bodymap {
 
@@ -70,7 +69,11 @@ QImage loadPicture(const QString& fileName, const QString& path, QString* proble
     return img;
 }
 
-BodyMap::BodyMap(QWidget* messageParent) : m_messageParent(messageParent) {}
+BodyMap::BodyMap(const WorkFolder& folder) : m_folder(folder) {}
+
+QStringList BodyMap::takeProblems() {
+    return std::exchange(m_problems, {});
+}
 
 QImage BodyMap::picture(const QString& fileName) {
     const auto cached = m_pictures.constFind(fileName);
@@ -78,12 +81,11 @@ QImage BodyMap::picture(const QString& fileName) {
         return *cached;
 
     QString problem;
-    const QImage img = loadPicture(fileName, datapath::resolve(fileName), &problem);
+    const QImage img = loadPicture(fileName, m_folder.path(fileName), &problem);
     if (img.isNull()) {
         if (!m_reported.contains(fileName)) {
-            // Marked before the box is up: device events handled meanwhile may draw again.
             m_reported.insert(fileName);
-            msgbox::info(m_messageParent, problem);
+            m_problems.append(problem);
         }
         return {};
     }

@@ -1,13 +1,14 @@
 #pragma once
 // The body map of the main window's picture box: the hand or foot picture of a meridian
 // with its points as discs, and the pictures of the branch items.
+#include "common/workfolder.h"
+
 #include <QColor>
 #include <QHash>
 #include <QImage>
 #include <QSet>
 #include <QString>
-
-class QWidget;
+#include <QStringList>
 
 namespace bodymap {
 
@@ -29,8 +30,8 @@ QImage loadPicture(const QString& fileName, const QString& path, QString* proble
 
 class BodyMap {
   public:
-    // Messages about missing pictures are shown over messageParent.
-    explicit BodyMap(QWidget* messageParent = nullptr);
+    // Pictures are read from the working folder given.
+    explicit BodyMap(const WorkFolder& folder = WorkFolder());
 
     // The box for a meridian on a side: its picture, every point as a green disc from the
     // last row up to row 0, then the selected row in red (the control point's row when
@@ -40,14 +41,18 @@ class BodyMap {
     // missing. Null for no branch item.
     QImage branch(int item);
     // A picture of the working folder by its bare file name, any letter case. Null when
-    // missing or unreadable; that is told to the user once per file, and the file is tried
-    // again next time, so a picture put back later is found.
+    // missing or unreadable; that is reported once per file (see takeProblems()), and the
+    // file is tried again next time, so a picture put back later is found.
     QImage picture(const QString& fileName);
+    // The messages about pictures that could not be shown since the last call, for the
+    // window to tell the user.
+    QStringList takeProblems();
 
   private:
     QImage box(const QString& fileName);
 
-    QWidget* m_messageParent = nullptr;
+    WorkFolder m_folder;
+    QStringList m_problems;
     QHash<QString, QImage> m_pictures;
     QSet<QString> m_reported;
 };

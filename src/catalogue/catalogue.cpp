@@ -101,4 +101,15 @@ QStringList limbPictures() {
             QStringLiteral("foot_r.bmp")};
 }
 
+int nextMeridianPosition(int position) {
+    return position >= 0 && position < kMeridianCount - 1 ? position + 1 : 0;
+}
+
+int previousPointRow(int index, int meridian) {
+    if (meridian < 0 || meridian >= kMeridianCount)
+        return index;
+    const int bottom = bottomRow(meridian);
+    return index <= 0 || index > bottom ? bottom : index - 1;
+}
+
 } // namespace catalogue

@@ -1,6 +1,8 @@
 #pragma once
 // The meridians, their points, control points, function lines, branch items and the
 // body map point table: constant data, one source for the whole program.
+#include "common/session.h"
+
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -12,10 +14,12 @@ constexpr int kMeridianCount = 21;
 constexpr int kRows = 14; // rows of the point column
 constexpr int kBranchCount = 4;
 constexpr int kFirstBranchRow = 21; // results row of the first branch item
-constexpr int kResultRows = 25;
-constexpr int kResultColumns = 28;
+constexpr int kResultRows = session::kResultRows;
+constexpr int kResultColumns = session::kResultColumns;
 constexpr int kRightOffset = 14; // intright on the right side
 constexpr int kFunctionLines = 372;
+// The point function texts in the working folder, one per line (see functionLine()).
+inline const QString kFunctionFile = QStringLiteral("function.pnt");
 
 struct Point {
     QString number;
@@ -28,6 +32,11 @@ QString meridianName(int m);
 int findMeridian(const QString& name);
 int pointCount(int m);
 int bottomRow(int m); // the start point's row, n - 1
+// The probe's short press: the next meridian list position (after the last comes the
+// first), and Index one row up, wrapping to the meridian's bottom row; an Index outside
+// the meridian's rows starts again from its bottom row.
+int nextMeridianPosition(int position);
+int previousPointRow(int index, int meridian);
 Point point(int m, int row);
 int ktiRow(int m);
 // K: last line of the side's block in the function file.

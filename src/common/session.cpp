@@ -3,7 +3,7 @@
 namespace session {
 
 QString resultText(int max, int drop) {
-    return QString::number(max) + u' ' + QString::number(drop);
+    return resultText(QString::number(max), QString::number(drop));
 }
 
 std::optional<Result> parseResult(const QString& text) {
@@ -16,6 +16,17 @@ std::optional<Result> parseResult(const QString& text) {
     if (!okMax || !okDrop)
         return std::nullopt;
     return Result{max, drop};
+}
+
+QString resultText(const QString& max, const QString& drop) {
+    return max + u' ' + drop;
+}
+
+ResultFields splitResult(const QString& text) {
+    const qsizetype blank = text.indexOf(u' ');
+    if (blank < 0)
+        return {text, QString()};
+    return {text.left(blank), text.mid(blank + 1)};
 }
 
 void ResultsMatrix::clear() {

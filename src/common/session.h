@@ -21,6 +21,15 @@ struct Result {
 QString resultText(int max, int drop);
 // Nothing for an empty cell or a text that is not two integers separated by one blank.
 std::optional<Result> parseResult(const QString& text);
+// The two fields as typed into the grid, either of them possibly empty (" 12", "9 ").
+QString resultText(const QString& max, const QString& drop);
+// A cell split for display; a text without a blank (only an edited card holds one) is all
+// maximum.
+struct ResultFields {
+    QString max;
+    QString drop;
+};
+ResultFields splitResult(const QString& text);
 
 class ResultsMatrix {
   public:

@@ -50,30 +50,3 @@ QString cutLines(const QString& s, qsizetype max) {
 }
 
 } // namespace text
-
-namespace datapath {
-
-QString resolve(const QString& storedPath) {
-    const QStringList parts = QString(storedPath).replace(u'\\', u'/').split(u'/', Qt::SkipEmptyParts);
-    QString current;
-    for (const QString& part : parts) {
-        const QString exact = current.isEmpty() ? part : current + u'/' + part;
-        if (!QFileInfo::exists(exact)) {
-            const QDir dir(current.isEmpty() ? QStringLiteral(".") : current);
-            const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-            QString match = part;
-            for (const QString& e : entries) {
-                if (e.compare(part, Qt::CaseInsensitive) == 0) {
-                    match = e;
-                    break;
-                }
-            }
-            current = current.isEmpty() ? match : current + u'/' + match;
-        } else {
-            current = exact;
-        }
-    }
-    return current;
-}
-
-} // namespace datapath

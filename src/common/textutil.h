@@ -26,11 +26,3 @@ constexpr qsizetype kShownLine = 10000;
 QString cutLines(const QString& s, qsizetype max = kShownLine);
 
 } // namespace text
-
-namespace datapath {
-
-// Turns a stored path ("DataBase\medicam.nam") into one for this system, matching every
-// component without regard to case, so that "DataBase" and "Database" name one folder.
-QString resolve(const QString& storedPath);
-
-} // namespace datapath

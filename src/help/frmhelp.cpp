@@ -1,18 +1,22 @@
 #include "help/frmhelp.h"
 
 #include "common/colours.h"
+#include "common/form.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
 
 #include <QPlainTextEdit>
 
-frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
+namespace {
+// The help text the window shows, in the working folder.
+const QString kHelpFile = QStringLiteral("taven.txt");
+} // namespace
+
+frmHelp::frmHelp(const WorkFolder& folder, QWidget* parent) : QDialog(parent), m_folder(folder) {
     setWindowTitle(QStringLiteral("Метод   Тавена"));
     setAttribute(Qt::WA_DeleteOnClose);
-    // Twips / 15 = pixels.
-    setFixedSize(8685 / 15, 7005 / 15);
-    txtHelp = new QPlainTextEdit(this);
-    txtHelp->setGeometry(0, 0, 8655 / 15, 6975 / 15);
+    setFixedSize(form::px(8685), form::px(7005));
+    txtHelp = form::make<QPlainTextEdit>(this, form::tw(0, 0, 8655, 6975));
     txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QPalette pal = txtHelp->palette();
     pal.setColor(QPalette::Base, colours::toQColor(colours::kInfoBackground));
@@ -22,7 +26,7 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
 
 void frmHelp::Form_Load() {
     QString error;
-    const auto text = textfile::read(datapath::resolve(QStringLiteral("taven.txt")), &error);
+    const auto text = textfile::read(m_folder.path(kHelpFile), &error);
     // A missing help file is no reason to fail: say so, and why, in the window itself.
     txtHelp->setPlainText(text ? text::cutLines(*text) : error + QStringLiteral("."));
 }

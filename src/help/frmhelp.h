@@ -1,4 +1,6 @@
 #pragma once
+#include "common/workfolder.h"
+
 #include <QDialog>
 
 class QPlainTextEdit;
@@ -7,9 +9,12 @@ class QPlainTextEdit;
 class frmHelp : public QDialog {
     Q_OBJECT
   public:
-    explicit frmHelp(QWidget* parent = nullptr);
+    explicit frmHelp(const WorkFolder& folder, QWidget* parent = nullptr);
 
     void Form_Load();
 
     QPlainTextEdit* txtHelp = nullptr;
+
+  private:
+    WorkFolder m_folder;
 };

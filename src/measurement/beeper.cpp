@@ -73,7 +73,6 @@ QStringList Beeper::defaultSoundModules() {
     if (QCoreApplication::instance())
         paths.append(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
                      QStringLiteral(TAVEN_SOUND_MODULE_NAME));
-    paths.append(QStringLiteral(TAVEN_SOUND_MODULE));
     return paths;
 }
 

@@ -3,64 +3,44 @@
 #include "catalogue/bodymap.h"
 #include "catalogue/functiontext.h"
 #include "common/colours.h"
+#include "common/form.h"
 #include "common/messages.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
 #include "common/widgets.h"
 #include "help/frmhelp.h"
 #include "measurement/frmoption.h"
-#include "measurement/keycodes.h"
+#include "measurement/gauge.h"
+#include "measurement/pointgrid.h"
 #include "measurement/settings.h"
+#include "medications/medicamdb.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
-// Layout is given in twips, 15 to a screen pixel.
-constexpr int kTwips = 15;
-QRect tw(int left, int top, int width, int height) {
-    return QRect(left / kTwips, top / kTwips, width / kTwips, height / kTwips);
-}
-
-template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
-    auto* w = new W(caption, parent);
-    w->setGeometry(r);
-    return w;
-}
-
-QGroupBox* frame(QWidget* parent, const QRect& r) {
-    return make<QGroupBox>(parent, QString(), r);
-}
-
-void styleFigure(QLabel* l) {
-    l->setFrameStyle(QFrame::Box | QFrame::Plain);
-    l->setAlignment(Qt::AlignCenter);
-    QFont f = l->font();
-    f.setPointSize(14);
-    f.setBold(true);
-    l->setFont(f);
-    setBackColour(l, colours::kInfoBackground);
-}
-
-const QString kFunctionFile = QStringLiteral("function.pnt");
-const QString kMedicationFile = QStringLiteral("DataBase\\medicam.nam");
+using form::frame;
+using form::make;
+using form::px;
+using form::tw;
 
 } // namespace
 
-frmmain::frmmain(QWidget* parent) : QWidget(parent) {
+frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m_folder(folder) {
     setWindowTitle(QStringLiteral("Диагностика по Тавену"));
-    setFixedSize(8685 / kTwips, 7005 / kTwips);
+    setFixedSize(px(8685), px(7005));
     useFormFont(this);
 
     cmdclient = make<QPushButton>(this, QStringLiteral("Карта"), tw(5760, 120, 1215, 375));
@@ -73,8 +53,12 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent) {
     cmdoptions = make<QPushButton>(this, QStringLiteral("Настройка"), tw(7320, 1080, 1215, 375));
     cmdoptions->setToolTip(QStringLiteral("Параметры измерения"));
 
-    m_bodyMap = std::make_unique<bodymap::BodyMap>(this);
-    buildGauge();
+    m_bodyMap = std::make_unique<bodymap::BodyMap>(m_folder);
+    Frame1 = new Gauge(this);
+    Frame1->setGeometry(tw(120, 0, 5400, 1455));
+    lblpower = Frame1->lblpower;
+    lblmax = Frame1->lblmax;
+    lblpad = Frame1->lblpad;
     buildModeFrame();
     buildPointFrame();
     buildFunctionFrame();
@@ -89,9 +73,12 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent) {
     connect(&Timer2, &QTimer::timeout, this, &frmmain::Timer2_Timer);
     connect(&mscomm, &DeviceLink::bytesReceived, this, &frmmain::mscomm_OnComm);
 
-    m_options = new frmoption(this);
+    m_options = new frmoption(m_folder, this);
     m_options->setWindowModality(Qt::ApplicationModal);
-    connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.int3 = 0; });
+    m_session.setSettings(m_options->settings());
+    connect(m_options, &frmoption::settingsChanged, &m_session, &session::Session::setSettings);
+    connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.restartTouchCount(); });
+    connect(&m_session, &session::Session::visitLoaded, this, &frmmain::redrawResults);
     connect(m_options, &frmoption::settingsWritten, this, [this](const QString& text, const QString& file) {
         strini = text;
         strFileName = file;
@@ -99,40 +86,6 @@ frmmain::frmmain(QWidget* parent) : QWidget(parent) {
 }
 
 frmmain::~frmmain() = default;
-
-void frmmain::buildGauge() {
-    Frame1 = frame(this, tw(120, 0, 5400, 1455));
-    static const int numberLefts[modes::kNumbers] = {120,  580,  1080, 1560, 2070, 2570,
-                                                     3070, 3570, 4080, 4560, 5080};
-    for (int k = 0; k < modes::kNumbers; ++k) {
-        // Centred over tick 5k at x = 200 + 500k.
-        const int centre = 200 + 500 * k;
-        const int width = 2 * (centre - numberLefts[k]);
-        Label1[k] = make<QLabel>(Frame1, QString::number(10 * k), tw(numberLefts[k], 150, width, 240));
-        Label1[k]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        QFont f = Label1[k]->font();
-        f.setPixelSize(10);
-        Label1[k]->setFont(f);
-    }
-    for (int k = 0; k < modes::kTicks; ++k) {
-        const bool major = k % 5 == 0;
-        line1[k] = new LineShape(Frame1);
-        const int x = (200 + 100 * k) / kTwips;
-        const int top = (major ? 400 : 500) / kTwips;
-        line1[k]->setGeometry(x, top, major ? 2 : 1, 600 / kTwips - top);
-    }
-    Label19 = make<QLabel>(Frame1, QString(), tw(180, 600, 5040, 150));
-    Label19->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lblpower = make<QLabel>(Frame1, QString(), tw(200, 600, 0, 150));
-    setBackColour(lblpower, colours::kInfoBackground);
-    Label17 = make<QLabel>(Frame1, QStringLiteral("Макс."), tw(1100, 1000, 615, 200));
-    lblmax = make<QLabel>(Frame1, QStringLiteral("0"), tw(1800, 900, 800, 400));
-    lblpad = make<QLabel>(Frame1, QStringLiteral("0"), tw(2800, 900, 800, 400));
-    Label18 = make<QLabel>(Frame1, QStringLiteral("Паден."), tw(3700, 1000, 615, 200));
-    styleFigure(lblmax);
-    styleFigure(lblpad);
-    colourScale(modes::Mode::Points);
-}
 
 void frmmain::buildModeFrame() {
     Frame3 = frame(this, tw(120, 1560, 8415, 615));
@@ -162,12 +115,10 @@ void frmmain::buildModeFrame() {
 void frmmain::buildPointFrame() {
     Frame2 = frame(this, tw(120, 2280, 5415, 4575));
     lblmerid = make<QLabel>(Frame2, QStringLiteral("Меридиан"), tw(3000, 120, 1695, 255));
-    cbomeridian = new QComboBox(Frame2);
-    cbomeridian->setGeometry(tw(2640, 360, 2655, 315));
+    cbomeridian = make<QComboBox>(Frame2, tw(2640, 360, 2655, 315));
     connect(cbomeridian, &QComboBox::activated, this, [this](int) { cbomeridian_Click(); });
 
-    pic = new PictureBox(Frame2);
-    pic->setGeometry(tw(100, 480, 2490, 3975));
+    pic = make<PictureBox>(Frame2, tw(100, 480, 2490, 3975));
 
     label[0] = make<QLabel>(Frame2, QStringLiteral("Сторона:"), tw(2760, 960, 1000, 255));
     optleft = make<QRadioButton>(Frame2, QStringLiteral("Левая"), tw(2760, 1320, 1000, 255));
@@ -177,53 +128,32 @@ void frmmain::buildPointFrame() {
     onSelected(optleft, this, [this] { optleft_Click(); });
     onSelected(optright, this, [this] { optright_Click(); });
 
-    static const int headerLefts[3] = {3840, 4400, 4845};
-    static const char* const headers[3] = {"точка", "макс", "паден"};
-    for (int k = 0; k < 3; ++k) {
-        label[k + 1] = make<QLabel>(Frame2, QString::fromUtf8(headers[k]), tw(headerLefts[k], 720, 495, 240));
-        label[k + 1]->resize(std::max(label[k + 1]->width(), label[k + 1]->sizeHint().width()),
-                             label[k + 1]->height());
-    }
-
-    for (int r = 0; r < catalogue::kRows; ++r) {
-        const int top = 960 + 240 * r;
-        lblnumber[r] = make<QLabel>(Frame2, QString(), tw(3840, top, 495, 240));
-        lblnumber[r]->setFrameStyle(QFrame::Box | QFrame::Plain);
-        lblnumber[r]->setAlignment(Qt::AlignCenter);
-        setBackColour(lblnumber[r], colours::kButtonFace);
-        txtmax[r] = make<QLineEdit>(Frame2, QString(), tw(4320, top, 495, 240));
-        txtpad[r] = make<QLineEdit>(Frame2, QString(), tw(4800, top, 495, 240));
-        for (QWidget* w : {static_cast<QWidget*>(lblnumber[r]), static_cast<QWidget*>(txtmax[r]),
-                           static_cast<QWidget*>(txtpad[r])})
-            w->installEventFilter(this);
-        for (QLineEdit* box : {txtmax[r], txtpad[r]}) {
-            // Typed characters never reach the box; the key handling edits it.
-            box->setReadOnly(true);
-            box->setAlignment(Qt::AlignCenter);
-            box->setContextMenuPolicy(Qt::NoContextMenu);
-        }
-    }
+    grid = new PointGrid(Frame2);
+    std::copy(grid->header.begin(), grid->header.end(), label.begin() + 1);
+    lblnumber = grid->lblnumber;
+    txtmax = grid->txtmax;
+    txtpad = grid->txtpad;
+    connect(grid, &PointGrid::rowClicked, this, &frmmain::lblnumber_Click);
+    connect(grid, &PointGrid::keyDown, this, [this](int row, bool maxBox, int code, int shift) {
+        maxBox ? txtmax_KeyDown(row, code, shift) : txtpad_KeyDown(row, code, shift);
+    });
 }
 
 void frmmain::buildFunctionFrame() {
     frapoint = make<QGroupBox>(this, QStringLiteral("Функция точки"), tw(5760, 2280, 2775, 4575));
-    txtfunction = new QPlainTextEdit(frapoint);
-    txtfunction->setGeometry(tw(120, 360, 2535, 3495));
+    txtfunction = make<QPlainTextEdit>(frapoint, tw(120, 360, 2535, 3495));
     txtfunction->setReadOnly(true);
-    lstpreparat = new QListWidget(frapoint);
-    lstpreparat->setGeometry(tw(120, 360, 2535, 3180));
+    lstpreparat = make<QListWidget>(frapoint, tw(120, 360, 2535, 3180));
     cmdaddcard = make<QPushButton>(frapoint, QStringLiteral("Добавить в рецепт"), tw(120, 4080, 2535, 375));
     cmdaddcard->setToolTip(QStringLiteral("Добавить препарат в карту"));
 }
 
 void frmmain::Form_Load() {
-    reading.blndata = false;
-    reading.datain = 0;
+    reading.restart();
     lblpower->resize(0, lblpower->height());
     lblmax->setText(QStringLiteral("0"));
     lblpad->setText(QStringLiteral("0"));
-    for (auto& r : strRezult)
-        r.fill(QString());
+    m_session.strRezult.clear();
     cbomeridian->clear();
     cbomeridian->addItems(catalogue::meridianNames());
 
@@ -245,28 +175,25 @@ void frmmain::Form_Load() {
     cbomeridian->setCurrentIndex(0);
     cbomeridian_Click();
 
-    reading.blndata = reading.blnrezult = reading.blnpoint = reading.blnVega = false;
     m_options->lbldown->setText(QStringLiteral("1"));
     m_options->lblvega->setText(m_options->lbldown->text());
-    reading.int3 = 0;
     intright = 0;
-    reading.sngVega = 1.0f;
 }
 
 void frmmain::readDataFiles() {
     // A missing data file costs its feature, never the program: say which file and go on.
     QString error;
-    const auto function = textfile::read(datapath::resolve(kFunctionFile), &error);
+    const auto function = textfile::read(m_folder.path(catalogue::kFunctionFile), &error);
     if (!function)
         msgbox::info(this, error + QStringLiteral(".\nТексты функций точек показаны не будут."));
     strFunction = function.value_or(QString());
-    const catalogue::FunctionText lines = catalogue::readFunctionText(strFunction, kFunctionFile);
+    const catalogue::FunctionText lines = catalogue::readFunctionText(strFunction, catalogue::kFunctionFile);
     strFunctionLine = lines.lines;
     if (function)
         for (const QString& problem : lines.problems)
             msgbox::info(this, problem);
 
-    const auto medications = textfile::read(datapath::resolve(kMedicationFile), &error);
+    const auto medications = textfile::read(m_folder.path(medicam::kFileName), &error);
     if (!medications)
         msgbox::info(this, error + QStringLiteral(".\nСписки препаратов точек будут пусты."));
     strPreparat = medications.value_or(QString());
@@ -275,7 +202,7 @@ void frmmain::readDataFiles() {
 
 void frmmain::applySettingsFile() {
     QString error;
-    const auto ini = textfile::read(datapath::resolve(settings::kFileName), &error);
+    const auto ini = textfile::read(m_folder.path(settings::kFileName), &error);
     if (!ini)
         msgbox::info(this, error + QStringLiteral(".\nИзмерение: одно касание, 3 сек."));
     strini = ini.value_or(settings::format(true, settings::formatSeconds(settings::kDefaultSeconds)));
@@ -289,7 +216,7 @@ void frmmain::applySettingsFile() {
 
 void frmmain::cmdhelp_Click() {
     if (!m_help) {
-        m_help = new frmHelp(this);
+        m_help = new frmHelp(m_folder, this);
         m_help->setWindowModality(Qt::ApplicationModal);
     }
     m_help->show();
@@ -305,27 +232,20 @@ void frmmain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void frmmain::drawMapAfterFirstPaint() {
+    m_mapWaitsForPaint = true;
+    pic->installEventFilter(this);
+}
+
 bool frmmain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
-    for (int r = 0; r < catalogue::kRows; ++r) {
-        const bool isMax = watched == txtmax[r], isPad = watched == txtpad[r];
-        if (event->type() == QEvent::MouseButtonPress) {
-            if (watched == lblnumber[r] || isMax || isPad) {
-                lblnumber_Click(r);
-                return false;
-            }
-        } else if (isMax || isPad) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            // Focus moves and lone modifiers are no keys of the box.
-            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_Shift ||
-                key->key() == Qt::Key_Control || key->key() == Qt::Key_Alt)
-                return false;
-            const int code = keycodes::fromQt(key->key(), key->modifiers());
-            isMax ? txtmax_KeyDown(r, code, int(key->modifiers()))
-                  : txtpad_KeyDown(r, code, int(key->modifiers()));
-            return true;
-        }
+    if (watched == pic && event->type() == QEvent::Paint && m_mapWaitsForPaint) {
+        m_mapWaitsForPaint = false;
+        pic->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] {
+            if (m_pendingMap)
+                std::exchange(m_pendingMap, nullptr)();
+        });
+        return false;
     }
     return QWidget::eventFilter(watched, event);
 }

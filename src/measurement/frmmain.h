@@ -4,6 +4,8 @@
 // file is split by concern (layout and start-up here, point selection, modes, readings).
 #include "catalogue/catalogue.h"
 #include "catalogue/modes.h"
+#include "common/session.h"
+#include "common/workfolder.h"
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
 
@@ -13,6 +15,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -24,7 +27,8 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class LineShape;
+class Gauge;
+class PointGrid;
 class PictureBox;
 class frmoption;
 class frmHelp;
@@ -36,8 +40,13 @@ class BodyMap;
 class frmmain : public QWidget, private reading::ReadingSink {
     Q_OBJECT
   public:
-    explicit frmmain(QWidget* parent = nullptr);
+    // Data files are read from and written to `folder`.
+    explicit frmmain(const WorkFolder& folder = WorkFolder(), QWidget* parent = nullptr);
     ~frmmain() override;
+
+    // The state the other windows share; handed to them, never reached through this window.
+    session::Session& session() { return m_session; }
+    const WorkFolder& workFolder() const { return m_folder; }
 
     // Start-up: reads the data files of the working folder and selects the first meridian.
     void Form_Load();
@@ -73,13 +82,15 @@ class frmmain : public QWidget, private reading::ReadingSink {
 
     void cmdhelp_Click();
     void cmdoptions_Click();
+    // The body map's first picture is read once the window has been painted, so the
+    // window comes up without waiting for it (start-up).
+    void drawMapAfterFirstPaint();
 
     frmoption* options() const { return m_options; }
     modes::Mode currentMode() const;
 
     // Public state, read and written by the other windows.
     QString strPreparat;
-    QString strRecept;
     QString strFunction;
     QString strFileName;
     QString strDataNew;
@@ -92,7 +103,6 @@ class frmmain : public QWidget, private reading::ReadingSink {
     reading::ReadingProcessor reading{*this};
     DeviceLink mscomm;
 
-    std::array<std::array<QString, catalogue::kResultColumns>, catalogue::kResultRows> strRezult;
     QStringList strFunctionLine;
     QStringList strPreparatMeridian;
 
@@ -102,7 +112,7 @@ class frmmain : public QWidget, private reading::ReadingSink {
     QPushButton* cmdsave = nullptr;
     QPushButton* cmdoptions = nullptr;
     QPushButton* cmdhelp = nullptr;
-    QGroupBox* Frame1 = nullptr;
+    Gauge* Frame1 = nullptr; // the scale, the live bar and the two figures
     QGroupBox* Frame2 = nullptr;
     QGroupBox* Frame3 = nullptr;
     QRadioButton* optdiagnoz = nullptr;
@@ -114,7 +124,8 @@ class frmmain : public QWidget, private reading::ReadingSink {
     QCheckBox* chkkti = nullptr;
     QRadioButton* optleft = nullptr;
     QRadioButton* optright = nullptr;
-    std::array<QLabel*, 4> label{};
+    std::array<QLabel*, 4> label{}; // "Сторона:", then the grid's header
+    PointGrid* grid = nullptr;      // the point column; the three arrays below are its rows
     std::array<QLabel*, catalogue::kRows> lblnumber{};
     std::array<QLineEdit*, catalogue::kRows> txtmax{};
     std::array<QLineEdit*, catalogue::kRows> txtpad{};
@@ -123,36 +134,32 @@ class frmmain : public QWidget, private reading::ReadingSink {
     QListWidget* lstpreparat = nullptr;
     QPushButton* cmdaddcard = nullptr;
     PictureBox* pic = nullptr;
-    QLabel* Label19 = nullptr;
     QLabel* lblpower = nullptr;
-    std::array<LineShape*, modes::kTicks> line1{};
-    std::array<QLabel*, modes::kNumbers> Label1{};
     QLabel* lblmax = nullptr;
     QLabel* lblpad = nullptr;
-    QLabel* Label17 = nullptr;
-    QLabel* Label18 = nullptr;
     QTimer Timer1;
     QTimer Timer2;
 
   protected:
+    // The picture box's first paint (see drawMapAfterFirstPaint()).
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void buildGauge();
     void buildModeFrame();
     void buildPointFrame();
     void buildFunctionFrame();
     void readDataFiles();
     void applySettingsFile();
-    void colourScale(modes::Mode mode);
     void applyMode(modes::Mode mode);
-    void correctResult(int row, QLineEdit* box, int keyCode);
+    void correctResult(int row, bool maxBox, int keyCode);
     void showFunctionText();
     void listMedications();
     void showBranchResult(int branch);
     void drawBodyMap(int m, int Index);
     void drawBranchPicture(int branch);
+    void tellMapProblems();
+    void redrawResults();
     bool leftSide() const;
     void chooseSide(bool left);
     int currentMeridian() const;
@@ -175,9 +182,13 @@ class frmmain : public QWidget, private reading::ReadingSink {
     reading::ReadingContext readingContext() const;
     void showVegaControls(bool vega);
 
+    WorkFolder m_folder;
+    session::Session m_session;
     frmoption* m_options = nullptr;
     Beeper* m_beeper = nullptr;
     std::unique_ptr<bodymap::BodyMap> m_bodyMap;
     bool m_deviceMessageShown = false;
+    bool m_mapWaitsForPaint = false;
+    std::function<void()> m_pendingMap;
     QPointer<frmHelp> m_help;
 };

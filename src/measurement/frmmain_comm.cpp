@@ -4,7 +4,8 @@
 #include "common/widgets.h"
 #include "measurement/beeper.h"
 #include "measurement/frmmain.h"
-#include "measurement/frmoption.h"
+#include "measurement/gauge.h"
+#include "measurement/pointgrid.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,8 +31,8 @@ void frmmain::Timer2_Timer() {
 
 reading::ReadingContext frmmain::readingContext() const {
     reading::ReadingContext c;
-    c.oneTouch = m_options->oneTouch();
-    c.measuringMs = m_options->measuringMs();
+    c.oneTouch = m_session.settings().oneTouch;
+    c.measuringMs = m_session.settings().measuringMs;
     c.testing = opttest->isChecked();
     c.branches = opthand->isChecked();
     c.timer2Running = Timer2.isActive();
@@ -81,23 +82,21 @@ void frmmain::stopTimer2() {
 }
 
 void frmmain::showBar(int widthTwips) {
-    lblpower->resize(qRound(widthTwips / 15.0), lblpower->height());
+    Frame1->showBar(widthTwips);
 }
 
 void frmmain::showLive(int value) {
-    lblmax->setText(QString::number(value));
-    lblpad->clear();
+    Frame1->showLive(value);
 }
 
 void frmmain::showResult(int max, int drop) {
-    txtmax[number]->setText(QString::number(max));
-    lblmax->setText(QString::number(max));
-    txtpad[number]->setText(QString::number(drop));
-    lblpad->setText(QString::number(drop));
+    grid->showResult(number, max, drop);
+    Frame1->showFigures(QString::number(max), QString::number(drop));
 }
 
 void frmmain::storeResult(int row, int column, const QString& text) {
-    strRezult[row][column] = text;
+    m_session.strRezult.cell(row, column) = text;
+    m_session.markUnsaved();
 }
 
 void frmmain::beep3() {
@@ -121,23 +120,19 @@ void frmmain::resetToPoints() {
 }
 
 void frmmain::nextMeridian() {
-    cbomeridian->setCurrentIndex(
-        reading::ReadingProcessor::nextMeridianPosition(cbomeridian->currentIndex()));
+    cbomeridian->setCurrentIndex(catalogue::nextMeridianPosition(cbomeridian->currentIndex()));
     cbomeridian_Click();
 }
 
 void frmmain::previousPoint() {
-    Index = reading::ReadingProcessor::previousPointRow(Index, currentMeridian());
+    Index = catalogue::previousPointRow(Index, currentMeridian());
     lblnumber_Click(Index);
 }
 
 void frmmain::startVega() {
     showVegaControls(true);
     cmdsave->setEnabled(false);
-    for (int k = 0; k < modes::kTicks; ++k)
-        line1[k]->setColourValue(modes::vegaTickColour(k));
-    for (int k = 0; k < modes::kNumbers; ++k)
-        setTextColour(Label1[k], modes::vegaNumberColour(k));
+    Frame1->colourVega();
 }
 
 void frmmain::endVega() {

@@ -2,6 +2,8 @@
 #include "common/colourvalues.h"
 #include "common/widgets.h"
 #include "measurement/frmmain.h"
+#include "measurement/gauge.h"
+#include "measurement/pointgrid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,22 +22,10 @@ modes::Mode frmmain::currentMode() const {
 }
 
 void frmmain::cbomeridian_Click() {
-    for (QLabel* l : lblnumber)
-        setBackColour(l, colours::kButtonFace);
+    grid->highlight(-1);
     const QString item = cbomeridian->currentText();
     if (const int m = catalogue::findMeridian(item); m >= 0) {
-        const int n = catalogue::pointCount(m);
-        for (int r = 0; r < catalogue::kRows; ++r) {
-            const bool used = r < n;
-            if (used) {
-                const catalogue::Point p = catalogue::point(m, r);
-                lblnumber[r]->setText(p.number);
-                lblnumber[r]->setToolTip(p.description);
-            }
-            lblnumber[r]->setVisible(used);
-            txtmax[r]->setVisible(used);
-            txtpad[r]->setVisible(used);
-        }
+        grid->showPoints(m);
         // The probe's cursor starts from the bottom row of every meridian, so a short
         // press never steps to a row the meridian does not have.
         Index = catalogue::bottomRow(m);
@@ -47,17 +37,17 @@ void frmmain::cbomeridian_Click() {
 }
 
 void frmmain::showBranchResult(int branch) {
-    const QString& s = strRezult[catalogue::kFirstBranchRow + branch][0];
-    const qsizetype blank = s.indexOf(u' ');
-    lblmax->setText(blank < 0 ? s : s.left(blank));
-    lblpad->setText(blank < 0 ? QString() : s.mid(blank + 1));
+    const session::ResultFields f =
+        session::splitResult(m_session.strRezult.cell(catalogue::kFirstBranchRow + branch, 0));
+    Frame1->showFigures(f.max, f.drop);
 }
 
-void frmmain::colourScale(modes::Mode mode) {
-    for (int k = 0; k < modes::kTicks; ++k)
-        line1[k]->setColourValue(modes::tickColour(mode, k));
-    for (int k = 0; k < modes::kNumbers; ++k)
-        setTextColour(Label1[k], modes::numberColour(mode, k));
+void frmmain::redrawResults() {
+    const int position = cbomeridian->currentIndex();
+    if (catalogue::findMeridian(cbomeridian->currentText()) >= 0)
+        DrawPoints(Index);
+    else if (catalogue::findBranch(cbomeridian->currentText()) >= 0)
+        showBranchResult(position);
 }
 
 void frmmain::applyMode(modes::Mode mode) {
@@ -78,19 +68,14 @@ void frmmain::applyMode(modes::Mode mode) {
     txtfunction->setVisible(l.functionVisible);
     lstpreparat->setVisible(l.medicationsVisible);
     cmdaddcard->setVisible(l.medicationsVisible);
-    for (QLabel* h : label)
-        h->setVisible(l.headerVisible);
+    label[0]->setVisible(l.headerVisible);
+    grid->setHeaderVisible(l.headerVisible);
     chkkti->setVisible(l.sideVisible);
     optleft->setVisible(l.sideVisible);
     optright->setVisible(l.sideVisible);
-    if (l.hideAllRows) {
-        for (int r = 0; r < catalogue::kRows; ++r) {
-            lblnumber[r]->hide();
-            txtmax[r]->hide();
-            txtpad[r]->hide();
-        }
-    }
-    colourScale(mode);
+    if (l.hideAllRows)
+        grid->hideRows();
+    Frame1->colourScale(mode);
     cbomeridian->clear();
     cbomeridian->addItems(l.items);
     cbomeridian->setCurrentIndex(0);

@@ -4,6 +4,7 @@
 #include "common/widgets.h"
 #include "measurement/frmmain.h"
 #include "measurement/keycodes.h"
+#include "measurement/pointgrid.h"
 #include "medications/medicamfile.h"
 
 #include <QCheckBox>
@@ -23,17 +24,16 @@ int frmmain::currentMeridian() const {
 }
 
 void frmmain::lblnumber_Click(int row) {
-    for (QLabel* l : lblnumber)
-        setBackColour(l, colours::kButtonFace);
     const int m = currentMeridian();
     if (chkkti->isChecked()) {
-        if (m >= 0) {
+        if (m >= 0)
             number = catalogue::ktiRow(m);
-            setBackColour(lblnumber[number], colours::kInfoBackground);
-        }
+        grid->highlight(m >= 0 ? number : -1);
     } else if (row >= 0 && row < catalogue::kRows) {
-        setBackColour(lblnumber[row], colours::kInfoBackground);
         number = row;
+        grid->highlight(row);
+    } else {
+        grid->highlight(-1);
     }
     DrawPoints(row);
     showFunctionText();
@@ -55,7 +55,7 @@ void frmmain::listMedications() {
         lstpreparat->addItems(
             medicam::medicationsOf(strPreparatMeridian, m, catalogue::pointCount(m), number));
     lstpreparat->setCurrentRow(-1);
-    strRecept.clear();
+    m_session.clearPrescription();
 }
 
 void frmmain::optleft_Click() {
@@ -77,23 +77,23 @@ void frmmain::chooseSide(bool left) {
     lblnumber_Click(Index);
 }
 
-void frmmain::correctResult(int row, QLineEdit* box, int keyCode) {
-    if (keyCode == keycodes::kDelete)
-        box->clear();
-    else if (const int digit = keycodes::mainDigit(keyCode); digit >= 0)
-        box->setText(box->text() + QString::number(digit));
-    const int m = cbomeridian->currentIndex();
-    if (m < 0 || row < 0 || row >= catalogue::kRows)
+void frmmain::correctResult(int row, bool maxBox, int keyCode) {
+    if (row < 0 || row >= catalogue::kRows)
         return;
-    strRezult[m][intright + row] = txtmax[row]->text() + u' ' + txtpad[row]->text();
+    const QString text = grid->edit(row, maxBox, keyCode);
+    const int m = cbomeridian->currentIndex();
+    if (m < 0)
+        return;
+    m_session.strRezult.cell(m, intright + row) = text;
+    m_session.markUnsaved();
 }
 
 void frmmain::txtmax_KeyDown(int row, int keyCode, int) {
-    correctResult(row, txtmax[row], keyCode);
+    correctResult(row, true, keyCode);
 }
 
 void frmmain::txtpad_KeyDown(int row, int keyCode, int) {
-    correctResult(row, txtpad[row], keyCode);
+    correctResult(row, false, keyCode);
 }
 
 void frmmain::DrawPoints(int Index) {
@@ -101,12 +101,5 @@ void frmmain::DrawPoints(int Index) {
     if (m < 0)
         return;
     drawBodyMap(m, Index);
-    const int position = cbomeridian->currentIndex();
-    for (int j = 0; j < catalogue::kRows; ++j) {
-        const QString& s = strRezult[position][intright + j];
-        const qsizetype blank = s.indexOf(u' ');
-        // A value without a blank (only an edited card holds one) is all maximum.
-        txtmax[j]->setText(blank < 0 ? s : s.left(blank));
-        txtpad[j]->setText(blank < 0 ? QString() : s.mid(blank + 1));
-    }
+    grid->showResults(m_session.strRezult, cbomeridian->currentIndex(), intright);
 }

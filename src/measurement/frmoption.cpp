@@ -1,10 +1,10 @@
 #include "measurement/frmoption.h"
 
+#include "common/form.h"
 #include "common/messages.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
 #include "common/widgets.h"
-#include "measurement/readingprocessor.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -13,29 +13,19 @@
 #include <QRadioButton>
 #include <cmath>
 
-namespace {
-// Layout in twips, 15 to a pixel.
-QRect tw(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
+using form::make;
+using form::tw;
 
-template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
-    auto* w = new W(caption, parent);
-    w->setGeometry(r);
-    return w;
-}
-} // namespace
-
-frmoption::frmoption(QWidget* parent) : QDialog(parent) {
+frmoption::frmoption(const WorkFolder& folder, QWidget* parent) : QDialog(parent), m_folder(folder) {
     setWindowTitle(QStringLiteral("Параметры измерения"));
-    setFixedSize(5535 / 15, 3405 / 15);
+    setFixedSize(form::px(5535), form::px(3405));
     useFormFont(this);
 
-    auto* method = make<QGroupBox>(this, QStringLiteral("Метод измерения"), tw(120, 120, 3495, 975));
+    auto* method = form::frame(this, tw(120, 120, 3495, 975), QStringLiteral("Метод измерения"));
     opt1 = make<QRadioButton>(method, QStringLiteral("одно касание"), tw(240, 360, 1455, 255));
     opt3 = make<QRadioButton>(method, QStringLiteral("три касания"), tw(2040, 360, 1335, 255));
 
-    auto* time = make<QGroupBox>(this, QStringLiteral("Время измерения"), tw(3720, 120, 1695, 975));
+    auto* time = form::frame(this, tw(3720, 120, 1695, 975), QStringLiteral("Время измерения"));
     Label1 = make<QLabel>(time, QStringLiteral("Сек"), tw(120, 480, 375, 255));
     lbltime = make<QLabel>(time, QStringLiteral("3"), tw(480, 360, 495, 375));
     lbltime->setAlignment(Qt::AlignCenter);
@@ -43,8 +33,8 @@ frmoption::frmoption(QWidget* parent) : QDialog(parent) {
     cmdtimeinc = make<QPushButton>(time, QStringLiteral("+"), tw(1080, 240, 375, 255));
     cmdtimedec = make<QPushButton>(time, QStringLiteral("-"), tw(1080, 600, 375, 255));
 
-    auto* press = make<QGroupBox>(this, QStringLiteral("Время нажатия кнопки на щупе в секундах"),
-                                  tw(120, 1200, 5295, 1455));
+    auto* press = form::frame(this, tw(120, 1200, 5295, 1455),
+                              QStringLiteral("Время нажатия кнопки на щупе в секундах"));
     Label3 = make<QLabel>(press, QStringLiteral("Для смены точки"), tw(480, 360, 1455, 255));
     Label2 = make<QLabel>(press, QStringLiteral("не более"), tw(360, 960, 735, 255));
     lbldown = make<QLabel>(press, QStringLiteral("1"), tw(1080, 840, 495, 375));
@@ -77,9 +67,14 @@ void frmoption::setTimeControlsEnabled(bool enabled) {
     cmdtimedec->setEnabled(enabled);
 }
 
+void frmoption::announce() {
+    emit settingsChanged(settings());
+}
+
 void frmoption::opt1_Click() {
     setTimeControlsEnabled(true);
     opt1->setChecked(true);
+    announce();
 }
 
 void frmoption::opt3_Click() {
@@ -87,10 +82,12 @@ void frmoption::opt3_Click() {
     setTimeControlsEnabled(false);
     opt3->setChecked(true);
     emit threeTouchesChosen();
+    announce();
 }
 
 void frmoption::stepTime(int direction) {
     lbltime->setText(settings::formatSeconds(settings::stepSeconds(measuringSeconds(), direction)));
+    announce();
 }
 
 void frmoption::cmdtimeinc_Click() {
@@ -113,6 +110,7 @@ void frmoption::apply(const settings::Settings& s) {
     lbltime->setText(settings::parseSeconds(s.timeText, &seconds)
                          ? settings::formatSeconds(seconds)
                          : settings::formatSeconds(settings::kDefaultSeconds));
+    announce();
 }
 
 bool frmoption::oneTouch() const {
@@ -124,13 +122,17 @@ double frmoption::measuringSeconds() const {
 }
 
 int frmoption::measuringMs() const {
-    return reading::ReadingProcessor::measuringMs(lbltime->text());
+    return settings::measuringMs(lbltime->text());
+}
+
+session::Settings frmoption::settings() const {
+    return {oneTouch(), measuringMs()};
 }
 
 void frmoption::cmdexit_Click() {
     const QString text = settings::format(oneTouch(), lbltime->text());
     QString error;
-    if (!textfile::write(datapath::resolve(settings::kFileName), text, &error))
+    if (!textfile::write(m_folder.path(settings::kFileName), text, &error))
         msgbox::info(this, error + QStringLiteral(". Параметры действуют до выхода из программы."));
     emit settingsWritten(text, settings::kFileName);
     hide();

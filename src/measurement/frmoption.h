@@ -1,4 +1,6 @@
 #pragma once
+#include "common/session.h"
+#include "common/workfolder.h"
 #include "measurement/settings.h"
 
 #include <QDialog>
@@ -7,12 +9,13 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 
-// Measuring options. Its controls are the live settings: the reading processing asks
-// them on every byte, so a change applies at once; "Выход" makes it persist.
+// Measuring options. Its controls are the live settings: every change is announced on
+// the same click (settingsChanged), so it applies at once; "Выход" makes it persist in
+// the working folder's settings file.
 class frmoption : public QDialog {
     Q_OBJECT
   public:
-    explicit frmoption(QWidget* parent = nullptr);
+    explicit frmoption(const WorkFolder& folder, QWidget* parent = nullptr);
 
     void Form_Load();
     void opt1_Click();
@@ -27,6 +30,8 @@ class frmoption : public QDialog {
     double measuringSeconds() const;
     // Rounded to whole milliseconds; a time that is no usable number gives 3 s.
     int measuringMs() const;
+    // The controls as a value.
+    session::Settings settings() const;
 
     QRadioButton* opt1 = nullptr;
     QRadioButton* opt3 = nullptr;
@@ -43,6 +48,8 @@ class frmoption : public QDialog {
     QPushButton* cmdexit = nullptr;
 
   signals:
+    // The method or the time changed (also at start-up).
+    void settingsChanged(const session::Settings& settings);
     // A fresh three-touch set starts.
     void threeTouchesChosen();
     // The settings line as written (or as it failed to be written) into the file.
@@ -52,6 +59,9 @@ class frmoption : public QDialog {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void announce();
     void setTimeControlsEnabled(bool enabled);
     void stepTime(int direction);
+
+    WorkFolder m_folder;
 };

@@ -1,7 +1,6 @@
 #include "measurement/readingprocessor.h"
 
 #include "catalogue/catalogue.h"
-#include "measurement/settings.h"
 
 #include <QtGlobal>
 #include <algorithm>
@@ -10,24 +9,24 @@
 namespace reading {
 
 void ReadingProcessor::processByte(quint8 byte, const ReadingContext& ctx) {
-    datain = byte;
-    if (datain == kResetByte)
+    m_datain = byte;
+    if (m_datain == kResetByte)
         reset();
-    if (datain == kButtonByte) {
+    if (m_datain == kButtonByte) {
         // A second 255 while a press waits changes nothing: Timer2 runs from the first.
-        if (!blnpoint) {
-            blnpoint = true;
+        if (!m_blnpoint) {
+            m_blnpoint = true;
             m_sink.startTimer2(kPressWindowMs);
         }
         return;
     }
-    if (blnpoint) {
+    if (m_blnpoint) {
         closePress(ctx);
         return;
     }
     // The reset code is a marker, not a reading: taken as value 100 it would raise the
     // maximum of a touch in hand, or start a touch of its own.
-    if (datain == kResetByte)
+    if (m_datain == kResetByte)
         return;
     aReading(ctx);
 }
@@ -40,50 +39,32 @@ void ReadingProcessor::processBytes(const QByteArray& bytes, const std::function
 void ReadingProcessor::Timer1_Timer() {
     m_sink.stopTimer1();
     // Only a touch still in hand has a result to take; a touch that ended early was dropped.
-    if (blnrezult)
-        blndata = true;
+    if (m_blnrezult)
+        m_blndata = true;
 }
 
 int ReadingProcessor::barWidth(int value) const {
-    const float width = static_cast<float>(value * 50) * sngVega;
+    const float width = static_cast<float>(value * 50) * m_sngVega;
     return std::clamp(qRound(width), 0, kScaleTwips);
 }
 
-int ReadingProcessor::measuringMs(const QString& timeText, bool* ok) {
-    double seconds = 0;
-    const bool parsed = settings::parseSeconds(timeText, &seconds);
-    const double ms = std::round(seconds * 1000.0);
-    const bool valid = parsed && ms >= 1.0 && ms <= kMaxMeasuringMs;
-    if (ok)
-        *ok = valid;
-    return valid ? static_cast<int>(ms) : kDefaultMeasuringMs;
-}
-
-int ReadingProcessor::nextMeridianPosition(int position) {
-    return position >= 0 && position < catalogue::kMeridianCount - 1 ? position + 1 : 0;
-}
-
-int ReadingProcessor::previousPointRow(int index, int meridian) {
-    if (meridian < 0 || meridian >= catalogue::kMeridianCount)
-        return index;
-    const int bottom = catalogue::bottomRow(meridian);
-    return index <= 0 || index > bottom ? bottom : index - 1;
-}
-
-QString ReadingProcessor::resultText(int max, int drop) {
-    return QString::number(max) + u' ' + QString::number(drop);
+void ReadingProcessor::restart() {
+    m_datain = 0;
+    m_blndata = m_blnrezult = m_blnpoint = m_blnVega = false;
+    m_sngVega = 1.0f;
+    int3 = 0;
 }
 
 void ReadingProcessor::reset() {
-    blnVega = false;
-    sngVega = 1.0f;
+    m_blnVega = false;
+    m_sngVega = 1.0f;
     m_sink.resetToPoints();
 }
 
 void ReadingProcessor::closePress(const ReadingContext& ctx) {
     // State first: the window's handlers may show a modal box, during which bytes go on
     // arriving.
-    blnpoint = false;
+    m_blnpoint = false;
     m_sink.stopTimer2();
     if (ctx.timer2Running) {
         if (ctx.kti)
@@ -94,69 +75,72 @@ void ReadingProcessor::closePress(const ReadingContext& ctx) {
     }
     if (!ctx.testing || !ctx.oneTouch)
         return;
-    if (!blnVega) {
+    if (!m_blnVega) {
         // datainmin 0: no reading since start, nothing to re-reference the scale to.
-        if (datain >= kVegaMinByte && datain <= kVegaMaxByte && datainmin > 0) {
-            blnVega = true;
-            sngVega = static_cast<float>(static_cast<double>(kVegaReference) / datainmin);
+        if (m_datain >= kVegaMinByte && m_datain <= kVegaMaxByte && m_datainmin > 0) {
+            m_blnVega = true;
+            m_sngVega = static_cast<float>(static_cast<double>(kVegaReference) / m_datainmin);
             m_sink.startVega();
         }
     } else {
-        blnVega = false;
-        sngVega = 1.0f;
+        m_blnVega = false;
+        m_sngVega = 1.0f;
         m_sink.endVega();
     }
 }
 
 void ReadingProcessor::aReading(const ReadingContext& ctx) {
-    datain = std::clamp(datain, kLowByte, kHighByte);
-    const int v = datain - kLowByte;
+    m_datain = std::clamp(m_datain, kLowByte, kHighByte);
+    const int v = m_datain - kLowByte;
     m_sink.showBar(barWidth(v));
 
     // When the probe leaves the skin right after the measuring time ran out, the result
     // belongs to the touch that just ended, not to the zero that ended it.
-    const int touchMax = datainmax;
+    const int touchMax = m_datainmax;
     const bool ended = v == 0;
     if (ended) {
         // A touch that ends before its time is up is dropped, so no result with a
         // maximum of 0 is ever taken from it.
-        if (blnrezult && !blndata)
+        if (m_blnrezult && !m_blndata)
             m_sink.stopTimer1();
-        blnrezult = false;
-        datainmax = 0;
+        m_blnrezult = false;
+        m_datainmax = 0;
     } else {
-        if (v >= datainmax)
-            datainmax = v;
-        datainmin = v;
+        if (v >= m_datainmax)
+            m_datainmax = v;
+        m_datainmin = v;
     }
-    const int max = ended ? touchMax : datainmax;
+    const int max = ended ? touchMax : m_datainmax;
 
     if (ctx.oneTouch) {
-        if (blnVega || ctx.testing) {
+        if (m_blnVega || ctx.testing) {
             if (ended)
-                blndata = false;
-            m_sink.showLive(blnVega ? static_cast<int>(std::floor(datainmin * sngVega)) : datainmin);
+                m_blndata = false;
+            m_sink.showLive(m_blnVega ? static_cast<int>(std::floor(m_datainmin * m_sngVega)) : m_datainmin);
             return;
         }
-        if (!blnrezult && datain >= kTouchStartByte)
+        if (!m_blnrezult && m_datain >= kTouchStartByte)
             startTouch(ctx);
-        if (blndata) {
-            blndata = false;
+        if (m_blndata) {
+            m_blndata = false;
             if (max > 0) {
-                takeResult(ctx, max, max - datainmin);
+                takeResult(ctx, max, max - m_datainmin);
                 m_sink.beep3();
             }
         }
         return;
     }
 
-    if (!blnrezult && datain >= kTouchStartByte)
+    if (!m_blnrezult && m_datain >= kTouchStartByte)
         startTouch(ctx);
-    if (!blndata)
+    if (!m_blndata)
         return;
-    blndata = false;
-    if (max <= 0)
-        return;
+    m_blndata = false;
+    if (max > 0)
+        oneOfThreeTouches(ctx, max, ended);
+}
+
+void ReadingProcessor::oneOfThreeTouches(const ReadingContext& ctx, int max, bool ended) {
     if (int3 < 0 || int3 > 2)
         int3 = 0;
     (int3 == 0 ? datainmax1 : int3 == 1 ? datainmax2 : datainmax3) = max;
@@ -164,24 +148,23 @@ void ReadingProcessor::aReading(const ReadingContext& ctx) {
     m_sink.beep3();
     if (int3 < 3)
         return;
-    datainmax = std::max({datainmax1, datainmax2, datainmax3});
-    datainmin = std::min({datainmax1, datainmax2, datainmax3});
+    m_datainmax = std::max({datainmax1, datainmax2, datainmax3});
+    m_datainmin = std::min({datainmax1, datainmax2, datainmax3});
     int3 = 0;
-    const int setMax = datainmax;
+    const int setMax = m_datainmax;
     if (ended)
-        datainmax = 0; // the next touch tracks its own maximum
-    takeResult(ctx, setMax, setMax - datainmin);
+        m_datainmax = 0; // the next touch tracks its own maximum
+    takeResult(ctx, setMax, setMax - m_datainmin);
 }
 
 void ReadingProcessor::startTouch(const ReadingContext& ctx) {
-    blnrezult = true;
-    const bool valid = ctx.measuringMs > 0 && ctx.measuringMs <= kMaxMeasuringMs;
-    m_sink.startTimer1(valid ? ctx.measuringMs : kDefaultMeasuringMs);
+    m_blnrezult = true;
+    m_sink.startTimer1(session::Settings::validMs(ctx.measuringMs));
 }
 
 void ReadingProcessor::takeResult(const ReadingContext& ctx, int max, int drop) {
     m_sink.showResult(max, drop);
-    const QString text = resultText(max, drop);
+    const QString text = session::resultText(max, drop);
     if (ctx.branches) {
         if (ctx.listPosition >= 0 && ctx.listPosition < catalogue::kBranchCount)
             m_sink.storeResult(catalogue::kFirstBranchRow + ctx.listPosition, 0, text);

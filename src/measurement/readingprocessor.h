@@ -3,7 +3,9 @@
 // byte at a time. No widgets and no timers here: the window passes the state of its
 // controls with every byte and carries out what the processor asks through ReadingSink,
 // so a test can drive the whole measurement byte by byte.
+#include "common/session.h"
 #include <QByteArray>
+
 #include <QString>
 #include <functional>
 
@@ -19,21 +21,18 @@ constexpr int kScaleTwips = 5000;    // full length of the bar, value 100
 constexpr int kVegaMinByte = 105;    // closing byte of a long press that may start VEGA
 constexpr int kVegaMaxByte = 135;
 constexpr float kVegaReference = 80.0f;
-constexpr int kDefaultMeasuringMs = 3000;
-// Longest accepted measuring time: the timer interval of the original was 16 bits wide.
-constexpr int kMaxMeasuringMs = 60000;
 
 // The window's controls as they stand when a byte is processed.
 struct ReadingContext {
     bool oneTouch = true; // opt1 "одно касание"; otherwise opt3 "три касания"
-    int measuringMs = kDefaultMeasuringMs; // lbltime × 1000, see measuringMs()
-    bool testing = false;                  // opttest "Медикам. тестирование"
-    bool branches = false;                 // opthand "Диагностика по ответвлениям"
-    bool timer2Running = false;            // Timer2.isActive() at this byte
-    bool kti = false;                      // chkkti "по КТИ"
-    int listPosition = 0;                  // cbomeridian list position: meridian 0..20 or branch item 0..3
-    int number = 0;                        // effective selected row 0..13
-    int intright = 0;                      // 0 left side, 14 right side
+    int measuringMs = session::Settings::kDefaultMs; // the cached settings' time
+    bool testing = false;                            // opttest "Медикам. тестирование"
+    bool branches = false;      // opthand "Диагностика по ответвлениям"
+    bool timer2Running = false; // Timer2.isActive() at this byte
+    bool kti = false;           // chkkti "по КТИ"
+    int listPosition = 0;       // cbomeridian list position: meridian 0..20 or branch item 0..3
+    int number = 0;             // effective selected row 0..13
+    int intright = 0;           // 0 left side, 14 right side
 };
 
 // What the processor asks of the window. Every call comes from inside processByte() or
@@ -58,9 +57,9 @@ class ReadingSink {
     // Byte 250: lblVega hidden, optdiagnoz and opthand shown and point diagnostics
     // selected, opttest enabled.
     virtual void resetToPoints() = 0;
-    // Short press with "по КТИ": the next meridian (see nextMeridianPosition()).
+    // Short press with "по КТИ": the next meridian (catalogue::nextMeridianPosition()).
     virtual void nextMeridian() = 0;
-    // Short press without "по КТИ": Index one row up (see previousPointRow()).
+    // Short press without "по КТИ": Index one row up (catalogue::previousPointRow()).
     virtual void previousPoint() = 0;
     // lblVega shown, optdiagnoz/opthand hidden, opttest and cmdsave disabled, scale in
     // VEGA colours. sngVega is already set.
@@ -86,40 +85,44 @@ class ReadingProcessor {
     // Bar width in twips for a scale value, with the VEGA factor; never past the scale's end.
     int barWidth(int value) const;
 
-    // Measuring time text (lbltime, "3", "3.5" or "3,5") in milliseconds. A text that is no
-    // positive number up to kMaxMeasuringMs gives kDefaultMeasuringMs and *ok false.
-    static int measuringMs(const QString& timeText, bool* ok = nullptr);
-    // The short press's steps: the next meridian list position (after the last comes the
-    // first), and Index one row up, wrapping to the meridian's bottom row; an Index outside
-    // the meridian's rows starts again from its bottom row.
-    static int nextMeridianPosition(int position);
-    static int previousPointRow(int index, int meridian);
-    // Result text: the maximum, one blank, the drop.
-    static QString resultText(int max, int drop);
+    // Start-up: no touch, no press, no VEGA, a fresh three-touch set.
+    void restart();
+    // The method changed to three touches: the set starts again.
+    void restartTouchCount() { int3 = 0; }
 
-    // The window's measurement variables, under their names; the options window writes
-    // int3.
-    int datain = 0;
-    int datainmax = 0;
-    int datainmin = 0;
-    int datainmax1 = 0;
-    int datainmax2 = 0;
-    int datainmax3 = 0;
-    bool blndata = false;
-    bool blnrezult = false;
-    bool blnpoint = false;
-    bool blnVega = false;
-    float sngVega = 1.0f;
-    int int3 = 0;
+    // The measurement variables, under their names.
+    int datain() const { return m_datain; }
+    int datainmax() const { return m_datainmax; }
+    int datainmin() const { return m_datainmin; }
+    bool blndata() const { return m_blndata; }
+    bool blnrezult() const { return m_blnrezult; }
+    bool blnpoint() const { return m_blnpoint; }
+    bool blnVega() const { return m_blnVega; }
+    float sngVega() const { return m_sngVega; }
+    int touchCount() const { return int3; }
 
   private:
     void reset();
     void closePress(const ReadingContext& ctx);
     void aReading(const ReadingContext& ctx);
     void startTouch(const ReadingContext& ctx);
+    // Three touches: the maximum of a finished touch; the third gives the result.
+    void oneOfThreeTouches(const ReadingContext& ctx, int max, bool ended);
     void takeResult(const ReadingContext& ctx, int max, int drop);
 
     ReadingSink& m_sink;
+    int m_datain = 0;
+    int m_datainmax = 0;
+    int m_datainmin = 0;
+    int datainmax1 = 0;
+    int datainmax2 = 0;
+    int datainmax3 = 0;
+    bool m_blndata = false;
+    bool m_blnrezult = false;
+    bool m_blnpoint = false;
+    bool m_blnVega = false;
+    float m_sngVega = 1.0f;
+    int int3 = 0;
 };
 
 } // namespace reading

@@ -41,6 +41,16 @@ double secondsOrDefault(const QString& timeText) {
     return parseSeconds(timeText, &v) ? v : kDefaultSeconds;
 }
 
+int measuringMs(const QString& timeText, bool* ok) {
+    double seconds = 0;
+    const bool parsed = parseSeconds(timeText, &seconds);
+    const double ms = std::round(seconds * 1000.0);
+    const bool valid = parsed && ms >= session::Settings::kMinMs && ms <= session::Settings::kMaxMs;
+    if (ok)
+        *ok = valid;
+    return valid ? static_cast<int>(ms) : session::Settings::kDefaultMs;
+}
+
 QString formatSeconds(double seconds) {
     QString t = QString::number(seconds, 'g', 6);
     return t.replace(u'.', QLocale().decimalPoint());

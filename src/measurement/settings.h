@@ -1,12 +1,14 @@
 #pragma once
 // The settings file "taven.ini": one line, the method character ("1" one touch, anything
 // else three touches), the measuring time in seconds, CR LF.
+#include "common/session.h"
+
 #include <QString>
 
 namespace settings {
 
 inline const QString kFileName = QStringLiteral("taven.ini");
-constexpr double kDefaultSeconds = 3.0;
+constexpr double kDefaultSeconds = session::Settings::kDefaultMs / 1000.0;
 constexpr double kMinSeconds = 1.5;
 constexpr double kMaxSeconds = 5.0;
 constexpr double kStep = 0.5;
@@ -23,6 +25,9 @@ QString format(bool oneTouch, const QString& timeText);
 // number gives nothing.
 bool parseSeconds(const QString& timeText, double* seconds);
 double secondsOrDefault(const QString& timeText);
+// The time text in whole milliseconds by session::Settings::validMs: a text that is no
+// number, or a time outside its limits, gives the default and *ok false.
+int measuringMs(const QString& timeText, bool* ok = nullptr);
 // Shortest decimal form with the locale's decimal separator ("3", "3.5" or "3,5").
 QString formatSeconds(double seconds);
 // The message for a time text that is no number, quoting no more than an excerpt of it.

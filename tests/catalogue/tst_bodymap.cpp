@@ -2,7 +2,6 @@
 // and a missing picture told once without stopping the work.
 #include "catalogue/bodymap.h"
 #include "catalogue/catalogue.h"
-#include "common/messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,14 +49,16 @@ class BodyMapTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_oldDir;
-    QList<msgbox::Shown> m_shown;
+    // What the maps reported, in order, for the window to tell.
+    QStringList m_shown;
+
+    WorkFolder work() const { return WorkFolder(m_dir.path()); }
+    void collect(BodyMap& map) { m_shown << map.takeProblems(); }
 
     void remove(const QString& name) { QVERIFY(QFile::remove(m_dir.filePath(name))); }
 
   private slots:
     void init() {
-        m_oldDir = QDir::currentPath();
         QVERIFY(m_dir.isValid());
         QStringList names = limbPictures();
         for (int b = 0; b < kBranchCount; ++b)
@@ -66,16 +67,7 @@ class BodyMapTest : public QObject {
             QFile::remove(m_dir.filePath(n));
             QVERIFY(QFile::copy(QStringLiteral(TAVEN_BUNDLED_DATA "/") + n, m_dir.filePath(n)));
         }
-        QDir::setCurrent(m_dir.path());
         m_shown.clear();
-        msgbox::setHandler([this](const msgbox::Shown& s) {
-            m_shown << s;
-            return msgbox::Answer::Ok;
-        });
-    }
-    void cleanup() {
-        msgbox::setHandler({});
-        QDir::setCurrent(m_oldDir);
     }
 
     void redDiscOnTheSelectedRow_data() {
@@ -102,7 +94,7 @@ class BodyMapTest : public QObject {
         QFETCH(int, index);
         QFETCH(bool, byKti);
         QFETCH(QPoint, centre);
-        BodyMap map;
+        BodyMap map(work());
         const QImage img = map.render(m, left, index, byKti);
         QCOMPARE(img.size(), QSize(166, 265));
         QCOMPARE(rgb(img.pixel(centre)), rgb(kRed));
@@ -129,7 +121,7 @@ class BodyMapTest : public QObject {
     void greenDiscsOverTheSidesPicture() {
         QFETCH(int, m);
         QFETCH(bool, left);
-        BodyMap map;
+        BodyMap map(work());
         const QImage img = map.render(m, left, 0, false);
         const QVector<QPoint> discs = mapPoints(m, left);
         // Rows are drawn upwards, so a disc's centre may be under the rim of one drawn later.
@@ -152,7 +144,7 @@ class BodyMapTest : public QObject {
 
     void upperRowsDrawnOverLowerOnes() {
         // Rows 10 and 11 of the kidneys are 3 pixels apart: row 10's rim crosses row 11's centre.
-        BodyMap map;
+        BodyMap map(work());
         const QImage img = map.render(byName("Почки"), true, 0, false);
         QCOMPARE(rgb(img.pixel(102, 209)), rgb(kGreen));
         const QRgb rim = img.pixel(102, 212);
@@ -168,7 +160,7 @@ class BodyMapTest : public QObject {
     void spleenAndPancreasIgnoreTheSide() {
         QFETCH(int, m);
         QFETCH(QString, picture);
-        BodyMap map;
+        BodyMap map(work());
         const QImage left = map.render(m, true, 4, false);
         QVERIFY(left == map.render(m, false, 4, false));
         const QImage pic = bundledPicture(picture);
@@ -179,14 +171,14 @@ class BodyMapTest : public QObject {
 
     void missingPictureToldOnceAndDiscsStillDrawn() {
         remove(QStringLiteral("hand_l.bmp"));
-        BodyMap map;
+        BodyMap map(work());
         const int lymph = byName("Лимфатический");
         QImage img;
         for (int row = 0; row < pointCount(lymph); ++row)
             img = map.render(lymph, true, row, false);
+        collect(map);
         QCOMPARE(m_shown.size(), 1);
-        QCOMPARE(m_shown[0].title, QStringLiteral("Ошибка"));
-        QVERIFY2(m_shown[0].text.contains(QStringLiteral("\"hand_l.bmp\"")), qPrintable(m_shown[0].text));
+        QVERIFY2(m_shown[0].contains(QStringLiteral("\"hand_l.bmp\"")), qPrintable(m_shown[0]));
         QCOMPARE(img.size(), QSize(166, 265));
         QCOMPARE(rgb(img.pixel(5, 158)), rgb(kRed));
         QCOMPARE(rgb(img.pixel(76, 56)), rgb(kGreen));
@@ -194,6 +186,7 @@ class BodyMapTest : public QObject {
 
         map.render(lymph, false, 0, false);
         map.render(byName("Печень"), true, 0, false);
+        collect(map);
         QCOMPARE(m_shown.size(), 1);
     }
 
@@ -243,36 +236,40 @@ class BodyMapTest : public QObject {
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write("BM not really a bitmap");
         f.close();
-        BodyMap map;
+        BodyMap map(work());
         const int liver = byName("Печень");
         map.render(liver, true, 0, false);
         const QImage img = map.render(liver, true, 6, false);
+        collect(map);
         QCOMPARE(m_shown.size(), 1);
-        QVERIFY2(m_shown[0].text.contains(QStringLiteral("\"foot_l.bmp\"")), qPrintable(m_shown[0].text));
+        QVERIFY2(m_shown[0].contains(QStringLiteral("\"foot_l.bmp\"")), qPrintable(m_shown[0]));
         QCOMPARE(rgb(img.pixel(42, 247)), rgb(kRed));
         QCOMPARE(rgb(img.pixel(60, 89)), rgb(kGreen));
     }
 
     void pictureLoadedOnceAndFoundWhenPutBack() {
         const QString hand = QStringLiteral("hand_r.bmp");
-        BodyMap map;
+        BodyMap map(work());
         const QImage first = map.render(0, false, 0, false);
         remove(hand);
         QVERIFY(map.render(0, false, 0, false) == first);
+        collect(map);
         QVERIFY(m_shown.isEmpty());
 
-        BodyMap fresh;
+        BodyMap fresh(work());
         QVERIFY(fresh.picture(hand).isNull());
         QVERIFY(QFile::copy(QStringLiteral(TAVEN_BUNDLED_DATA "/") + hand, m_dir.filePath(hand)));
         QVERIFY(fresh.render(0, false, 0, false) == first);
+        collect(fresh);
         QCOMPARE(m_shown.size(), 1);
     }
 
     void pictureNameInAnyLetterCase() {
         QVERIFY(QFile::rename(m_dir.filePath(QStringLiteral("foot_r.bmp")),
                               m_dir.filePath(QStringLiteral("FOOT_R.BMP"))));
-        BodyMap map;
+        BodyMap map(work());
         QCOMPARE(map.picture(QStringLiteral("foot_r.bmp")).size(), QSize(166, 265));
+        collect(map);
         QVERIFY(m_shown.isEmpty());
     }
 
@@ -283,25 +280,27 @@ class BodyMapTest : public QObject {
     }
     void branchPictures() {
         QFETCH(int, item);
-        BodyMap map;
+        BodyMap map(work());
         QVERIFY(map.branch(item) == bundledPicture(branchPicture(item)));
 
         remove(branchPicture(item));
-        BodyMap missing;
+        BodyMap missing(work());
         const QImage empty = missing.branch(item);
         missing.branch(item);
         QCOMPARE(empty.size(), QSize(166, 265));
         QCOMPARE(rgb(empty.pixel(83, 130)), rgb(bodymap::kBackground.rgb()));
+        collect(missing);
         QCOMPARE(m_shown.size(), 1);
-        QVERIFY2(m_shown[0].text.contains(branchPicture(item)), qPrintable(m_shown[0].text));
+        QVERIFY2(m_shown[0].contains(branchPicture(item)), qPrintable(m_shown[0]));
     }
 
     void nothingForWhatIsNoMeridianOrBranch() {
-        BodyMap map;
+        BodyMap map(work());
         QVERIFY(map.render(-1, true, 0, false).isNull());
         QVERIFY(map.render(kMeridianCount, true, 0, false).isNull());
         QVERIFY(map.branch(-1).isNull());
         QVERIFY(map.branch(kBranchCount).isNull());
+        collect(map);
         QVERIFY(m_shown.isEmpty());
     }
 };

@@ -5,6 +5,7 @@
 #include "catalogue/catalogue.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
+#include "common/workfolder.h"
 #include "datatexts.h"
 #include "measurement/settings.h"
 #include "medications/medicamfile.h"
@@ -125,11 +126,9 @@ void TestBundledData::filesUnderTheNamesTheProgramOpens_data() {
 void TestBundledData::filesUnderTheNamesTheProgramOpens() {
     QFETCH(QString, stored);
     QFETCH(bool, anyCase);
-    const QString before = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(QStringLiteral(TAVEN_BUNDLED_DATA)));
-    const QString path = anyCase ? datapath::resolve(stored) : stored;
+    const WorkFolder data(QStringLiteral(TAVEN_BUNDLED_DATA));
+    const QString path = anyCase ? data.path(stored) : data.root() + u'/' + stored;
     const bool found = QFileInfo(path).isFile();
-    QDir::setCurrent(before);
     QVERIFY2(found, qPrintable(QStringLiteral("\"%1\" (as \"%2\") is not in data/").arg(stored, path)));
 }
 

@@ -1,5 +1,6 @@
 #include "common/text1251.h"
 #include "common/textutil.h"
+#include "common/workfolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -187,15 +188,14 @@ class TextTest : public QObject {
         QFile f(dir.filePath("Database/medicam.nam"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        const QString old = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        const QString a = datapath::resolve("DataBase\\medicam.nam");
-        const QString b = datapath::resolve("Database\\medicam.nam");
-        const QString missing = datapath::resolve("Database\\client.crd");
-        QDir::setCurrent(old);
-        QCOMPARE(a, QStringLiteral("Database/medicam.nam"));
+        const WorkFolder folder(dir.path());
+        const QString a = folder.path("DataBase\\medicam.nam");
+        const QString b = folder.path("Database\\medicam.nam");
+        const QString missing = folder.path("Database\\client.crd");
+        QCOMPARE(a, dir.filePath("Database/medicam.nam"));
         QCOMPARE(b, a);
-        QCOMPARE(missing, QStringLiteral("Database/client.crd"));
+        QCOMPARE(missing, dir.filePath("Database/client.crd"));
+        QVERIFY(QDir::currentPath() != dir.path());
     }
 };
 

@@ -1,5 +1,5 @@
 #include "help/frmhelp.h"
-#include "workfolder.h"
+#include "tempfolder.h"
 
 #include <QPlainTextEdit>
 #include <QtTest>
@@ -8,20 +8,20 @@ class HelpTest : public QObject {
     Q_OBJECT
   private slots:
     void showsTheFileAsItStands() {
-        WorkFolder folder;
+        TempFolder folder;
         folder.write("taven.txt", QStringLiteral("Метод\r\nвторая строка"));
-        frmHelp first;
+        frmHelp first(folder.work());
         QCOMPARE(first.windowTitle(), QStringLiteral("Метод   Тавена"));
         QCOMPARE(first.txtHelp->toPlainText(), QStringLiteral("Метод\nвторая строка"));
         // Edited between two openings: the second shows the new text.
         folder.write("taven.txt", QString());
-        frmHelp second;
+        frmHelp second(folder.work());
         QCOMPARE(second.txtHelp->toPlainText(), QString());
     }
 
     void missingFileIsSaidInTheWindow() {
-        WorkFolder folder;
-        frmHelp h;
+        TempFolder folder;
+        frmHelp h(folder.work());
         QVERIFY2(h.txtHelp->toPlainText().contains("taven.txt"), qPrintable(h.txtHelp->toPlainText()));
     }
 };

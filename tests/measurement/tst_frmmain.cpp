@@ -2,7 +2,8 @@
 #include "common/widgets.h"
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
-#include "workfolder.h"
+#include "measurement/gauge.h"
+#include "tempfolder.h"
 #include <QImage>
 
 #include <QCheckBox>
@@ -49,13 +50,13 @@ int visibleRows(const frmmain& w) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<WorkFolder> folder;
+    std::unique_ptr<TempFolder> folder;
     std::unique_ptr<MessageLog> log;
     std::unique_ptr<frmmain> w;
 
     void start(const QString& ini = QStringLiteral("13\r\n")) {
         folder->write("taven.ini", ini);
-        w = std::make_unique<frmmain>();
+        w = std::make_unique<frmmain>(folder->work());
         w->Form_Load();
         w->show();
     }
@@ -67,7 +68,7 @@ class MainWindowTest : public QObject {
 
   private slots:
     void init() {
-        folder = std::make_unique<WorkFolder>();
+        folder = std::make_unique<TempFolder>();
         log = std::make_unique<MessageLog>();
         folder->writeNumberedFunctionFile();
         folder->writeMedicationFile();
@@ -82,9 +83,7 @@ class MainWindowTest : public QObject {
         start();
         QVERIFY2(log->shown.isEmpty(), qPrintable(log->shown.value(0).text));
         QCOMPARE(w->windowTitle(), QStringLiteral("Диагностика по Тавену"));
-        for (const auto& row : w->strRezult)
-            for (const QString& s : row)
-                QVERIFY(s.isEmpty());
+        QVERIFY(w->session().strRezult.isEmpty());
         QCOMPARE(w->lblmax->text(), QStringLiteral("0"));
         QCOMPARE(w->lblpad->text(), QStringLiteral("0"));
         QCOMPARE(w->lblpower->width(), 0);
@@ -118,8 +117,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->cmdclient->geometry(), QRect(384, 8, 81, 25));
         QCOMPARE(w->cmdoptions->geometry(), QRect(488, 72, 81, 25));
         QCOMPARE(w->pic->geometry(), QRect(6, 32, 166, 265));
-        QCOMPARE(w->lblnumber[3]->geometry(), QRect(256, 112, 33, 16));
-        QCOMPARE(w->txtpad[13]->geometry(), QRect(320, 272, 33, 16));
+        // The point column sits in the point frame where the layout puts it.
+        auto inFrame = [this](const QWidget* c) { return QRect(c->mapTo(w->Frame2, QPoint()), c->size()); };
+        QCOMPARE(inFrame(w->lblnumber[3]), QRect(256, 112, 33, 16));
+        QCOMPARE(inFrame(w->txtpad[13]), QRect(320, 272, 33, 16));
+        QCOMPARE(inFrame(w->label[1]).topLeft(), QPoint(256, 48));
+        QVERIFY2(inFrame(w->label[3]).right() < w->Frame2->width(), "the header leaves the frame");
         QCOMPARE(w->frapoint->geometry(), QRect(384, 152, 185, 305));
         QCOMPARE(w->cmdclient->text(), QStringLiteral("Карта"));
         QCOMPARE(w->cmdclient->toolTip(), QStringLiteral("Выбор пациента"));
@@ -132,19 +135,19 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->label[3]->text(), QStringLiteral("паден"));
         // The scale: tick k at x = 200 + 100k twips, numbers centred over every fifth tick.
         for (int k = 0; k < modes::kTicks; ++k)
-            QCOMPARE(w->line1[k]->x(), (200 + 100 * k) / 15);
-        QVERIFY(w->line1[5]->height() > w->line1[6]->height());
+            QCOMPARE(Gauge::tickRect(k).x(), (200 + 100 * k) / 15);
+        QVERIFY(Gauge::tickRect(5).height() > Gauge::tickRect(6).height());
         for (int k = 0; k < modes::kNumbers; ++k) {
-            QCOMPARE(w->Label1[k]->text(), QString::number(10 * k));
-            QVERIFY2(qAbs(w->Label1[k]->geometry().center().x() - w->line1[5 * k]->x()) <= 1,
+            QCOMPARE(Gauge::numberText(k), QString::number(10 * k));
+            QVERIFY2(qAbs(Gauge::numberRect(k).center().x() - Gauge::tickRect(5 * k).x()) <= 1,
                      qPrintable(QString::number(k)));
         }
     }
 
     void scaleColoursFollowTheMode() {
         start();
-        auto tick = [this](int k) { return w->line1[k]->colourValue(); };
-        auto number = [this](int k) { return textColour(w->Label1[k]); };
+        auto tick = [this](int k) { return w->Frame1->tickColour(k); };
+        auto number = [this](int k) { return colours::toQColor(w->Frame1->numberColour(k)); };
         QCOMPARE(tick(20), colours::kBlue);
         QCOMPARE(tick(25), colours::kDarkGreen);
         QCOMPARE(tick(30), colours::kRed);
@@ -223,36 +226,36 @@ class MainWindowTest : public QObject {
         chooseMeridian("Легкие");
         QTest::keyClick(w->txtpad[3], Qt::Key_1);
         QTest::keyClick(w->txtpad[3], Qt::Key_2);
-        QCOMPARE(w->strRezult[1][3], QStringLiteral(" 12"));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral(" 12"));
         QTest::keyClick(w->txtmax[3], Qt::Key_4);
         QTest::keyClick(w->txtmax[3], Qt::Key_5);
         QCOMPARE(w->txtmax[3]->text(), QStringLiteral("45"));
-        QCOMPARE(w->strRezult[1][3], QStringLiteral("45 12"));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral("45 12"));
         // Keypad digits and letters leave the box alone but still rewrite the element.
         QTest::keyClick(w->txtmax[3], Qt::Key_7, Qt::KeypadModifier);
         QTest::keyClick(w->txtmax[3], Qt::Key_A);
         QCOMPARE(w->txtmax[3]->text(), QStringLiteral("45"));
-        w->strRezult[1][3] = QStringLiteral("stale");
+        w->session().strRezult.cell(1, 3) = QStringLiteral("stale");
         QTest::keyClick(w->txtmax[3], Qt::Key_A);
-        QCOMPARE(w->strRezult[1][3], QStringLiteral("45 12"));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral("45 12"));
         QTest::keyClick(w->txtmax[3], Qt::Key_Delete);
-        QCOMPARE(w->strRezult[1][3], QStringLiteral(" 12"));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral(" 12"));
         QTest::keyClick(w->txtpad[3], Qt::Key_Delete);
-        QCOMPARE(w->strRezult[1][3], QStringLiteral(" "));
+        QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral(" "));
         // The right side writes its own columns.
         w->optright->setChecked(true);
         QTest::keyClick(w->txtmax[2], Qt::Key_9);
-        QCOMPARE(w->strRezult[1][16], QStringLiteral("9 "));
-        QCOMPARE(w->strRezult[1][2], QString());
+        QCOMPARE(w->session().strRezult.cell(1, 16), QStringLiteral("9 "));
+        QCOMPARE(w->session().strRezult.cell(1, 2), QString());
         // Typing does not select the row.
         QCOMPARE(highlightedRows(*w), QList<int>{10});
     }
 
     void gridShowsTheStoredSide() {
         start();
-        w->strRezult[0][3] = QStringLiteral("85 12");
-        w->strRezult[0][4] = QStringLiteral("40 -3");
-        w->strRezult[0][14 + 3] = QStringLiteral("60 5");
+        w->session().strRezult.cell(0, 3) = QStringLiteral("85 12");
+        w->session().strRezult.cell(0, 4) = QStringLiteral("40 -3");
+        w->session().strRezult.cell(0, 14 + 3) = QStringLiteral("60 5");
         chooseMeridian("Лимфатический");
         QCOMPARE(w->txtmax[3]->text(), QStringLiteral("85"));
         QCOMPARE(w->txtpad[3]->text(), QStringLiteral("12"));
@@ -276,8 +279,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
         QCOMPARE(visibleRows(*w), 11);
 
-        w->strRezult[21][0] = QStringLiteral("70 4");
-        w->strRezult[22][0] = QStringLiteral("62 12");
+        w->session().strRezult.cell(21, 0) = QStringLiteral("70 4");
+        w->session().strRezult.cell(22, 0) = QStringLiteral("62 12");
         w->opthand->setChecked(true);
         QVERIFY(w->cmdsave->isEnabled());
         QVERIFY(w->opthand->isChecked() && !w->optdiagnoz->isChecked() && !w->opttest->isChecked());
@@ -296,7 +299,7 @@ class MainWindowTest : public QObject {
         chooseMeridian("Левая рука-нога");
         QCOMPARE(w->lblmax->text(), QString());
         QCOMPARE(w->lblpad->text(), QString());
-        w->strRezult[24][0] = QStringLiteral("77"); // an edited card: no blank
+        w->session().strRezult.cell(24, 0) = QStringLiteral("77"); // an edited card: no blank
         chooseMeridian("Правая рука-нога");
         QCOMPARE(w->lblmax->text(), QStringLiteral("77"));
         QCOMPARE(w->lblpad->text(), QString());
@@ -331,9 +334,63 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
         QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m17p2"));
         // Every selection starts a new pending prescription.
-        w->strRecept = QStringLiteral("\r\nX");
+        w->session().strRecept = QStringLiteral("\r\nX");
         w->optright->setChecked(true);
-        QCOMPARE(w->strRecept, QString());
+        QCOMPARE(w->session().strRecept, QString());
+    }
+
+    // The scale is painted by the frame: each tick and number where and in the colour the
+    // mode gives it, also after a mode change.
+    void scaleIsPainted() {
+        start();
+        w->show();
+        auto painted = [this](const QPoint& p) { return w->Frame1->grab().toImage().pixelColor(p); };
+        for (int k : {0, 25, 43, 50})
+            QCOMPARE(painted(Gauge::tickRect(k).topLeft()), colours::toQColor(w->Frame1->tickColour(k)));
+        w->opthand->setChecked(true);
+        QCOMPARE(painted(Gauge::tickRect(43).topLeft()), colours::toQColor(colours::kRed));
+        const QImage numbers = w->Frame1->grab(Gauge::numberRect(10)).toImage();
+        bool inked = false;
+        for (int y = 0; y < numbers.height() && !inked; ++y)
+            for (int x = 0; x < numbers.width() && !inked; ++x)
+                inked = numbers.pixelColor(x, y) == colours::toQColor(w->Frame1->numberColour(10));
+        QVERIFY2(inked, "the number 100 is not painted in its colour");
+    }
+
+    // A visit loaded into the session by another window shows in the grid at once, for the
+    // meridian and side on screen and for a branch item.
+    void loadedVisitIsShown() {
+        start();
+        session::ResultsMatrix results;
+        results.cell(0, 10) = QStringLiteral("50 5");
+        results.cell(0, 14 + 10) = QStringLiteral("61 7");
+        results.cell(22, 0) = QStringLiteral("62 12");
+        w->session().loadVisit(session::Choice{}, results);
+        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("50"));
+        QCOMPARE(w->txtpad[10]->text(), QStringLiteral("5"));
+        w->optright->setChecked(true);
+        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("61"));
+        w->opthand->setChecked(true);
+        w->cbomeridian->setCurrentIndex(1);
+        w->cbomeridian_Click();
+        results.cell(22, 0) = QStringLiteral("70 4");
+        w->session().loadVisit(session::Choice{}, results);
+        QCOMPARE(w->lblmax->text(), QStringLiteral("70"));
+        QCOMPARE(w->lblpad->text(), QStringLiteral("4"));
+    }
+
+    // At start-up the first picture waits for the window's first paint, then comes at once.
+    void firstPictureAfterTheFirstPaint() {
+        folder->write("taven.ini", "13\r\n");
+        w = std::make_unique<frmmain>(folder->work());
+        w->drawMapAfterFirstPaint();
+        w->Form_Load();
+        QVERIFY(w->pic->image().isNull());
+        w->show();
+        QTRY_VERIFY(!w->pic->image().isNull());
+        frmmain direct(folder->work());
+        direct.Form_Load();
+        QCOMPARE(w->pic->image(), direct.pic->image());
     }
 
     void bodyMapFollowsTheSelection() {
@@ -361,7 +418,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->pic->image(), left);
 
         // A branch item leaves picture and grid to the branch.
-        w->strRezult[0][10] = QStringLiteral("50 5");
+        w->session().strRezult.cell(0, 10) = QStringLiteral("50 5");
         w->opthand->setChecked(true);
         const QImage branch = w->pic->image();
         QVERIFY(branch != left);
@@ -372,7 +429,7 @@ class MainWindowTest : public QObject {
     }
 
     void missingPictureIsToldOnce() {
-        QFile::remove("hand_l.bmp");
+        folder->remove("hand_l.bmp");
         start();
         for (int k = 0; k < 3; ++k)
             QTest::mouseClick(w->lblnumber[k], Qt::LeftButton);
@@ -382,10 +439,10 @@ class MainWindowTest : public QObject {
     }
 
     void missingDataFilesAreReportedAndSurvived() {
-        QFile::remove("function.pnt");
-        QFile::remove("Database/medicam.nam");
-        QFile::remove("hand_l.bmp");
-        w = std::make_unique<frmmain>();
+        folder->remove("function.pnt");
+        folder->remove("Database/medicam.nam");
+        folder->remove("hand_l.bmp");
+        w = std::make_unique<frmmain>(folder->work());
         w->Form_Load();
         QCOMPARE(log->shown.size(), 4);
         QStringList names = {"function.pnt", "medicam.nam", "taven.ini", "hand_l.bmp"};

@@ -3,8 +3,9 @@
 #include "measurement/beeper.h"
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
+#include "measurement/gauge.h"
 #include "ptypair.h"
-#include "workfolder.h"
+#include "tempfolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,14 +39,14 @@ QByteArray bytes(std::initializer_list<int> values) {
 class MainWindowDeviceTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<WorkFolder> folder;
+    std::unique_ptr<TempFolder> folder;
     std::unique_ptr<MessageLog> log;
     std::unique_ptr<CountingBeeper> beeper;
     std::unique_ptr<frmmain> w;
 
     void start(const QString& ini = QStringLiteral("12\r\n")) {
         folder->write("taven.ini", ini);
-        w = std::make_unique<frmmain>();
+        w = std::make_unique<frmmain>(folder->work());
         w->setBeeper(beeper.get());
         w->Form_Load();
         w->show();
@@ -75,7 +76,7 @@ class MainWindowDeviceTest : public QObject {
 
   private slots:
     void init() {
-        folder = std::make_unique<WorkFolder>();
+        folder = std::make_unique<TempFolder>();
         log = std::make_unique<MessageLog>();
         beeper = std::make_unique<CountingBeeper>();
         folder->writeNumberedFunctionFile();
@@ -101,12 +102,12 @@ class MainWindowDeviceTest : public QObject {
         QCOMPARE(w->txtpad[10]->text(), QStringLiteral("15"));
         QCOMPARE(w->lblmax->text(), QStringLiteral("40"));
         QCOMPARE(w->lblpad->text(), QStringLiteral("15"));
-        QCOMPARE(w->strRezult[0][10], QStringLiteral("40 15"));
+        QCOMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("40 15"));
         QCOMPARE(beeper->count, 1);
         // Holding the probe on the point starts no second measurement.
         send({120, 130, 120});
         QVERIFY(!w->Timer1.isActive());
-        QCOMPARE(w->strRezult[0][10], QStringLiteral("40 15"));
+        QCOMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("40 15"));
         QCOMPARE(beeper->count, 1);
     }
 
@@ -119,8 +120,8 @@ class MainWindowDeviceTest : public QObject {
         w->mscomm_OnComm(QByteArray());
         w->Timer1_Timer();
         send({95});
-        QCOMPARE(w->strRezult[0][14 + 4], QStringLiteral("40 15"));
-        QCOMPARE(w->strRezult[0][4], QString());
+        QCOMPARE(w->session().strRezult.cell(0, 14 + 4), QStringLiteral("40 15"));
+        QCOMPARE(w->session().strRezult.cell(0, 4), QString());
     }
 
     void threeTouches() {
@@ -133,25 +134,25 @@ class MainWindowDeviceTest : public QObject {
             send({70 + maxima[k] - 6, 70});
             QCOMPARE(beeper->count, k + 1);
         }
-        QCOMPARE(w->strRezult[0][10], QStringLiteral("55 15"));
+        QCOMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("55 15"));
         QCOMPARE(w->lblmax->text(), QStringLiteral("55"));
-        QCOMPARE(w->reading.int3, 0);
+        QCOMPARE(w->reading.touchCount(), 0);
     }
 
     void touchEndingEarlyIsDiscarded() {
         start();
-        w->strRezult[0][10] = QStringLiteral("33 3");
+        w->session().strRezult.cell(0, 10) = QStringLiteral("33 3");
         send({75, 90, 70});
         QVERIFY(!w->Timer1.isActive());
         send({70, 70});
-        QCOMPARE(w->strRezult[0][10], QStringLiteral("33 3"));
+        QCOMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("33 3"));
         QCOMPARE(beeper->count, 0);
         // The next touch starts afresh.
         send({80, 85});
         QVERIFY(w->Timer1.isActive());
         w->Timer1_Timer();
         send({82});
-        QCOMPARE(w->strRezult[0][10], QStringLiteral("15 3"));
+        QCOMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("15 3"));
     }
 
     void shortPressMovesUpAndWraps() {
@@ -198,34 +199,34 @@ class MainWindowDeviceTest : public QObject {
         start();
         w->opttest->setChecked(true);
         longPress(120); // no reading yet: nothing to re-reference to
-        QVERIFY(!w->reading.blnVega);
+        QVERIFY(!w->reading.blnVega());
         send({110}); // value 40
         QCOMPARE(w->lblmax->text(), QStringLiteral("40"));
         longPress(100);
-        QVERIFY(!w->reading.blnVega);
+        QVERIFY(!w->reading.blnVega());
         longPress(140);
-        QVERIFY(!w->reading.blnVega);
+        QVERIFY(!w->reading.blnVega());
         send({110});
         longPress(120);
-        QVERIFY(w->reading.blnVega);
+        QVERIFY(w->reading.blnVega());
         QVERIFY(w->lblVega->isVisibleTo(w.get()));
         QVERIFY(!w->optdiagnoz->isVisibleTo(w.get()) && !w->opthand->isVisibleTo(w.get()));
         QVERIFY(!w->opttest->isEnabled() && !w->cmdsave->isEnabled());
-        QCOMPARE(w->line1[40]->colourValue(), colours::kRed);
-        QCOMPARE(w->line1[25]->colourValue(), colours::kBlue);
-        QCOMPARE(textColour(w->Label1[8]), colours::toQColor(colours::kRed));
-        QCOMPARE(textColour(w->Label1[5]), colours::toQColor(colours::kBlue));
+        QCOMPARE(w->Frame1->tickColour(40), colours::kRed);
+        QCOMPARE(w->Frame1->tickColour(25), colours::kBlue);
+        QCOMPARE(colours::toQColor(w->Frame1->numberColour(8)), colours::toQColor(colours::kRed));
+        QCOMPARE(colours::toQColor(w->Frame1->numberColour(5)), colours::toQColor(colours::kBlue));
         send({120}); // value 50 against the reference 40
         QCOMPARE(w->lblmax->text(), QStringLiteral("100"));
         QCOMPARE(w->lblpower->width(), qRound(5000 / 15.0));
         send({170}); // the bar stops at the end of the scale
         QCOMPARE(w->lblpower->width(), qRound(5000 / 15.0));
         longPress(90);
-        QVERIFY(!w->reading.blnVega);
+        QVERIFY(!w->reading.blnVega());
         QVERIFY(w->optdiagnoz->isChecked());
         QVERIFY(w->cmdsave->isEnabled() && w->opttest->isEnabled());
         QVERIFY(!w->lblVega->isVisibleTo(w.get()));
-        QCOMPARE(w->line1[25]->colourValue(), colours::kDarkGreen);
+        QCOMPARE(w->Frame1->tickColour(25), colours::kDarkGreen);
     }
 
     void resetCodeLeavesVega() {
@@ -233,10 +234,10 @@ class MainWindowDeviceTest : public QObject {
         w->opttest->setChecked(true);
         send({110});
         longPress(110);
-        QVERIFY(w->reading.blnVega);
+        QVERIFY(w->reading.blnVega());
         send({250});
-        QVERIFY(!w->reading.blnVega);
-        QCOMPARE(w->reading.sngVega, 1.0f);
+        QVERIFY(!w->reading.blnVega());
+        QCOMPARE(w->reading.sngVega(), 1.0f);
         QVERIFY(w->optdiagnoz->isChecked() && w->optdiagnoz->isVisibleTo(w.get()));
         QVERIFY(w->opttest->isEnabled() && !w->lblVega->isVisibleTo(w.get()));
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
@@ -249,11 +250,11 @@ class MainWindowDeviceTest : public QObject {
         send({80, 100});
         w->Timer1_Timer();
         send({90});
-        QCOMPARE(w->strRezult[22][0], QStringLiteral("30 10"));
+        QCOMPARE(w->session().strRezult.cell(22, 0), QStringLiteral("30 10"));
         QCOMPARE(w->lblmax->text(), QStringLiteral("30"));
         for (int r = 0; r < 21; ++r)
             for (int c = 0; c < catalogue::kResultColumns; ++c)
-                QVERIFY(w->strRezult[r][c].isEmpty());
+                QVERIFY(w->session().strRezult.cell(r, c).isEmpty());
     }
 
     void throughAPseudoTerminal() {
@@ -266,10 +267,10 @@ class MainWindowDeviceTest : public QObject {
         // One write, several bytes: every one of them is a reading.
         QVERIFY(pty.write(bytes({75, 90, 110, 100})));
         QTRY_VERIFY(w->Timer1.isActive());
-        QTRY_COMPARE(w->reading.datainmax, 40);
+        QTRY_COMPARE(w->reading.datainmax(), 40);
         w->Timer1_Timer();
         QVERIFY(pty.write(bytes({95})));
-        QTRY_COMPARE(w->strRezult[0][10], QStringLiteral("40 15"));
+        QTRY_COMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("40 15"));
         QCOMPARE(w->txtmax[10]->text(), QStringLiteral("40"));
         QCOMPARE(w->txtpad[10]->text(), QStringLiteral("15"));
         QVERIFY(pty.write(bytes({255, 80})));

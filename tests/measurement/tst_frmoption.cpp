@@ -1,7 +1,8 @@
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
-#include "workfolder.h"
+#include "tempfolder.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -12,21 +13,29 @@
 class OptionsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<WorkFolder> folder;
+    std::unique_ptr<TempFolder> folder;
     std::unique_ptr<MessageLog> log;
     std::unique_ptr<frmmain> w;
 
     frmoption* start(const QString& ini) {
         folder->write("taven.ini", ini);
-        w = std::make_unique<frmmain>();
+        w = std::make_unique<frmmain>(folder->work());
         w->Form_Load();
         return w->options();
+    }
+    // Complete touches through the window: a rise, the time running out, the probe lifted.
+    void touches(int count) {
+        for (int k = 0; k < count; ++k) {
+            w->mscomm_OnComm(QByteArray("\x6e\x69", 2));
+            w->Timer1_Timer();
+            w->mscomm_OnComm(QByteArray("\x68\x46", 2));
+        }
     }
 
   private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void init() {
-        folder = std::make_unique<WorkFolder>();
+        folder = std::make_unique<TempFolder>();
         log = std::make_unique<MessageLog>();
         folder->writeNumberedFunctionFile();
         folder->writeMedicationFile();
@@ -100,16 +109,52 @@ class OptionsTest : public QObject {
     }
 
     void methodSwitchAndTheTouchCounter() {
-        frmoption* o = start("13\r\n");
-        w->reading.int3 = 2;
-        QTest::mouseClick(o->opt3, Qt::LeftButton);
-        QCOMPARE(w->reading.int3, 0);
-        QVERIFY(!o->cmdtimeinc->isEnabled());
-        w->reading.int3 = 1;
+        frmoption* o = start("32\r\n");
+        touches(2);
+        QCOMPARE(w->reading.touchCount(), 2);
         QTest::mouseClick(o->opt1, Qt::LeftButton);
-        QCOMPARE(w->reading.int3, 1);
+        QTest::mouseClick(o->opt3, Qt::LeftButton);
+        QCOMPARE(w->reading.touchCount(), 0);
+        QVERIFY(!o->cmdtimeinc->isEnabled());
+        touches(1);
+        QTest::mouseClick(o->opt1, Qt::LeftButton);
+        QCOMPARE(w->reading.touchCount(), 1);
         QVERIFY(o->cmdtimeinc->isEnabled() && o->lbltime->isEnabled());
         QVERIFY(o->opt1->isChecked() && !o->opt3->isChecked());
+    }
+
+    // "Выход" hands the line it wrote (or failed to write) back to the main window.
+    void exitReportsTheWrittenLine_data() {
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("written") << true;
+        QTest::newRow("write failed") << false;
+    }
+    void exitReportsTheWrittenLine() {
+        QFETCH(bool, writable);
+        frmoption* o = start("13\r\n");
+        QTest::mouseClick(o->cmdtimeinc, Qt::LeftButton);
+        if (!writable)
+            QVERIFY(QDir(folder->path()).mkpath("taven.ini.blocked") && folder->remove("taven.ini") &&
+                    QDir(folder->path()).rename("taven.ini.blocked", "taven.ini"));
+        QTest::mouseClick(o->cmdexit, Qt::LeftButton);
+        QCOMPARE(w->strini, QStringLiteral("13.5\r\n"));
+        QCOMPARE(w->strFileName, QStringLiteral("taven.ini"));
+        QCOMPARE(log->shown.size(), writable ? 0 : 1);
+        QCOMPARE(folder->bytes("taven.ini"), writable ? QByteArray("13.5\r\n") : QByteArray());
+    }
+
+    // The controls are the live settings: a click reaches the reading at once, before
+    // "Выход".
+    void changesApplyOnTheSameClick() {
+        frmoption* o = start("13\r\n");
+        QCOMPARE(w->session().settings(), (session::Settings{true, 3000}));
+        QTest::mouseClick(o->cmdtimedec, Qt::LeftButton);
+        QCOMPARE(w->session().settings(), (session::Settings{true, 2500}));
+        w->mscomm_OnComm(QByteArray("\x6e", 1));
+        QCOMPARE(w->Timer1.interval(), 2500);
+        QTest::mouseClick(o->opt3, Qt::LeftButton);
+        QCOMPARE(w->session().settings(), (session::Settings{false, 2500}));
+        QCOMPARE(folder->bytes("taven.ini"), QByteArray("13\r\n"));
     }
 
     void captions() {

@@ -1,4 +1,6 @@
+#include "catalogue/catalogue.h"
 #include "measurement/readingprocessor.h"
+#include "measurement/settings.h"
 
 #include <QtTest>
 #include <climits>
@@ -88,7 +90,7 @@ class TestReadingProcessor : public QObject {
         QFETCH(int, value);
         Rig r;
         r.feed({byte});
-        QCOMPARE(r.p.datain, 70 + value);
+        QCOMPARE(r.p.datain(), 70 + value);
         QCOMPARE(r.sink.bar, value * 50);
     }
 
@@ -105,7 +107,7 @@ class TestReadingProcessor : public QObject {
         r.ctx.measuringMs = 2500;
         r.feed({byte});
         QCOMPARE(r.sink.timer1, starts);
-        QCOMPARE(r.p.blnrezult, starts);
+        QCOMPARE(r.p.blnrezult(), starts);
         QCOMPARE(r.sink.timer1Ms, starts ? 2500 : 0);
     }
 
@@ -147,10 +149,10 @@ class TestReadingProcessor : public QObject {
         r.touch(m1);
         r.touch(m2);
         QCOMPARE(r.sink.storeCalls, 0);
-        QCOMPARE(r.p.int3, 2);
+        QCOMPARE(r.p.touchCount(), 2);
         r.touch(m3);
         QCOMPARE(r.sink.count("beep"), 3);
-        QCOMPARE(r.p.int3, 0);
+        QCOMPARE(r.p.touchCount(), 0);
         QCOMPARE(r.sink.stored.value({0, 0}), text);
         QCOMPARE(r.sink.storeCalls, 1);
     }
@@ -202,15 +204,15 @@ class TestReadingProcessor : public QObject {
         Rig r;
         r.ctx.kti = kti;
         r.feed({80, 255});
-        QVERIFY(r.p.blnpoint);
+        QVERIFY(r.p.blnpoint());
         r.feed({255}); // a second press while one waits changes nothing
         r.sink.timer2 = short_;
         r.sink.log.clear();
         r.feed({120});
         QCOMPARE(r.sink.log, action.isEmpty() ? QStringList{} : QStringList{action});
-        QVERIFY(!r.p.blnpoint);
+        QVERIFY(!r.p.blnpoint());
         QVERIFY(!r.sink.timer2);
-        QCOMPARE(r.p.datainmin, 10); // the closing byte was no reading
+        QCOMPARE(r.p.datainmin(), 10); // the closing byte was no reading
     }
 
     void vegaStart_data() {
@@ -238,9 +240,9 @@ class TestReadingProcessor : public QObject {
         r.ctx.testing = testing;
         r.ctx.oneTouch = oneTouch;
         r.longPress(reference, closing);
-        QCOMPARE(r.p.blnVega, starts);
+        QCOMPARE(r.p.blnVega(), starts);
         QCOMPARE(r.sink.count("vegaOn"), starts ? 1 : 0);
-        QCOMPARE(r.p.sngVega, starts ? 80.0f / reference : 1.0f);
+        QCOMPARE(r.p.sngVega(), starts ? 80.0f / reference : 1.0f);
     }
 
     void vegaDisplayAndEnd() {
@@ -249,7 +251,7 @@ class TestReadingProcessor : public QObject {
         r.feed({120});
         const int usualBar = r.sink.bar;
         r.longPress(40, 120);
-        QVERIFY(r.p.blnVega);
+        QVERIFY(r.p.blnVega());
         r.feed({120});
         QCOMPARE(r.sink.live, 100);
         QCOMPARE(r.sink.bar, 2 * usualBar);
@@ -257,8 +259,8 @@ class TestReadingProcessor : public QObject {
         QCOMPARE(r.sink.bar, kScaleTwips);
         QCOMPARE(r.sink.live, 200);
         r.longPress(0, 90); // any closing byte ends it
-        QVERIFY(!r.p.blnVega);
-        QCOMPARE(r.p.sngVega, 1.0f);
+        QVERIFY(!r.p.blnVega());
+        QCOMPARE(r.p.sngVega(), 1.0f);
         QCOMPARE(r.sink.count("vegaOff"), 1);
     }
 
@@ -266,12 +268,12 @@ class TestReadingProcessor : public QObject {
         Rig r;
         r.ctx.testing = true;
         r.longPress(40, 120);
-        QVERIFY(r.p.blnVega);
+        QVERIFY(r.p.blnVega());
         r.sink.log.clear();
         r.feed({250});
         QCOMPARE(r.sink.log, QStringList{"reset"}); // no bar, no touch: 250 is no reading
-        QVERIFY(!r.p.blnVega);
-        QCOMPARE(r.p.sngVega, 1.0f);
+        QVERIFY(!r.p.blnVega());
+        QCOMPARE(r.p.sngVega(), 1.0f);
 
         // Mid-touch, the reset must not raise the maximum to 100.
         r.ctx.testing = false;
@@ -289,7 +291,7 @@ class TestReadingProcessor : public QObject {
         r.feed({90, 100, 70});
         QVERIFY2(!r.sink.timer1, "Timer1 still runs after the touch ended");
         r.p.Timer1_Timer(); // an expiry already on its way does not arm a result
-        QVERIFY(!r.p.blndata);
+        QVERIFY(!r.p.blndata());
         r.feed({70, 70, 70});
         QCOMPARE(r.sink.storeCalls, 1);
         QCOMPARE(r.sink.stored.value({0, 0}), "30 1");
@@ -331,9 +333,9 @@ class TestReadingProcessor : public QObject {
         r.expireTimer1();
         r.feed({70});
         QCOMPARE(r.sink.stored.value({0, 0}), oneTouch ? "40 5" : "40 20");
-        QCOMPARE(r.p.datainmax, 0);
+        QCOMPARE(r.p.datainmax(), 0);
         r.feed({80});
-        QCOMPARE(r.p.datainmax, 10);
+        QCOMPARE(r.p.datainmax(), 10);
     }
 
     void burstInOneNotification() {
@@ -367,18 +369,19 @@ class TestReadingProcessor : public QObject {
         QTest::newRow("2.5") << "2.5" << 2500 << true;
         QTest::newRow("3,5") << "3,5" << 3500 << true;
         QTest::newRow("1.2345") << "1.2345" << 1235 << true;
-        QTest::newRow("text") << "abc" << kDefaultMeasuringMs << false;
-        QTest::newRow("empty") << "" << kDefaultMeasuringMs << false;
-        QTest::newRow("0") << "0" << kDefaultMeasuringMs << false;
-        QTest::newRow("negative") << "-2" << kDefaultMeasuringMs << false;
-        QTest::newRow("too long") << "100" << kDefaultMeasuringMs << false;
+        QTest::newRow("text") << "abc" << session::Settings::kDefaultMs << false;
+        QTest::newRow("empty") << "" << session::Settings::kDefaultMs << false;
+        QTest::newRow("0") << "0" << session::Settings::kDefaultMs << false;
+        QTest::newRow("negative") << "-2" << session::Settings::kDefaultMs << false;
+        QTest::newRow("too long") << "100" << session::Settings::kDefaultMs << false;
+        QTest::newRow("below a second") << "0.5" << session::Settings::kDefaultMs << false;
     }
     void measuringMs() {
         QFETCH(QString, text);
         QFETCH(int, ms);
         QFETCH(bool, ok);
         bool valid = !ok;
-        QCOMPARE(ReadingProcessor::measuringMs(text, &valid), ms);
+        QCOMPARE(settings::measuringMs(text, &valid), ms);
         QCOMPARE(valid, ok);
     }
 
@@ -396,13 +399,13 @@ class TestReadingProcessor : public QObject {
         QFETCH(int, index);
         QFETCH(int, meridian);
         QFETCH(int, row);
-        QCOMPARE(ReadingProcessor::previousPointRow(index, meridian), row);
+        QCOMPARE(catalogue::previousPointRow(index, meridian), row);
     }
 
     void nextMeridian() {
-        QCOMPARE(ReadingProcessor::nextMeridianPosition(0), 1);
-        QCOMPARE(ReadingProcessor::nextMeridianPosition(19), 20);
-        QCOMPARE(ReadingProcessor::nextMeridianPosition(20), 0);
+        QCOMPARE(catalogue::nextMeridianPosition(0), 1);
+        QCOMPARE(catalogue::nextMeridianPosition(19), 20);
+        QCOMPARE(catalogue::nextMeridianPosition(20), 0);
     }
 };
 

@@ -1,27 +1,31 @@
 #pragma once
-// A temporary working folder for window tests: the program reads its data files from
-// the current folder, so the test moves there for its lifetime and back afterwards.
+// A temporary working folder for window tests, handed to the windows as their working
+// folder; the process's current folder is left alone.
 #include "common/messages.h"
+#include "common/workfolder.h"
 
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
-class WorkFolder {
+class TempFolder {
   public:
     // Starts with the bundled pictures and nothing else.
-    WorkFolder();
-    ~WorkFolder();
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
 
     // Writes a file given in UTF-8 as Windows-1251 (relative path, folders made as needed).
     void write(const QString& relative, const QString& text);
     QByteArray bytes(const QString& relative) const;
     void copyBundled(const QString& relative);
     QString path() const { return m_dir.path(); }
+    WorkFolder work() const { return WorkFolder(m_dir.path()); }
+    bool remove(const QString& relative) const { return QFile::remove(m_dir.filePath(relative)); }
 
     // The function file with line i reading "L<i>", so a test sees which line is shown.
     void writeNumberedFunctionFile(int lines = 372);
@@ -30,7 +34,6 @@ class WorkFolder {
 
   private:
     QTemporaryDir m_dir;
-    QString m_old;
 };
 
 // Records every message box and answers questions with the given answer.

@@ -1,4 +1,4 @@
-#include "workfolder.h"
+#include "tempfolder.h"
 
 #include "catalogue/catalogue.h"
 #include "common/text1251.h"
@@ -6,8 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-WorkFolder::WorkFolder() : m_old(QDir::currentPath()) {
-    QDir::setCurrent(m_dir.path());
+TempFolder::TempFolder() {
     // The pictures as shipped; a test that wants one missing removes it.
     QStringList pictures = catalogue::limbPictures();
     for (int b = 0; b < catalogue::kBranchCount; ++b)
@@ -16,34 +15,32 @@ WorkFolder::WorkFolder() : m_old(QDir::currentPath()) {
         copyBundled(p);
 }
 
-WorkFolder::~WorkFolder() {
-    QDir::setCurrent(m_old);
-}
+TempFolder::~TempFolder() = default;
 
-void WorkFolder::write(const QString& relative, const QString& text) {
+void TempFolder::write(const QString& relative, const QString& text) {
     const QString full = m_dir.filePath(relative);
     QDir().mkpath(QFileInfo(full).path());
     textfile::write(full, text);
 }
 
-QByteArray WorkFolder::bytes(const QString& relative) const {
+QByteArray TempFolder::bytes(const QString& relative) const {
     return textfile::readBytes(m_dir.filePath(relative)).value_or(QByteArray());
 }
 
-void WorkFolder::copyBundled(const QString& relative) {
+void TempFolder::copyBundled(const QString& relative) {
     const QString full = m_dir.filePath(relative);
     QDir().mkpath(QFileInfo(full).path());
     QFile::copy(QStringLiteral(TAVEN_BUNDLED_DATA) + u'/' + relative, full);
 }
 
-void WorkFolder::writeNumberedFunctionFile(int lines) {
+void TempFolder::writeNumberedFunctionFile(int lines) {
     QString text;
     for (int i = 0; i < lines; ++i)
         text += QStringLiteral("L%1\r\n").arg(i);
     write(QStringLiteral("function.pnt"), text);
 }
 
-void WorkFolder::writeMedicationFile(int meridians) {
+void TempFolder::writeMedicationFile(int meridians) {
     QString text = QStringLiteral("][");
     for (int m = 0; m < meridians; ++m) {
         text += catalogue::meridianName(m) + QStringLiteral("\r\n");

@@ -1,6 +1,7 @@
 #include "common/termination.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
+#include "common/workfolder.h"
 #include "measurement/beeper.h"
 #include "measurement/frmmain.h"
 
@@ -63,13 +64,15 @@ int main(int argc, char** argv) {
     cli.process(app);
     termination::quitOnSignals(&app);
     // A save killed between writing and renaming leaves its temporary file behind.
-    textfile::removeLeftTemporaries(QDir::currentPath());
-    textfile::removeLeftTemporaries(datapath::resolve(QStringLiteral("Database")));
+    const WorkFolder folder;
+    textfile::removeLeftTemporaries(folder.root());
+    textfile::removeLeftTemporaries(folder.path(QStringLiteral("Database")));
 
     Beeper beeper;
     beeper.setSystemBeep([] { QApplication::beep(); });
-    frmmain w;
+    frmmain w(folder);
     w.setBeeper(&beeper);
+    w.drawMapAfterFirstPaint();
     w.Form_Load();
     w.show();
     if (!cli.isSet(quitAfterShow)) {

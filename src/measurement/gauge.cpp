@@ -1,0 +1,99 @@
+#include "measurement/gauge.h"
+
+#include "common/colours.h"
+#include "common/form.h"
+#include "common/widgets.h"
+
+#include <QLabel>
+#include <QPainter>
+
+using form::make;
+using form::px;
+using form::tw;
+
+namespace {
+
+// Left edges of the numbers in twips; each is centred over tick 5j at x = 200 + 500j.
+constexpr int kNumberLefts[modes::kNumbers] = {120,  580,  1080, 1560, 2070, 2570,
+                                               3070, 3570, 4080, 4560, 5080};
+constexpr int kNumberPixelSize = 10;
+
+void styleFigure(QLabel* l) {
+    l->setFrameStyle(QFrame::Box | QFrame::Plain);
+    l->setAlignment(Qt::AlignCenter);
+    QFont f = l->font();
+    f.setPointSize(14);
+    f.setBold(true);
+    l->setFont(f);
+    setBackColour(l, colours::kInfoBackground);
+}
+
+} // namespace
+
+Gauge::Gauge(QWidget* parent) : QGroupBox(parent) {
+    Label19 = make<QLabel>(this, QString(), tw(180, 600, 5040, 150));
+    Label19->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    lblpower = make<QLabel>(this, QString(), tw(200, 600, 0, 150));
+    setBackColour(lblpower, colours::kInfoBackground);
+    Label17 = make<QLabel>(this, QStringLiteral("Макс."), tw(1100, 1000, 615, 200));
+    lblmax = make<QLabel>(this, QStringLiteral("0"), tw(1800, 900, 800, 400));
+    lblpad = make<QLabel>(this, QStringLiteral("0"), tw(2800, 900, 800, 400));
+    Label18 = make<QLabel>(this, QStringLiteral("Паден."), tw(3700, 1000, 615, 200));
+    styleFigure(lblmax);
+    styleFigure(lblpad);
+    colourScale(modes::Mode::Points);
+}
+
+QRect Gauge::tickRect(int k) {
+    const bool major = k % 5 == 0;
+    const int top = px(major ? 400 : 500);
+    return QRect(px(200 + 100 * k), top, major ? 2 : 1, px(600) - top);
+}
+
+QRect Gauge::numberRect(int j) {
+    const int centre = 200 + 500 * j;
+    return tw(kNumberLefts[j], 150, 2 * (centre - kNumberLefts[j]), 240);
+}
+
+void Gauge::colourScale(modes::Mode mode) {
+    for (int k = 0; k < modes::kTicks; ++k)
+        m_ticks[k] = modes::tickColour(mode, k);
+    for (int j = 0; j < modes::kNumbers; ++j)
+        m_numbers[j] = modes::numberColour(mode, j);
+    update();
+}
+
+void Gauge::colourVega() {
+    for (int k = 0; k < modes::kTicks; ++k)
+        m_ticks[k] = modes::vegaTickColour(k);
+    for (int j = 0; j < modes::kNumbers; ++j)
+        m_numbers[j] = modes::vegaNumberColour(j);
+    update();
+}
+
+void Gauge::showBar(int widthTwips) {
+    lblpower->resize(qRound(widthTwips / double(form::kTwipsPerPixel)), lblpower->height());
+}
+
+void Gauge::showFigures(const QString& max, const QString& drop) {
+    lblmax->setText(max);
+    lblpad->setText(drop);
+}
+
+void Gauge::showLive(int value) {
+    showFigures(QString::number(value), QString());
+}
+
+void Gauge::paintEvent(QPaintEvent* event) {
+    QGroupBox::paintEvent(event);
+    QPainter p(this);
+    for (int k = 0; k < modes::kTicks; ++k)
+        p.fillRect(tickRect(k), colours::toQColor(m_ticks[k]));
+    QFont f = font();
+    f.setPixelSize(kNumberPixelSize);
+    p.setFont(f);
+    for (int j = 0; j < modes::kNumbers; ++j) {
+        p.setPen(colours::toQColor(m_numbers[j]));
+        p.drawText(numberRect(j), Qt::AlignHCenter | Qt::AlignTop, numberText(j));
+    }
+}
