@@ -2,6 +2,8 @@
 
 #include "common/colours.h"
 
+#include <QAbstractButton>
+#include <QLabel>
 #include <QPainter>
 
 void LineShape::setColourValue(quint32 value) {
@@ -61,4 +63,23 @@ void useFormFont(QWidget* window) {
     QFont f = window->font();
     f.setPixelSize(11);
     window->setFont(f);
+}
+
+void widenToFit(QWidget* window) {
+    QSize size = window->size();
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLabel*>(w))
+            continue;
+        const int need = w->sizeHint().width();
+        if (need > w->width())
+            w->resize(need, w->height());
+        if (w->parentWidget() == window)
+            size = size.expandedTo(QSize(w->geometry().right() + 1, size.height()));
+    }
+    if (size != window->size()) {
+        if (window->minimumSize() == window->maximumSize())
+            window->setFixedSize(size);
+        else
+            window->resize(size);
+    }
 }

@@ -48,6 +48,10 @@ template <typename Handler> void onSelected(QAbstractButton* option, QObject* co
 // The layouts are laid out in twips for a small dialog font; this font fits them.
 void useFormFont(QWidget* window);
 
+// Widens every button and label of the window whose caption is wider than the layout
+// gives it in the font used, never narrowing; the window grows when one passes its edge.
+void widenToFit(QWidget* window);
+
 // Text colour and background of a label from colour values.
 void setTextColour(QWidget* w, quint32 value);
 void setBackColour(QWidget* w, quint32 value);

@@ -42,14 +42,6 @@ void frmmain::showBranchResult(int branch) {
     Frame1->showFigures(f.max, f.drop);
 }
 
-void frmmain::redrawResults() {
-    const int position = cbomeridian->currentIndex();
-    if (catalogue::findMeridian(cbomeridian->currentText()) >= 0)
-        DrawPoints(Index);
-    else if (catalogue::findBranch(cbomeridian->currentText()) >= 0)
-        showBranchResult(position);
-}
-
 void frmmain::applyMode(modes::Mode mode) {
     const modes::Layout l = modes::layout(mode);
     lblmerid->setText(l.meridCaption);
