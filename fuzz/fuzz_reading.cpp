@@ -1,7 +1,7 @@
 // The reading processor fed as the window feeds it: device bytes, alone or in bursts, with
-// timer expiries, changes of the window's controls and the options window's int3 between
-// them. Whatever comes, the bar stays on the scale, figures and results stay in 0..100
-// (a VEGA figure within 100 re-referenced), and every row and column asked for exists.
+// timer expiries, changes of the window's controls and the options window's restart of the touch count
+// between them. Whatever comes, the bar stays on the scale, figures and results stay in 0..100 (a VEGA figure
+// within 100 re-referenced), and every row and column asked for exists.
 #include "catalogue/catalogue.h"
 #include "fuzzcheck.h"
 #include "measurement/readingprocessor.h"
@@ -32,7 +32,7 @@ struct WatchingSink : ReadingSink {
     int shownDrop = -1;
 
     void startTimer1(int ms) override {
-        FUZZ_CHECK(ms >= 1 && ms <= kMaxMeasuringMs, values({double(ms)}));
+        FUZZ_CHECK(ms >= 1 && ms <= session::Settings::kMaxMs, values({double(ms)}));
         timer1 = true;
     }
     void stopTimer1() override { timer1 = false; }
@@ -45,7 +45,7 @@ struct WatchingSink : ReadingSink {
         FUZZ_CHECK(widthTwips >= 0 && widthTwips <= kScaleTwips, values({double(widthTwips)}));
     }
     void showLive(int value) override {
-        const float factor = processor->blnVega ? processor->sngVega : 1.0f;
+        const float factor = processor->blnVega() ? processor->sngVega() : 1.0f;
         FUZZ_CHECK(value >= 0 && value <= std::floor(100 * factor), values({double(value), factor}));
     }
     void showResult(int max, int drop) override {
@@ -57,29 +57,29 @@ struct WatchingSink : ReadingSink {
         FUZZ_CHECK(row >= 0 && row < catalogue::kResultRows && column >= 0 &&
                        column < catalogue::kResultColumns,
                    values({double(row), double(column)}));
-        FUZZ_CHECK(text == ReadingProcessor::resultText(shownMax, shownDrop), text);
+        FUZZ_CHECK(text == session::resultText(shownMax, shownDrop), text);
     }
     void beep3() override {}
     void resetToPoints() override {
-        FUZZ_CHECK(!processor->blnVega && processor->sngVega == 1.0f, QString());
+        FUZZ_CHECK(!processor->blnVega() && processor->sngVega() == 1.0f, QString());
     }
     void nextMeridian() override {
-        listPosition = ReadingProcessor::nextMeridianPosition(listPosition);
+        listPosition = catalogue::nextMeridianPosition(listPosition);
         FUZZ_CHECK(listPosition >= 0 && listPosition < catalogue::kMeridianCount,
                    values({double(listPosition)}));
     }
     void previousPoint() override {
-        index = ReadingProcessor::previousPointRow(index, meridian);
+        index = catalogue::previousPointRow(index, meridian);
         if (meridian >= 0 && meridian < catalogue::kMeridianCount)
             FUZZ_CHECK(index >= 0 && index <= catalogue::bottomRow(meridian),
                        values({double(index), double(meridian)}));
     }
     void startVega() override {
         // The reference shown as 80 is a value on the scale, 1..100.
-        const float f = processor->sngVega;
-        FUZZ_CHECK(processor->blnVega && std::isfinite(f) && f >= 0.8f && f <= 80.0f, values({f}));
+        const float f = processor->sngVega();
+        FUZZ_CHECK(processor->blnVega() && std::isfinite(f) && f >= 0.8f && f <= 80.0f, values({f}));
     }
-    void endVega() override { FUZZ_CHECK(!processor->blnVega && processor->sngVega == 1.0f, QString()); }
+    void endVega() override { FUZZ_CHECK(!processor->blnVega() && processor->sngVega() == 1.0f, QString()); }
 };
 
 // Mostly what the window can hold; now and then any number, which the processor must survive.
@@ -90,7 +90,7 @@ int anyOr(FuzzedDataProvider& in, int low, int high) {
 
 void changeControls(FuzzedDataProvider& in, ReadingContext& c, WatchingSink& sink) {
     c.oneTouch = in.ConsumeBool();
-    c.measuringMs = anyOr(in, 1, kMaxMeasuringMs);
+    c.measuringMs = anyOr(in, 1, session::Settings::kMaxMs);
     c.testing = in.ConsumeBool();
     c.branches = in.ConsumeBool();
     c.kti = in.ConsumeBool();
@@ -103,10 +103,10 @@ void changeControls(FuzzedDataProvider& in, ReadingContext& c, WatchingSink& sin
 }
 
 void checkState(const ReadingProcessor& p) {
-    FUZZ_CHECK(p.datainmax >= 0 && p.datainmax <= 100 && p.datainmin >= 0 && p.datainmin <= 100,
-               values({double(p.datainmax), double(p.datainmin)}));
-    FUZZ_CHECK(p.datain >= 0 && p.datain <= 255, values({double(p.datain)}));
-    FUZZ_CHECK(p.blnVega || p.sngVega == 1.0f, values({p.sngVega}));
+    FUZZ_CHECK(p.datainmax() >= 0 && p.datainmax() <= 100 && p.datainmin() >= 0 && p.datainmin() <= 100,
+               values({double(p.datainmax()), double(p.datainmin())}));
+    FUZZ_CHECK(p.datain() >= 0 && p.datain() <= 255, values({double(p.datain())}));
+    FUZZ_CHECK(p.blnVega() || p.sngVega() == 1.0f, values({p.sngVega()}));
 }
 
 } // namespace
@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             changeControls(in, ctx, sink);
             break;
         case 3:
-            p.int3 = in.ConsumeIntegral<int>(); // the options window
+            p.restartTouchCount(); // the options window
             break;
         case 4: {
             const std::string burst = in.ConsumeRandomLengthString(64);

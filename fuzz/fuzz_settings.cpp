@@ -42,9 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(cp1251::encode(written) == bytes, written);
 
     bool ok = false;
-    const int ms = reading::ReadingProcessor::measuringMs(s.timeText, &ok);
-    FUZZ_CHECK(ms >= 1 && ms <= reading::kMaxMeasuringMs, QString::number(ms));
-    FUZZ_CHECK(ok || ms == reading::kDefaultMeasuringMs, QString::number(ms));
+    const int ms = settings::measuringMs(s.timeText, &ok);
+    FUZZ_CHECK(ms >= 1 && ms <= session::Settings::kMaxMs, QString::number(ms));
+    FUZZ_CHECK(ok || ms == session::Settings::kDefaultMs, QString::number(ms));
 
     const double seconds = settings::secondsOrDefault(s.timeText);
     checkSeconds(seconds);
