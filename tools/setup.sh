@@ -9,9 +9,10 @@ TAVEN_PACKAGES=(cmake ninja-build g++ pkg-config
     libqt6printsupport6 libqt6test6 qt6-qpa-plugins
     fonts-dejavu-core libfontconfig-dev libbenchmark-dev time clang-format)
 
+# Arguments: packages wanted besides the usual ones (the fuzzing build's compiler).
 taven_missing_packages() {
     local p missing=()
-    for p in "${TAVEN_PACKAGES[@]}"; do
+    for p in "${TAVEN_PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     echo "${missing[@]}"
@@ -19,7 +20,7 @@ taven_missing_packages() {
 
 taven_install() {
     local missing
-    missing=$(taven_missing_packages)
+    missing=$(taven_missing_packages "$@")
     [ -z "$missing" ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
         echo "Missing Debian packages: $missing" >&2

@@ -3,6 +3,7 @@
 #include "measurement/settings.h"
 
 #include <QtTest>
+#include <climits>
 
 using namespace reading;
 
@@ -179,6 +180,9 @@ class TestReadingProcessor : public QObject {
         QTest::newRow("nothing in the branch list") << true << true << -1 << 0 << 0 << -1 << -1;
         QTest::newRow("three touches, a branch") << false << true << 2 << 0 << 0 << 23 << 0;
         QTest::newRow("three touches, no branch item") << false << true << 4 << 0 << 0 << -1 << -1;
+        QTest::newRow("row near the int limit") << true << false << 2 << INT_MAX << 14 << -1 << -1;
+        QTest::newRow("side near the int limit") << true << false << 2 << 13 << INT_MAX << -1 << -1;
+        QTest::newRow("side below the first column") << true << false << 2 << 13 << INT_MIN << -1 << -1;
     }
     void storeTarget() {
         QFETCH(bool, oneTouch);
