@@ -26,6 +26,7 @@ struct WatchingSink : ReadingSink {
     bool timer1 = false;
     bool timer2 = false;
     int listPosition = 0;
+    bool branches = false;
     int index = 0;
     int meridian = 0;
     int shownMax = -1;
@@ -60,12 +61,18 @@ struct WatchingSink : ReadingSink {
         FUZZ_CHECK(text == session::resultText(shownMax, shownDrop), text);
     }
     void beep3() override {}
+    // Only when there is no row to take the result: the context always gives one here.
+    void resultNotStored(int max, int drop) override {
+        FUZZ_CHECK(false, values({double(max), double(drop)}));
+    }
     void resetToPoints() override {
         FUZZ_CHECK(!processor->blnVega() && processor->sngVega() == 1.0f, QString());
     }
     void nextMeridian() override {
-        listPosition = catalogue::nextMeridianPosition(listPosition);
-        FUZZ_CHECK(listPosition >= 0 && listPosition < catalogue::kMeridianCount,
+        listPosition = catalogue::nextMeridianPosition(listPosition, branches ? modes::Mode::Branches
+                                                                              : modes::Mode::Points);
+        FUZZ_CHECK(listPosition >= 0 &&
+                       listPosition < (branches ? catalogue::kBranchCount : catalogue::kMeridianCount),
                    values({double(listPosition)}));
     }
     void previousPoint() override {
@@ -98,6 +105,7 @@ void changeControls(FuzzedDataProvider& in, ReadingContext& c, WatchingSink& sin
     c.number = anyOr(in, 0, catalogue::kRows - 1);
     c.intright = in.ConsumeBool() ? catalogue::kRightOffset : 0;
     sink.listPosition = c.listPosition;
+    sink.branches = c.branches;
     sink.meridian = c.listPosition;
     sink.index = anyOr(in, 0, catalogue::kRows - 1);
 }
