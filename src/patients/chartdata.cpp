@@ -27,6 +27,23 @@ int firstValueOf(Scale scale, quint32 colour) {
     return 101;
 }
 
+// Plain decimal text the usual way round, anything else (blanks, "+", overflow) as
+// QString::toInt reads it: a card holds a million of these numbers.
+int toInt(QStringView t, bool* ok) {
+    const bool minus = !t.isEmpty() && t.front() == u'-';
+    const QStringView digits = minus ? t.mid(1) : t;
+    if (digits.isEmpty() || digits.size() > 9)
+        return t.toInt(ok);
+    int v = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return t.toInt(ok);
+        v = v * 10 + (c.unicode() - u'0');
+    }
+    *ok = true;
+    return minus ? -v : v;
+}
+
 // The same reading as session::parseResult, without a string per cell.
 Cell parseCell(QStringView text) {
     if (text.isEmpty())
@@ -35,8 +52,8 @@ Cell parseCell(QStringView text) {
     if (blank < 0)
         return std::nullopt;
     bool okMax = false, okDrop = false;
-    const int max = text.left(blank).toInt(&okMax);
-    const int drop = text.mid(blank + 1).toInt(&okDrop);
+    const int max = toInt(text.left(blank), &okMax);
+    const int drop = toInt(text.mid(blank + 1), &okDrop);
     if (!okMax || !okDrop)
         return std::nullopt;
     return session::Result{max, drop};

@@ -91,6 +91,8 @@ class ChartDataTest : public QObject {
             << head + QStringLiteral("55,abc,5 x, 5 5,-3 -4,7 ,\r\n>1 2,3 4\r\n>");
         QTest::newRow("branch cells past the first")
             << head + QString(QStringLiteral(",\r\n>")).repeated(21) + QStringLiteral("81 2,99 9,\r\n>");
+        QTest::newRow("signs and overflow")
+            << head + QStringLiteral("+5 3,99999999999 1,-0 -0,1234567890 -1234567890,\r\n>");
         QTest::newRow("blank visit") << patients::blankVisit(QStringLiteral("01.01.2020"));
     }
     void recordReadingAgreesWithCardFormat() {
