@@ -9,6 +9,8 @@ QColor toQColor(quint32 value) {
     if (value & 0x80000000u) {
         const QPalette pal = QGuiApplication::palette();
         switch (value & 0xFF) {
+        case 0x0E:
+            return pal.color(QPalette::HighlightedText);
         case 0x0F:
             return pal.color(QPalette::Button);
         case 0x18:

@@ -13,7 +13,7 @@
 #include "measurement/gauge.h"
 #include "measurement/pointgrid.h"
 #include "measurement/settings.h"
-#include "medications/medicamdb.h"
+#include "medications/frmmedicam.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -65,6 +65,8 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     buildFunctionFrame();
 
     connect(cmdhelp, &QPushButton::clicked, this, &frmmain::cmdhelp_Click);
+    connect(cmdmedicam, &QPushButton::clicked, this, &frmmain::cmdmedicam_Click);
+    connect(cmdaddcard, &QPushButton::clicked, this, &frmmain::cmdaddcard_Click);
     connect(cmdoptions, &QPushButton::clicked, this, &frmmain::cmdoptions_Click);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
             &frmmain::openCharts);
@@ -196,11 +198,11 @@ void frmmain::readDataFiles() {
         for (const QString& problem : lines.problems)
             msgbox::info(this, problem);
 
-    const auto medications = textfile::read(m_folder.path(medicam::kFileName), &error);
-    if (!medications)
-        msgbox::info(this, error + QStringLiteral(".\nСписки препаратов точек будут пусты."));
-    strPreparat = medications.value_or(QString());
-    strPreparatMeridian = text::split(strPreparat, QStringLiteral("]["));
+    // A broken file still lists what could be read, each point's own medications or none.
+    m_medicationFile = medicam::Database::load(m_folder);
+    if (!m_medicationFile.problem().isEmpty())
+        msgbox::info(this, m_medicationFile.problem() +
+                               QStringLiteral("\nФайл можно исправить в окне «Препараты»."));
 }
 
 void frmmain::applySettingsFile() {
@@ -223,6 +225,14 @@ void frmmain::cmdhelp_Click() {
         m_help->setWindowModality(Qt::ApplicationModal);
     }
     m_help->show();
+}
+
+void frmmain::cmdmedicam_Click() {
+    // Made at first use and only hidden by its "Выход", so it lasts the run; each opening
+    // reads the file anew.
+    if (!m_medicam)
+        m_medicam = new frmmedicam(m_folder, this);
+    m_medicam->exec();
 }
 
 void frmmain::cmdoptions_Click() {

@@ -8,6 +8,7 @@
 #include "common/workfolder.h"
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
+#include "medications/medicamdb.h"
 
 #include <QPointer>
 #include <QString>
@@ -32,6 +33,7 @@ class PointGrid;
 class PictureBox;
 class frmoption;
 class frmHelp;
+class frmmedicam;
 class Beeper;
 namespace bodymap {
 class BodyMap;
@@ -81,6 +83,10 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void setBeeper(Beeper* beeper);
 
     void cmdhelp_Click();
+    // Opens the medication editor and returns once it is hidden again.
+    void cmdmedicam_Click();
+    // "Добавить в рецепт": the chosen medication of the point into the pending prescription.
+    void cmdaddcard_Click();
     void cmdoptions_Click();
     // The result charts (Ctrl+G), and a bar clicked there: a meridian or branch row of the
     // results, the side and the point row.
@@ -94,7 +100,6 @@ class frmmain : public QWidget, private reading::ReadingSink {
     modes::Mode currentMode() const;
 
     // Public state, read and written by the other windows.
-    QString strPreparat;
     QString strFunction;
     QString strFileName;
     QString strDataNew;
@@ -108,7 +113,6 @@ class frmmain : public QWidget, private reading::ReadingSink {
     DeviceLink mscomm;
 
     QStringList strFunctionLine;
-    QStringList strPreparatMeridian;
 
     // Widgets.
     QPushButton* cmdclient = nullptr;
@@ -195,4 +199,8 @@ class frmmain : public QWidget, private reading::ReadingSink {
     bool m_mapWaitsForPaint = false;
     std::function<void()> m_pendingMap;
     QPointer<frmHelp> m_help;
+    frmmedicam* m_medicam = nullptr;
+    // The medication file as read at start; the editor's changes reach testing only after
+    // the program is started again.
+    medicam::Database m_medicationFile;
 };

@@ -272,6 +272,9 @@ Error PatientStore::saveVisitTexts(int patient, int visit, const VisitTexts& t) 
         return e;
     if (visit >= card.visits.size() || visitDate(card.visits[visit]) != r.dateLines()[visit])
         return changed(path);
+    // A visit added or deleted meanwhile moves the dates: the shown visit is no longer here.
+    if (!t.date.isEmpty() && t.date != r.dateLines()[visit])
+        return changed(indexPath());
     card.visits[visit] = withTexts(card.visits[visit], t.complaints, t.diagnosis, t.prescription);
     return writeFile(path, card.serialise());
 }

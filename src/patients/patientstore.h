@@ -42,6 +42,7 @@ class PatientStore {
     Error deleteVisit(int patient, int visit);
 
     Error readVisitTexts(int patient, int visit, VisitTexts* texts);
+    // A non-empty texts.date must still be the visit's date.
     Error saveVisitTexts(int patient, int visit, const VisitTexts& texts);
 
     // The chosen visit's results: rows 21..24 from cell 0, empty for a short record.

@@ -470,10 +470,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->lstpreparat->count(), 0);
         chooseMeridian("Толстая кишка");
         QCOMPARE(w->lstpreparat->count(), 1);
-        // The short function file is said once, at start.
-        QCOMPARE(log->shown.size(), 1);
+        // Each short file is said once, at start.
+        QCOMPARE(log->shown.size(), 2);
         QVERIFY2(log->shown[0].text.contains("function.pnt") && log->shown[0].text.contains("100 строк"),
                  qPrintable(log->shown[0].text));
+        QVERIFY2(log->shown[1].text.contains("medicam.nam") && log->shown[1].text.contains("3 из 21"),
+                 qPrintable(log->shown[1].text));
     }
 };
 

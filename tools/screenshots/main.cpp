@@ -1,11 +1,15 @@
-// Writes PNG screenshots of the main window in a few states, for a look without a display:
+// Writes PNG screenshots of the main window in a few states and of the medication editor, for a look without
+// a display:
 //   QT_QPA_PLATFORM=offscreen screenshots <output folder>   (run in a working folder)
 #include "measurement/frmmain.h"
+#include "medications/frmmedicam.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 
 namespace {
@@ -40,5 +44,12 @@ int main(int argc, char** argv) {
     shot(QStringLiteral("main_testing.png"));
     w.opthand->setChecked(true);
     shot(QStringLiteral("main_branch.png"));
+
+    frmmedicam editor{WorkFolder()};
+    editor.show();
+    editor.lstpoint->setCurrentRow(2); // the control point, which has medications in the sample
+    editor.txtadd->setText(QStringLiteral("Эхинацея D12"));
+    QApplication::processEvents();
+    editor.grab().save(out + QStringLiteral("/medicam_editor.png"));
     return 0;
 }

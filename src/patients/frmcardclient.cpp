@@ -1,0 +1,251 @@
+#include "patients/frmcardclient.h"
+
+#include "common/colourvalues.h"
+#include "common/messages.h"
+#include "common/session.h"
+#include "common/text1251.h"
+#include "common/widgets.h"
+#include "patients/cardpreview.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+// Layout in twips, 15 to a pixel.
+QRect tw(int left, int top, int width, int height) {
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// A caption wider than its place in the form font gets a smaller font, down to 8 pixels,
+// rather than being cut.
+void fitCaption(QWidget* w, const QString& caption, int margin = 0) {
+    QFont f = w->font();
+    const int room = w->width() - margin;
+    while (QFontMetrics(f).horizontalAdvance(caption) > room && f.pixelSize() > 8)
+        f.setPixelSize(f.pixelSize() - 1);
+    w->setFont(f);
+}
+
+template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
+    auto* w = new W(caption, parent);
+    w->setGeometry(r);
+    w->setAccessibleName(caption);
+    fitCaption(w, caption);
+    return w;
+}
+
+QPlainTextEdit* makeBox(QWidget* parent, const QString& name, const QRect& r) {
+    auto* box = new QPlainTextEdit(parent);
+    box->setGeometry(r);
+    box->setAccessibleName(name);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setTabChangesFocus(true);
+    return box;
+}
+
+QString toBox(const QString& stored) {
+    QString t = stored;
+    return t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QString fromBox(const QString& shown) {
+    QString t = shown;
+    return t.replace(u'\n', QStringLiteral("\r\n"));
+}
+
+// Where the card check stops in a box's text: the first separator, else the first
+// character the code page cannot hold.
+qsizetype firstBad(const QString& text) {
+    for (qsizetype k = 0; k < text.size(); ++k)
+        if (text[k] == u'>' || text[k] == u'@')
+            return k;
+    return cp1251::firstUnencodable(text);
+}
+
+const QString kBoxNames[3] = {QStringLiteral("Жалобы"), QStringLiteral("Диагноз"), QStringLiteral("Рецепт")};
+
+} // namespace
+
+frmcardclient::frmcardclient(patients::PatientStore& store, session::Session& session, int patient,
+                             QWidget* parent)
+    : QDialog(parent), m_store(store), m_session(session), m_patient(patient) {
+    buildForm();
+    buildPrintMenu();
+    Form_Load();
+}
+
+void frmcardclient::buildForm() {
+    setWindowTitle(QStringLiteral("Карта пациента"));
+    setFixedSize(7605 / 15, 5445 / 15);
+    useFormFont(this);
+
+    make<QLabel>(this, QStringLiteral("Фамилия, имя, отчество:"), tw(120, 240, 2055, 255));
+    lblname = make<QLabel>(this, QString(), tw(2160, 240, 5175, 255));
+    make<QLabel>(this, QStringLiteral("Год рождения:"), tw(840, 600, 1215, 255));
+    lblyear = make<QLabel>(this, QString(), tw(2160, 600, 615, 255));
+    make<QLabel>(this, QStringLiteral("Дата посещения:"), tw(3000, 600, 1455, 255));
+    lbldate = make<QLabel>(this, QString(), tw(4440, 600, 975, 255));
+    lblname->setAccessibleName(QStringLiteral("Фамилия, имя, отчество"));
+    lblyear->setAccessibleName(QStringLiteral("Год рождения"));
+    lbldate->setAccessibleName(QStringLiteral("Дата посещения"));
+    for (QLabel* l : {lblname, lblyear, lbldate})
+        setBackColour(l, colours::kHighlightText);
+
+    make<QLabel>(this, QStringLiteral("Жалобы:"), tw(240, 1080, 855, 255));
+    txtgalob = makeBox(this, kBoxNames[0], tw(120, 1320, 3975, 1815));
+    make<QLabel>(this, QStringLiteral("Диагноз:"), tw(240, 3240, 855, 255));
+    txtdiagnoz = makeBox(this, kBoxNames[1], tw(120, 3480, 3975, 1815));
+    make<QLabel>(this, QStringLiteral("Рецепт:"), tw(4560, 1080, 855, 255));
+    txtrecept = makeBox(this, kBoxNames[2], tw(4200, 1320, 3255, 2775));
+
+    cmdprint = make<QPushButton>(this, QStringLiteral("Печать"), tw(4440, 4320, 1215, 375));
+    cmdsave = make<QPushButton>(this, QStringLiteral("Сохранить"), tw(6000, 4320, 1215, 375));
+    cmdcancel = make<QPushButton>(this, QStringLiteral("Выход"), tw(6000, 4920, 1215, 375));
+    cmdprint->setToolTip(QStringLiteral("Вывод на принтер"));
+    cmdsave->setToolTip(QStringLiteral("Сохранить карту"));
+    for (QPushButton* b : {cmdprint, cmdsave, cmdcancel})
+        b->setAutoDefault(false); // Enter in a text box is a line break, not a button
+
+    connect(cmdprint, &QPushButton::clicked, this, &frmcardclient::cmdprint_Click);
+    connect(cmdsave, &QPushButton::clicked, this, &frmcardclient::cmdsave_Click);
+    connect(cmdcancel, &QPushButton::clicked, this, &frmcardclient::cmdcancel_Click);
+}
+
+// The preview and the PDF sit behind "Печать" (its context menu) and Ctrl+P, so the
+// window keeps its three buttons where they always were.
+void frmcardclient::buildPrintMenu() {
+    auto* preview = new QAction(QStringLiteral("Предварительный просмотр..."), this);
+    preview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    preview->setShortcutContext(Qt::WindowShortcut);
+    auto* pdf = new QAction(QStringLiteral("Сохранить в PDF..."), this);
+    connect(preview, &QAction::triggered, this, &frmcardclient::cmdpreview_Click);
+    connect(pdf, &QAction::triggered, this, &frmcardclient::cmdpdf_Click);
+    addAction(preview);
+    cmdprint->addAction(preview);
+    cmdprint->addAction(pdf);
+    cmdprint->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void frmcardclient::Form_Load() {
+    const session::Choice& c = m_session.choice();
+    if (!c.hasVisit()) {
+        m_error = {patients::Fault::NoVisit, patients::kNoVisit};
+        return;
+    }
+    const auto& records = m_store.index().records;
+    if (m_patient < 0 || m_patient >= records.size() || records[m_patient].cardFile() != c.cardFile) {
+        m_error = {patients::Fault::NoPatient, patients::kNoPatient};
+        return;
+    }
+    patients::VisitTexts texts;
+    if ((m_error = m_store.readVisitTexts(m_patient, c.visit, &texts)))
+        return;
+    if (texts.date != c.visitDate) {
+        m_error = {patients::Fault::Changed,
+                   QStringLiteral("Файл \"%1\" изменился. Откройте список пациентов заново")
+                       .arg(m_store.indexPath())};
+        return;
+    }
+    m_visit = c.visit;
+    m_date = c.visitDate;
+    lblname->setText(c.name);
+    lblname->setToolTip(c.name);
+    fitCaption(lblname, c.name);
+    lblyear->setText(c.year);
+    lbldate->setText(c.visitDate);
+    // Each pending addition begins with its own CR LF, so it starts a line of its own.
+    texts.prescription += m_session.strRecept;
+    fill(texts);
+}
+
+void frmcardclient::fill(const patients::VisitTexts& texts) {
+    const QString stored[3] = {texts.complaints, texts.diagnosis, texts.prescription};
+    QPlainTextEdit* boxes[3] = {txtgalob, txtdiagnoz, txtrecept};
+    for (int i = 0; i < 3; ++i) {
+        m_stored[i] = stored[i];
+        boxes[i]->setPlainText(toBox(stored[i]));
+        m_shown[i] = boxes[i]->toPlainText();
+    }
+}
+
+QString frmcardclient::stored(int box) const {
+    const QPlainTextEdit* boxes[3] = {txtgalob, txtdiagnoz, txtrecept};
+    const QString now = boxes[box]->toPlainText();
+    return now == m_shown[box] ? m_stored[box] : fromBox(now);
+}
+
+int frmcardclient::exec() {
+    if (m_error) {
+        msgbox::info(parentWidget(), m_error.message);
+        return QDialog::Rejected;
+    }
+    return QDialog::exec();
+}
+
+patients::Error frmcardclient::showCard(patients::PatientStore& store, session::Session& session, int patient,
+                                        QWidget* parent) {
+    frmcardclient card(store, session, patient, parent);
+    card.exec();
+    return card.loadError();
+}
+
+void frmcardclient::cmdsave_Click() {
+    const patients::VisitTexts texts{m_date, stored(0), stored(1), stored(2)};
+    if (const patients::Error e = m_store.saveVisitTexts(m_patient, m_visit, texts)) {
+        if (e.fault == patients::Fault::BadText)
+            showBadText(e);
+        else
+            msgbox::info(this, e.message);
+        return;
+    }
+    // The pending prescription stays: only "Выход" empties it.
+    accept();
+}
+
+// The refused text stays in its box, with the offending character selected.
+void frmcardclient::showBadText(const patients::Error& error) {
+    msgbox::info(this, error.message);
+    QPlainTextEdit* boxes[3] = {txtgalob, txtdiagnoz, txtrecept};
+    for (int i = 0; i < 3; ++i) {
+        const qsizetype at = firstBad(boxes[i]->toPlainText());
+        if (at < 0)
+            continue;
+        QTextCursor cursor = boxes[i]->textCursor();
+        cursor.setPosition(int(at));
+        cursor.setPosition(int(at) + 1, QTextCursor::KeepAnchor);
+        boxes[i]->setTextCursor(cursor);
+        boxes[i]->setFocus();
+        return;
+    }
+}
+
+void frmcardclient::cmdcancel_Click() {
+    m_session.clearPrescription();
+    reject();
+}
+
+cardprint::Card frmcardclient::printedCard() const {
+    return {lblname->text(),         lblyear->text(),           lbldate->text(),
+            txtgalob->toPlainText(), txtdiagnoz->toPlainText(), txtrecept->toPlainText()};
+}
+
+void frmcardclient::cmdprint_Click() {
+    report(m_print(this, printedCard()));
+}
+
+void frmcardclient::cmdpdf_Click() {
+    report(m_pdf(this, printedCard()));
+}
+
+void frmcardclient::cmdpreview_Click() {
+    cardprint::CardPreview preview(printedCard(), this);
+    preview.exec();
+}
+
+void frmcardclient::report(const cardprint::Outcome& outcome) {
+    if (outcome.failed())
+        msgbox::info(this, outcome.error);
+}

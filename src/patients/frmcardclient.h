@@ -1,0 +1,81 @@
+#pragma once
+// The card window: one visit's complaints, diagnosis and prescription for editing, saving
+// them into the visit, and printing the card. It opens on the visit chosen in the patient
+// list; without a visit it cannot be shown at all.
+#include "patients/cardprintui.h"
+#include "patients/patientstore.h"
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace session {
+class Session;
+}
+
+class frmcardclient : public QDialog {
+    Q_OBJECT
+  public:
+    // Reads the visit session.choice() names of the patient at `patient` in store.index().
+    // Check loadError() before showing: exec() of a window that failed shows the reason and
+    // returns Rejected without opening.
+    frmcardclient(patients::PatientStore& store, session::Session& session, int patient,
+                  QWidget* parent = nullptr);
+
+    // The opener's one call: the card modally, returning when it is closed; when the visit
+    // cannot be shown, says why and returns that error without opening a window.
+    static patients::Error showCard(patients::PatientStore& store, session::Session& session, int patient,
+                                    QWidget* parent);
+
+    const patients::Error& loadError() const { return m_error; }
+    int exec() override;
+
+    void cmdsave_Click();
+    void cmdcancel_Click();
+    void cmdprint_Click();
+    void cmdpreview_Click();
+    void cmdpdf_Click();
+
+    // The card as it stands in the window, saved or not.
+    cardprint::Card printedCard() const;
+
+    // What printing and PDF do after their dialogs; tests put in their own.
+    using Action = std::function<cardprint::Outcome(QWidget*, const cardprint::Card&)>;
+    void setPrintAction(Action action) { m_print = std::move(action); }
+    void setPdfAction(Action action) { m_pdf = std::move(action); }
+
+    QLabel* lblname = nullptr;
+    QLabel* lblyear = nullptr;
+    QLabel* lbldate = nullptr;
+    QPlainTextEdit* txtgalob = nullptr;
+    QPlainTextEdit* txtdiagnoz = nullptr;
+    QPlainTextEdit* txtrecept = nullptr;
+    QPushButton* cmdprint = nullptr;
+    QPushButton* cmdsave = nullptr;
+    QPushButton* cmdcancel = nullptr;
+
+  private:
+    void buildForm();
+    void buildPrintMenu();
+    void Form_Load();
+    void fill(const patients::VisitTexts& texts);
+    QString stored(int box) const;
+    void showBadText(const patients::Error& error);
+    void report(const cardprint::Outcome& outcome);
+
+    patients::PatientStore& m_store;
+    session::Session& m_session;
+    int m_patient = -1;
+    int m_visit = -1;
+    QString m_date;
+    patients::Error m_error;
+    // Per box: the text as stored (CR LF inside) and as the box first showed it, so an
+    // untouched box is written back exactly as it was read.
+    QString m_stored[3];
+    QString m_shown[3];
+    Action m_print = cardprint::printWithDialog;
+    Action m_pdf = cardprint::savePdfWithDialog;
+};

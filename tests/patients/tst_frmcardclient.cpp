@@ -1,0 +1,288 @@
+// The card window over a generated database: what it shows, what "Сохранить" writes and
+// refuses, what "Выход" leaves, and that no visit opens no window.
+#include "common/messages.h"
+#include "common/session.h"
+#include "common/widgets.h"
+#include "patients/frmcardclient.h"
+#include "storefixture.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace storetest;
+using patients::Card;
+using patients::visitFields;
+
+class tst_frmcardclient : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Fixture> m_f;
+    session::Session m_session;
+    QList<msgbox::Shown> m_shown;
+
+    QString card() const { return m_f->db("c 3.dat"); }
+
+    // Chooses visit `visit` of the patient on top, as the patient list does.
+    void choose(int visit) {
+        const patients::IndexRecord& r = m_f->store->index().records[0];
+        m_session.setChoice({r.name(), r.year(), r.cardFile(), visit, r.dateLines().value(visit)});
+    }
+
+    // Replaces one text field of a visit of the card on disk, keeping a tail after it.
+    void putField(int visit, int field, const QString& text) {
+        Card c = Card::parse(bytesOf(card()));
+        QStringList f = visitFields(c.visits[visit]);
+        f[field] = text + "\r\n";
+        c.visits[visit] = f.join(u'>');
+        put(card(), c.serialise() + "\r\n\r\n");
+    }
+
+    std::unique_ptr<frmcardclient> open() {
+        return std::make_unique<frmcardclient>(*m_f->store, m_session, 0);
+    }
+
+  private slots:
+    void init() {
+        m_f = std::make_unique<Fixture>();
+        generate(*m_f);
+        m_session.clearPrescription();
+        m_shown.clear();
+        msgbox::setHandler([this](const msgbox::Shown& s) {
+            m_shown << s;
+            return msgbox::Answer::Ok;
+        });
+    }
+    void cleanup() { msgbox::setHandler({}); }
+
+    // Complaints as stored (null: as generated), as typed (null: untouched) and as saved.
+    void savedTexts_data() {
+        QTest::addColumn<int>("visit");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("generated, first visit") << 0 << QString() << QString() << QString();
+        QTest::newRow("generated, last visit") << 2 << QString() << QString() << QString();
+        QTest::newRow("blanks around trimmed") << 1 << "  боли\r\nдавно  " << QString() << "боли\r\nдавно";
+        QTest::newRow("bare LF and CR kept") << 1 << "а\nб\rв" << QString() << "а\nб\rв";
+        QTest::newRow("typed: CR LF, trimmed") << 1 << QString() << " первая\nвторая  "
+                                               << "первая\r\nвторая";
+    }
+    void savedTexts() {
+        QFETCH(int, visit);
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        if (!stored.isNull())
+            putField(visit, 1, stored);
+        Card expected = Card::parse(bytesOf(card()));
+        const QStringList f = visitFields(expected.visits[visit]);
+        if (!saved.isNull())
+            expected.visits[visit] = (QStringList{f[0], saved + "\r\n"} + f.mid(2)).join(u'>');
+        const QByteArray index = bytesOf(m_f->db("client.crd"));
+        choose(visit);
+        auto w = open();
+        QVERIFY2(!w->loadError(), qPrintable(w->loadError().message));
+        QCOMPARE(w->lblname->text(), m_session.choice().name);
+        QCOMPARE(w->lbldate->text(), m_session.choice().visitDate);
+        QCOMPARE(w->txtdiagnoz->toPlainText(), patients::fieldText(f, 2).replace("\r\n", "\n"));
+        if (!typed.isNull())
+            w->txtgalob->setPlainText(typed);
+        QTest::mouseClick(w->cmdsave, Qt::LeftButton);
+        QVERIFY2(m_shown.isEmpty(), qPrintable(m_shown.value(0).text));
+        QCOMPARE(w->result(), int(QDialog::Accepted));
+        QCOMPARE(bytesOf(card()), expected.serialise());
+        QCOMPARE(bytesOf(m_f->db("client.crd")), index);
+    }
+
+    void pendingPrescription_data() {
+        QTest::addColumn<bool>("save");
+        QTest::newRow("Сохранить stores it and keeps it pending") << true;
+        QTest::newRow("Выход discards it") << false;
+    }
+    void pendingPrescription() {
+        QFETCH(bool, save);
+        putField(0, 3, "Старый рецепт");
+        const QByteArray before = bytesOf(card());
+        m_session.addToPrescription("Арника D6");
+        m_session.addToPrescription("Нукс вомика C30");
+        choose(0);
+        auto w = open();
+        QCOMPARE(w->txtrecept->toPlainText(), QStringLiteral("Старый рецепт\nАрника D6\nНукс вомика C30"));
+        QTest::mouseClick(save ? w->cmdsave : w->cmdcancel, Qt::LeftButton);
+        const QString stored = patients::fieldText(visitFields(Card::parse(bytesOf(card())).visits[0]), 3);
+        if (save) {
+            QCOMPARE(stored, QStringLiteral("Старый рецепт\r\nАрника D6\r\nНукс вомика C30"));
+            QCOMPARE(m_session.strRecept, QStringLiteral("\r\nАрника D6\r\nНукс вомика C30"));
+        } else {
+            QCOMPARE(bytesOf(card()), before);
+            QVERIFY2(m_session.strRecept.isEmpty(), qPrintable(m_session.strRecept));
+        }
+    }
+
+    void refusedTextStaysAndNothingIsWritten_data() {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("pending");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("> in complaints") << 0 << "боль\nслева > справа"
+                                         << ""
+                                         << "\"Жалобы\" (строка 2, позиция 7)";
+        QTest::newRow("@ in diagnosis") << 1 << "a@b"
+                                        << ""
+                                        << "\"Диагноз\" (строка 1, позиция 2)";
+        QTest::newRow("no code page") << 2 << "x€y✓"
+                                      << ""
+                                      << "\"✓\" в поле \"Рецепт\" (строка 1, позиция 4)";
+        QTest::newRow("pending medication") << -1 << ""
+                                            << "Капли >5"
+                                            << "\"Рецепт\" (строка 2, позиция 7)";
+    }
+    void refusedTextStaysAndNothingIsWritten() {
+        QFETCH(int, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, pending);
+        QFETCH(QString, named);
+        putField(0, 3, "");
+        const auto before = snapshot(m_f->dir->path());
+        if (!pending.isEmpty())
+            m_session.addToPrescription(pending);
+        choose(0);
+        auto w = open();
+        QPlainTextEdit* boxes[] = {w->txtgalob, w->txtdiagnoz, w->txtrecept};
+        if (box >= 0)
+            boxes[box]->setPlainText(typed);
+        const QString shown = boxes[box < 0 ? 2 : box]->toPlainText();
+        w->cmdsave_Click();
+        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(m_shown[0].title, QStringLiteral("Ошибка"));
+        QVERIFY2(m_shown[0].text.contains(named), qPrintable(m_shown[0].text));
+        QCOMPARE(snapshot(m_f->dir->path()), before);
+        QCOMPARE(boxes[box < 0 ? 2 : box]->toPlainText(), shown);
+        QCOMPARE(w->result(), 0); // still open
+        QCOMPARE(m_session.strRecept, pending.isEmpty() ? QString() : "\r\n" + pending);
+    }
+
+    void noVisitNoWindow_data() {
+        QTest::addColumn<int>("visit");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("no date chosen") << -1 << "";
+        QTest::newRow("empty last date line") << 3 << "";
+        QTest::newRow("date no longer at its place") << 1 << "01.01.1999";
+    }
+    void noVisitNoWindow() {
+        QFETCH(int, visit);
+        QFETCH(QString, date);
+        const auto before = snapshot(m_f->dir->path());
+        const patients::IndexRecord& r = m_f->store->index().records[0];
+        m_session.setChoice({r.name(), r.year(), r.cardFile(), visit, date});
+        QWidget opener;
+        bool opened = false;
+        // A window that opened would be closed by this and counted.
+        QTimer::singleShot(0, &opener, [&] {
+            if (auto* w = qobject_cast<frmcardclient*>(QApplication::activeModalWidget())) {
+                opened = true;
+                w->reject();
+            }
+        });
+        const patients::Error e = frmcardclient::showCard(*m_f->store, m_session, 0, &opener);
+        QVERIFY(e);
+        QVERIFY(!opened);
+        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(m_shown[0].text, e.message);
+        QCOMPARE(snapshot(m_f->dir->path()), before);
+    }
+
+    // The dates moved while the card was open (a visit added elsewhere): nothing is written
+    // into the visit that now stands at the shown position.
+    void visitMovedMeanwhileIsNotOverwritten() {
+        choose(0);
+        auto w = open();
+        QVERIFY(!w->loadError());
+        patients::PatientStore other{WorkFolder(m_f->dir->path())};
+        QVERIFY(!other.load());
+        QVERIFY(!other.addVisit(0, QDate(2030, 1, 2)));
+        const auto before = snapshot(m_f->dir->path());
+        w->txtgalob->setPlainText("новое");
+        w->cmdsave_Click();
+        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(snapshot(m_f->dir->path()), before);
+    }
+
+    // Printing takes the texts as the window shows them; a failure is told and the card
+    // stays as it was, like a save that cannot write.
+    void failures_data() {
+        QTest::addColumn<bool>("print");
+        QTest::newRow("printer fails") << true;
+        QTest::newRow("card unwritable") << false;
+    }
+    void failures() {
+        QFETCH(bool, print);
+        m_session.addToPrescription("Арника");
+        choose(0);
+        auto w = open();
+        const auto before = snapshot(m_f->dir->path());
+        w->txtgalob->setPlainText("изменено");
+        cardprint::Card printed;
+        w->setPrintAction([&](QWidget*, const cardprint::Card& c) {
+            printed = c;
+            return cardprint::Outcome{cardprint::Outcome::Kind::Failed, "Принтер не найден."};
+        });
+        m_f->store->setWriter([](const QString& path, const QByteArray&, QString* why) {
+            *why = "Не удается записать файл \"" + path + "\"";
+            return false;
+        });
+        QTest::mouseClick(print ? w->cmdprint : w->cmdsave, Qt::LeftButton);
+        QCOMPARE(m_shown.size(), 1);
+        QVERIFY2(m_shown[0].text.contains(print ? "Принтер" : "c 3.dat"), qPrintable(m_shown[0].text));
+        QCOMPARE(snapshot(m_f->dir->path()), before);
+        QCOMPARE(w->txtgalob->toPlainText(), QStringLiteral("изменено"));
+        if (print) {
+            QCOMPARE(printed.complaints, QStringLiteral("изменено"));
+            QVERIFY(printed.prescription.endsWith("\nАрника"));
+            QCOMPARE(printed.date, w->lbldate->text());
+        }
+    }
+
+    // The PDF and the preview sit behind "Печать" (context menu) and Ctrl+P.
+    void pdfFromThePrintMenu() {
+        choose(0);
+        auto w = open();
+        QString pdfOf;
+        w->setPdfAction([&](QWidget*, const cardprint::Card& c) {
+            pdfOf = c.name;
+            return cardprint::Outcome{};
+        });
+        const QList<QAction*> menu = w->cmdprint->actions();
+        QCOMPARE(menu.size(), 2);
+        QCOMPARE(menu[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+        menu[1]->trigger();
+        QCOMPARE(pdfOf, w->lblname->text());
+    }
+
+    void captionsFitAndControlsAreNamed() {
+        choose(0);
+        auto w = open();
+        for (QLabel* l : {w->lblname, w->lblyear, w->lbldate})
+            QCOMPARE(backColour(l), QApplication::palette().color(QPalette::HighlightedText));
+        for (QWidget* c : w->findChildren<QWidget*>()) {
+            if (c->parentWidget() != w.get())
+                continue;
+            QVERIFY2(!c->accessibleName().isEmpty(), c->metaObject()->className());
+            QString caption;
+            if (auto* l = qobject_cast<QLabel*>(c))
+                caption = l->text();
+            else if (auto* b = qobject_cast<QPushButton*>(c))
+                caption = b->text();
+            const int room = qobject_cast<QPushButton*>(c) ? c->width() - 8 : c->width();
+            QVERIFY2(c->fontMetrics().horizontalAdvance(caption) <= room,
+                     qPrintable(QStringLiteral("%1: %2 > %3")
+                                    .arg(caption)
+                                    .arg(c->fontMetrics().horizontalAdvance(caption))
+                                    .arg(room)));
+        }
+    }
+};
+
+QTEST_MAIN(tst_frmcardclient)
+#include "tst_frmcardclient.moc"
