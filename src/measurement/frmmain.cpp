@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
@@ -67,6 +68,8 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     connect(cmdmedicam, &QPushButton::clicked, this, &frmmain::cmdmedicam_Click);
     connect(cmdaddcard, &QPushButton::clicked, this, &frmmain::cmdaddcard_Click);
     connect(cmdoptions, &QPushButton::clicked, this, &frmmain::cmdoptions_Click);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
+            &frmmain::openCharts);
 
     // Neither timer runs until a reading or a press arms it.
     Timer1.setSingleShot(true);

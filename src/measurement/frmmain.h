@@ -93,6 +93,10 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void cmdclient_Click();
     void cmdsave_Click();
     frmclient* client() const { return m_client; }
+    // The result charts (Ctrl+G), and a bar clicked there: a meridian or branch row of the
+    // results, the side and the point row.
+    void openCharts();
+    void selectFromChart(int meridian, bool leftSide, int row);
     // The body map's first picture is read once the window has been painted, so the
     // window comes up without waiting for it (start-up).
     void drawMapAfterFirstPaint();
