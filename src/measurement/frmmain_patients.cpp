@@ -30,8 +30,10 @@ void frmmain::showPatientCaption() {
 
 void frmmain::cmdclient_Click() {
     // Made and read once; "Выход" only hides it, so its choice lasts the run.
-    if (!m_client)
+    if (!m_client) {
         m_client = new frmclient(m_session, m_folder, this);
+        connect(m_client, &frmclient::chartPointChosen, this, &frmmain::selectFromChart);
+    }
     m_client->execList();
 }
 

@@ -4,9 +4,11 @@
 #include "common/form.h"
 #include "common/messages.h"
 #include "common/widgets.h"
+#include "patients/chartwindow.h"
 #include "patients/frmcardclient.h"
 #include "patients/frmclientnew.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -78,6 +80,14 @@ void frmclient::build() {
     lstname->setSelectionMode(QAbstractItemView::SingleSelection);
     lstdate->setUniformItemSizes(true);
     widenToFit(this);
+    // The charts are reached without a button, so the window keeps its layout.
+    for (QAbstractItemView* v :
+         {static_cast<QAbstractItemView*>(lstname), static_cast<QAbstractItemView*>(lstdate)}) {
+        auto* charts = new QAction(QStringLiteral("Графики результатов"), v);
+        connect(charts, &QAction::triggered, this, &frmclient::showCharts);
+        v->addAction(charts);
+        v->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
 
     connect(lstname->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_silent)
@@ -305,4 +315,16 @@ void frmclient::reject() {
 void frmclient::showNewPatient() {
     syncNames(0);
     selectPatient(0);
+}
+
+void frmclient::showCharts() {
+    if (!havePatient())
+        return;
+    int visit = selectedDate();
+    if (visit >= lstdate->count() - 1) // the empty last line is no visit
+        visit = -1;
+    if (ChartWindow* w = openCharts(this, m_store, selectedPatient(), m_session, visit)) {
+        connect(w, &ChartWindow::pointChosen, this, &frmclient::chartPointChosen);
+        w->show();
+    }
 }

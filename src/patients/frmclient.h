@@ -45,6 +45,10 @@ class frmclient : public QDialog {
     QDate today() const { return m_today.isValid() ? m_today : QDate::currentDate(); }
     void setToday(const QDate& date) { m_today = date; }
 
+    // The result charts of the chosen patient (context menu of both lists), on the
+    // chosen date when one is.
+    void showCharts();
+
     // The patient line selected when the new-patient window opened (-1 for none).
     int iList = -1;
 
@@ -61,6 +65,10 @@ class frmclient : public QDialog {
     QPushButton* cmdadddate = nullptr;
     QPushButton* cmddeldate = nullptr;
     QPushButton* cmdexit = nullptr;
+
+  signals:
+    // A bar clicked in a chart opened from here: for the main window's point selection.
+    void chartPointChosen(int meridian, bool leftSide, int row);
 
   protected:
     // The close box and Esc leave as "Выход" does.

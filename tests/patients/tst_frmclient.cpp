@@ -2,10 +2,12 @@
 // what "Выход" hands to the session. The files' own rules are the store tests' business.
 #include "common/colours.h"
 #include "common/widgets.h"
+#include "patients/chartwindow.h"
 #include "patients/frmcardclient.h"
 #include "uicheck.h"
 #include "windowfixture.h"
 
+#include <QAction>
 #include <QApplication>
 
 #include <QLabel>
@@ -79,6 +81,23 @@ class FrmClientTest : public QObject {
         QVERIFY(!f.session.choice().hasVisit());
     }
 
+    void chartsFromBothListsForTheChosenPatient() {
+        ListFixture f;
+        for (QWidget* list : {static_cast<QWidget*>(f.list->lstname), static_cast<QWidget*>(f.list->lstdate)})
+            QCOMPARE(list->actions().size(), 1);
+        f.list->lstname->actions().first()->trigger(); // no patient yet: refused
+        QCOMPARE(f.messages.shown.size(), 1);
+        QCOMPARE(f.messages.shown.last().text, kNoPatient);
+        f.choose(1);
+        f.list->lstdate->actions().first()->trigger();
+        auto* charts = f.list->findChild<ChartWindow*>();
+        QVERIFY(charts);
+        QSignalSpy chosen(f.list.get(), &frmclient::chartPointChosen);
+        emit charts->pointChosen(3, false, 2);
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.first(), (QVariantList{3, false, 2}));
+        QCOMPARE(f.messages.shown.size(), 1);
+    }
     void choosingReadsTheIndexAfresh() {
         ListFixture f;
         // Another workstation mended patient 2's year meanwhile.
