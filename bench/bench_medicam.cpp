@@ -1,14 +1,17 @@
 // Opening the medication editor and leaving it after one addition, on a file of every
 // point of the catalogue with 50 medications each, against reading and writing the same
-// bytes with no parsing. Runs alternate, so both sides see the same disk and cache.
+// bytes with no parsing, and the same through the editor window. Runs alternate, so both sides see the same
+// disk and cache.
 #include "catalogue/catalogue.h"
 #include "common/text1251.h"
 #include "common/workfolder.h"
+#include "medications/frmmedicam.h"
 #include "medications/medicamdb.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -44,7 +47,7 @@ double median(std::vector<double> v) {
 }
 
 struct Times {
-    std::vector<double> open, save, read, write;
+    std::vector<double> open, save, read, write, windowOpen, windowSave;
 };
 
 // What the editor does: read and parse, fill its three lists, then add and write.
@@ -62,6 +65,21 @@ void editorRun(const WorkFolder& folder, Times& t, long& sink) {
     t.save.push_back(clock.nsecsElapsed() / 1e6);
 }
 
+// The same through the editor window: showing it reloads and fills the lists, "Выход"
+// writes after an addition typed into its box.
+void windowRun(frmmedicam& w, Times& t, long& sink) {
+    QElapsedTimer clock;
+    clock.start();
+    w.show();
+    sink += w.document().meridians().size();
+    t.windowOpen.push_back(clock.nsecsElapsed() / 1e6);
+    w.txtadd->setText(QStringLiteral("Новый препарат D6"));
+    clock.restart();
+    w.cmdadd_Click();
+    w.cmdexit_Click();
+    t.windowSave.push_back(clock.nsecsElapsed() / 1e6);
+}
+
 void bareRun(const QString& path, Times& t, long& sink) {
     QElapsedTimer clock;
     clock.start();
@@ -76,7 +94,7 @@ void bareRun(const QString& path, Times& t, long& sink) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 21;
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("Database"));
@@ -86,12 +104,15 @@ int main(int argc, char** argv) {
     const QByteArray original = bigFile(&lines);
     Times t;
     long sink = 0;
+    frmmedicam window{folder};
     for (int r = 0; r < runs; ++r) {
         // Each run starts from the same file, so the additions do not pile up.
         textfile::writeBytes(path, original);
         editorRun(folder, t, sink);
         textfile::writeBytes(path, original);
         bareRun(path, t, sink);
+        textfile::writeBytes(path, original);
+        windowRun(window, t, sink);
     }
     const double open = median(t.open), save = median(t.save), read = median(t.read), write = median(t.write);
     std::printf("medicam.nam: %d lines, %lld bytes, %d runs (medians, ms)\n", lines,
@@ -102,5 +123,12 @@ int main(int argc, char** argv) {
                 save / write);
     std::printf("open + save                     %8.3f   read + write %7.3f   ratio %5.2f\n", open + save,
                 read + write, (open + save) / (read + write));
+    const double wOpen = median(t.windowOpen), wSave = median(t.windowSave);
+    std::printf("editor window: showing          %8.3f   read bytes  %8.3f   ratio %5.2f\n", wOpen, read,
+                wOpen / read);
+    std::printf("editor window: Добавить, Выход  %8.3f   write bytes %8.3f   ratio %5.2f\n", wSave, write,
+                wSave / write);
+    std::printf("editor window: whole use        %8.3f   read + write %7.3f   ratio %5.2f\n", wOpen + wSave,
+                read + write, (wOpen + wSave) / (read + write));
     return sink > 0 ? 0 : 1;
 }

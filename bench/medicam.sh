@@ -10,4 +10,4 @@ if [ ! -x "$build/bench/bench_medicam" ]; then
     echo "$build/bench/bench_medicam is missing: cmake --build $build --target bench_medicam" >&2
     exit 1
 fi
-"$build/bench/bench_medicam" "${2:-21}"
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/bench_medicam" "${2:-21}"

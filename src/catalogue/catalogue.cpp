@@ -101,8 +101,11 @@ QStringList limbPictures() {
             QStringLiteral("foot_r.bmp")};
 }
 
-int nextMeridianPosition(int position) {
-    return position >= 0 && position < kMeridianCount - 1 ? position + 1 : 0;
+int nextMeridianPosition(int position, modes::Mode mode) {
+    // The branch list has four items: stepping it as the meridian list would leave it
+    // with nothing selected, and the next measurement with no row to go to.
+    const int count = mode == modes::Mode::Branches ? kBranchCount : kMeridianCount;
+    return position >= 0 && position < count - 1 ? position + 1 : 0;
 }
 
 int previousPointRow(int index, int meridian) {

@@ -1,6 +1,7 @@
 #pragma once
 // The meridians, their points, control points, function lines, branch items and the
 // body map point table: constant data, one source for the whole program.
+#include "catalogue/modes.h"
 #include "common/session.h"
 
 #include <QPoint>
@@ -32,10 +33,11 @@ QString meridianName(int m);
 int findMeridian(const QString& name);
 int pointCount(int m);
 int bottomRow(int m); // the start point's row, n - 1
-// The probe's short press: the next meridian list position (after the last comes the
-// first), and Index one row up, wrapping to the meridian's bottom row; an Index outside
-// the meridian's rows starts again from its bottom row.
-int nextMeridianPosition(int position);
+// The probe's short press: the next list position of the mode's list (after the last
+// comes the first: the 21 meridians, or the four branch items), and Index one row up,
+// wrapping to the meridian's bottom row; an Index outside the meridian's rows starts
+// again from its bottom row.
+int nextMeridianPosition(int position, modes::Mode mode);
 int previousPointRow(int index, int meridian);
 Point point(int m, int row);
 int ktiRow(int m);

@@ -11,6 +11,6 @@ constexpr quint32 kBlue = 0xFF0000;
 constexpr quint32 kDarkGreen = 0x00C000;
 constexpr quint32 kButtonFace = 0x8000000F;     // normal point label
 constexpr quint32 kInfoBackground = 0x80000018; // selected point label, result figures
-constexpr quint32 kHighlightText = 0x8000000E;  // the card's name, year and date
+constexpr quint32 kHighlightText = 0x8000000E;  // value labels of the patient windows
 
 } // namespace colours

@@ -26,10 +26,26 @@ void info(QWidget* parent, const QString& text, const QString& title) {
 
 Answer question(QWidget* parent, const QString& text, const QString& title, bool defaultNo) {
     if (handler())
-        return handler()(Shown{text, title, true, defaultNo});
+        return handler()(Shown{text, title, true, defaultNo, false});
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(defaultNo ? QMessageBox::No : QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+Answer questionWithCancel(QWidget* parent, const QString& text, const QString& title) {
+    if (handler())
+        return handler()(Shown{text, title, true, false, true});
+    QMessageBox box(QMessageBox::Question, title, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
 }
 
 } // namespace msgbox

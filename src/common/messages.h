@@ -10,19 +10,22 @@ namespace msgbox {
 
 inline const QString kErrorTitle = QStringLiteral("Ошибка");
 
-enum class Answer { Ok, Yes, No };
+enum class Answer { Ok, Yes, No, Cancel };
 
 struct Shown {
     QString text;
     QString title;
     bool question = false; // Yes/No with the question icon; otherwise OK with the information icon
     bool defaultNo = false;
+    bool cancel = false; // a third button, Cancel, that backs out of what was being done
 };
 
 // A refusal or failure: information icon, OK.
 void info(QWidget* parent, const QString& text, const QString& title = kErrorTitle);
 // A Yes/No question with the question icon.
 Answer question(QWidget* parent, const QString& text, const QString& title, bool defaultNo);
+// A Yes/No/Cancel question with the question icon, Yes the default.
+Answer questionWithCancel(QWidget* parent, const QString& text, const QString& title);
 
 using Handler = std::function<Answer(const Shown&)>;
 // Replaces the dialogs (tests); an empty handler brings them back.

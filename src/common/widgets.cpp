@@ -2,7 +2,12 @@
 
 #include "common/colours.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+#include <algorithm>
 
 void LineShape::setColourValue(quint32 value) {
     if (m_colour == value)
@@ -61,4 +66,55 @@ void useFormFont(QWidget* window) {
     QFont f = window->font();
     f.setPixelSize(11);
     window->setFont(f);
+}
+
+void widenToFit(QWidget* window) {
+    QSize size = window->size();
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLabel*>(w))
+            continue;
+        const int need = w->sizeHint().width();
+        if (need > w->width())
+            w->resize(need, w->height());
+        if (w->parentWidget() == window)
+            size = size.expandedTo(QSize(w->geometry().right() + 1, size.height()));
+    }
+    if (size != window->size()) {
+        if (window->minimumSize() == window->maximumSize())
+            window->setFixedSize(size);
+        else
+            window->resize(size);
+    }
+}
+
+namespace {
+
+// The width the caption needs. A push button's own hint has a minimum width that is no
+// part of its text, so only its text and frame are counted.
+QSize captionNeeds(const QWidget* w) {
+    if (const auto* b = qobject_cast<const QPushButton*>(w)) {
+        return {b->fontMetrics().size(Qt::TextShowMnemonic, b->text()).width() + 12, 0};
+    }
+    return w->sizeHint();
+}
+
+} // namespace
+
+void fitCaption(QWidget* w, int maxWidth) {
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    for (;;) {
+        const QSize need = captionNeeds(w);
+        // Heights are the layout's; only a width can fall short.
+        if (need.width() <= maxWidth) {
+            w->resize(std::max(w->width(), need.width()), w->height());
+            return;
+        }
+        QFont f = w->font();
+        const int pixels = f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
+        if (pixels <= kMinCaptionPixels)
+            return;
+        f.setPixelSize(pixels - 1);
+        w->setFont(f);
+    }
 }

@@ -48,6 +48,17 @@ template <typename Handler> void onSelected(QAbstractButton* option, QObject* co
 // The layouts are laid out in twips for a small dialog font; this font fits them.
 void useFormFont(QWidget* window);
 
+// Widens every button and label of the window whose caption is wider than the layout
+// gives it in the font used, never narrowing; the window grows when one passes its edge.
+void widenToFit(QWidget* window);
+
+// Makes a caption fit in the font actually in use, keeping the widget's place: it is
+// widened up to maxWidth pixels where the form has room, and only where that is not
+// enough its font is made a pixel smaller at a time (not below kMinCaptionPixels). A
+// combo box is fitted to its longest item, as the closed list may show any of them.
+constexpr int kMinCaptionPixels = 8;
+void fitCaption(QWidget* w, int maxWidth);
+
 // Text colour and background of a label from colour values.
 void setTextColour(QWidget* w, quint32 value);
 void setBackColour(QWidget* w, quint32 value);

@@ -18,6 +18,7 @@ frmHelp::frmHelp(const WorkFolder& folder, QWidget* parent) : QDialog(parent), m
     setFixedSize(form::px(8685), form::px(7005));
     txtHelp = form::make<QPlainTextEdit>(this, form::tw(0, 0, 8655, 6975));
     txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    txtHelp->setAccessibleName(QStringLiteral("Текст справки"));
     QPalette pal = txtHelp->palette();
     pal.setColor(QPalette::Base, colours::toQColor(colours::kInfoBackground));
     txtHelp->setPalette(pal);

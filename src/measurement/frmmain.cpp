@@ -13,7 +13,7 @@
 #include "measurement/gauge.h"
 #include "measurement/pointgrid.h"
 #include "measurement/settings.h"
-#include "medications/medicamdb.h"
+#include "medications/frmmedicam.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -64,6 +64,8 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     buildFunctionFrame();
 
     connect(cmdhelp, &QPushButton::clicked, this, &frmmain::cmdhelp_Click);
+    connect(cmdmedicam, &QPushButton::clicked, this, &frmmain::cmdmedicam_Click);
+    connect(cmdaddcard, &QPushButton::clicked, this, &frmmain::cmdaddcard_Click);
     connect(cmdoptions, &QPushButton::clicked, this, &frmmain::cmdoptions_Click);
 
     // Neither timer runs until a reading or a press arms it.
@@ -78,7 +80,7 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     m_session.setSettings(m_options->settings());
     connect(m_options, &frmoption::settingsChanged, &m_session, &session::Session::setSettings);
     connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.restartTouchCount(); });
-    connect(&m_session, &session::Session::visitLoaded, this, &frmmain::redrawResults);
+    connectPatients();
     connect(m_options, &frmoption::settingsWritten, this, [this](const QString& text, const QString& file) {
         strini = text;
         strFileName = file;
@@ -93,9 +95,10 @@ void frmmain::buildModeFrame() {
     opthand =
         make<QRadioButton>(Frame3, QStringLiteral("Диагностика по ответвлениям"), tw(2880, 240, 2655, 255));
     opttest = make<QRadioButton>(Frame3, QStringLiteral("Медикам. тестирование"), tw(6000, 240, 2175, 255));
-    // The captions are longer in this font than the layout's widths allow; widen, never narrow.
-    for (QRadioButton* o : {optdiagnoz, opthand, opttest})
-        o->resize(std::max(o->width(), o->sizeHint().width()), o->height());
+    // Room to the next option or the frame's edge, in twips, less a pixel or two of gap.
+    fitCaption(optdiagnoz, px(2880 - 120) - 2);
+    fitCaption(opthand, px(6000 - 2880) - 2);
+    fitCaption(opttest, px(8415 - 6000) - 3);
     optdiagnoz->setChecked(true);
     lblVega = make<QLabel>(Frame3, QStringLiteral("VEGA"), tw(3720, 120, 975, 435));
     lblVega->setAlignment(Qt::AlignCenter);
@@ -116,6 +119,10 @@ void frmmain::buildPointFrame() {
     Frame2 = frame(this, tw(120, 2280, 5415, 4575));
     lblmerid = make<QLabel>(Frame2, QStringLiteral("Меридиан"), tw(3000, 120, 1695, 255));
     cbomeridian = make<QComboBox>(Frame2, tw(2640, 360, 2655, 315));
+    // Named after its caption; where the platform names a list by its current item, the
+    // caption is its label.
+    cbomeridian->setAccessibleName(lblmerid->text());
+    lblmerid->setBuddy(cbomeridian);
     connect(cbomeridian, &QComboBox::activated, this, [this](int) { cbomeridian_Click(); });
 
     pic = make<PictureBox>(Frame2, tw(100, 480, 2490, 3975));
@@ -143,16 +150,17 @@ void frmmain::buildFunctionFrame() {
     frapoint = make<QGroupBox>(this, QStringLiteral("Функция точки"), tw(5760, 2280, 2775, 4575));
     txtfunction = make<QPlainTextEdit>(frapoint, tw(120, 360, 2535, 3495));
     txtfunction->setReadOnly(true);
+    txtfunction->setAccessibleName(QStringLiteral("Функция точки"));
     lstpreparat = make<QListWidget>(frapoint, tw(120, 360, 2535, 3180));
+    lstpreparat->setAccessibleName(QStringLiteral("Медикаменты точки"));
     cmdaddcard = make<QPushButton>(frapoint, QStringLiteral("Добавить в рецепт"), tw(120, 4080, 2535, 375));
     cmdaddcard->setToolTip(QStringLiteral("Добавить препарат в карту"));
 }
 
 void frmmain::Form_Load() {
     reading.restart();
-    lblpower->resize(0, lblpower->height());
-    lblmax->setText(QStringLiteral("0"));
-    lblpad->setText(QStringLiteral("0"));
+    Frame1->showBar(0);
+    Frame1->showFigures(QStringLiteral("0"), QStringLiteral("0"));
     m_session.strRezult.clear();
     cbomeridian->clear();
     cbomeridian->addItems(catalogue::meridianNames());
@@ -175,6 +183,9 @@ void frmmain::Form_Load() {
     cbomeridian->setCurrentIndex(0);
     cbomeridian_Click();
 
+    // The closed list may show the longest name; the list keeps its place at the frame's edge.
+    fitCaption(cbomeridian, px(5415 - 2640) - 3);
+
     m_options->lbldown->setText(QStringLiteral("1"));
     m_options->lblvega->setText(m_options->lbldown->text());
     intright = 0;
@@ -193,11 +204,11 @@ void frmmain::readDataFiles() {
         for (const QString& problem : lines.problems)
             msgbox::info(this, problem);
 
-    const auto medications = textfile::read(m_folder.path(medicam::kFileName), &error);
-    if (!medications)
-        msgbox::info(this, error + QStringLiteral(".\nСписки препаратов точек будут пусты."));
-    strPreparat = medications.value_or(QString());
-    strPreparatMeridian = text::split(strPreparat, QStringLiteral("]["));
+    // A broken file still lists what could be read, each point's own medications or none.
+    m_medicationFile = medicam::Database::load(m_folder);
+    if (!m_medicationFile.problem().isEmpty())
+        msgbox::info(this, m_medicationFile.problem() +
+                               QStringLiteral("\nФайл можно исправить в окне «Препараты»."));
 }
 
 void frmmain::applySettingsFile() {
@@ -208,9 +219,8 @@ void frmmain::applySettingsFile() {
     strini = ini.value_or(settings::format(true, settings::formatSeconds(settings::kDefaultSeconds)));
     strFileName = settings::kFileName;
     const settings::Settings s = settings::parse(strini);
-    double seconds = 0;
-    if (ini && !settings::parseSeconds(s.timeText, &seconds))
-        msgbox::info(this, settings::notANumberMessage(s.timeText));
+    if (const QString problem = settings::timeProblem(s.timeText); ini && !problem.isEmpty())
+        msgbox::info(this, problem);
     m_options->apply(s);
 }
 
@@ -222,11 +232,23 @@ void frmmain::cmdhelp_Click() {
     m_help->show();
 }
 
+void frmmain::cmdmedicam_Click() {
+    // Made at first use and only hidden by its "Выход", so it lasts the run; each opening
+    // reads the file anew.
+    if (!m_medicam)
+        m_medicam = new frmmedicam(m_folder, this);
+    m_medicam->exec();
+}
+
 void frmmain::cmdoptions_Click() {
     m_options->show();
 }
 
 void frmmain::closeEvent(QCloseEvent* event) {
+    if (!mayLeave()) {
+        event->ignore();
+        return;
+    }
     // Nothing is saved on the way out.
     mscomm.shutdown();
     event->accept();

@@ -8,6 +8,7 @@
 #include "common/workfolder.h"
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
+#include "medications/medicamdb.h"
 
 #include <QPointer>
 #include <QString>
@@ -32,6 +33,8 @@ class PointGrid;
 class PictureBox;
 class frmoption;
 class frmHelp;
+class frmmedicam;
+class frmclient;
 class Beeper;
 namespace bodymap {
 class BodyMap;
@@ -81,7 +84,15 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void setBeeper(Beeper* beeper);
 
     void cmdhelp_Click();
+    // Opens the medication editor and returns once it is hidden again.
+    void cmdmedicam_Click();
+    // "Добавить в рецепт": the chosen medication of the point into the pending prescription.
+    void cmdaddcard_Click();
     void cmdoptions_Click();
+    // Patient records: the list (modal), and the results saved into the chosen visit.
+    void cmdclient_Click();
+    void cmdsave_Click();
+    frmclient* client() const { return m_client; }
     // The body map's first picture is read once the window has been painted, so the
     // window comes up without waiting for it (start-up).
     void drawMapAfterFirstPaint();
@@ -90,7 +101,6 @@ class frmmain : public QWidget, private reading::ReadingSink {
     modes::Mode currentMode() const;
 
     // Public state, read and written by the other windows.
-    QString strPreparat;
     QString strFunction;
     QString strFileName;
     QString strDataNew;
@@ -104,7 +114,6 @@ class frmmain : public QWidget, private reading::ReadingSink {
     DeviceLink mscomm;
 
     QStringList strFunctionLine;
-    QStringList strPreparatMeridian;
 
     // Widgets.
     QPushButton* cmdclient = nullptr;
@@ -159,7 +168,10 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void drawBodyMap(int m, int Index);
     void drawBranchPicture(int branch);
     void tellMapProblems();
-    void redrawResults();
+    void connectPatients();
+    void showPatientCaption();
+    // False when results measured since the last load or save are to be kept.
+    bool mayLeave();
     bool leftSide() const;
     void chooseSide(bool left);
     int currentMeridian() const;
@@ -174,6 +186,7 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void showResult(int max, int drop) override;
     void storeResult(int row, int column, const QString& text) override;
     void beep3() override;
+    void resultNotStored(int max, int drop) override;
     void resetToPoints() override;
     void nextMeridian() override;
     void previousPoint() override;
@@ -191,4 +204,9 @@ class frmmain : public QWidget, private reading::ReadingSink {
     bool m_mapWaitsForPaint = false;
     std::function<void()> m_pendingMap;
     QPointer<frmHelp> m_help;
+    frmmedicam* m_medicam = nullptr;
+    // The medication file as read at start; the editor's changes reach testing only after
+    // the program is started again.
+    medicam::Database m_medicationFile;
+    frmclient* m_client = nullptr;
 };

@@ -99,6 +99,14 @@ void frmmain::storeResult(int row, int column, const QString& text) {
     m_session.markUnsaved();
 }
 
+void frmmain::resultNotStored(int max, int drop) {
+    msgbox::info(this, QStringLiteral("Результат измерения (макс. %1, паден. %2) не сохранен: "
+                                      "не выбрана ни точка, ни ответвление.\n"
+                                      "Выберите точку или ответвление и повторите измерение.")
+                           .arg(max)
+                           .arg(drop));
+}
+
 void frmmain::beep3() {
     if (m_beeper)
         m_beeper->beep3();
@@ -120,7 +128,7 @@ void frmmain::resetToPoints() {
 }
 
 void frmmain::nextMeridian() {
-    cbomeridian->setCurrentIndex(catalogue::nextMeridianPosition(cbomeridian->currentIndex()));
+    cbomeridian->setCurrentIndex(catalogue::nextMeridianPosition(cbomeridian->currentIndex(), currentMode()));
     cbomeridian_Click();
 }
 

@@ -42,17 +42,10 @@ void frmmain::showBranchResult(int branch) {
     Frame1->showFigures(f.max, f.drop);
 }
 
-void frmmain::redrawResults() {
-    const int position = cbomeridian->currentIndex();
-    if (catalogue::findMeridian(cbomeridian->currentText()) >= 0)
-        DrawPoints(Index);
-    else if (catalogue::findBranch(cbomeridian->currentText()) >= 0)
-        showBranchResult(position);
-}
-
 void frmmain::applyMode(modes::Mode mode) {
     const modes::Layout l = modes::layout(mode);
     lblmerid->setText(l.meridCaption);
+    cbomeridian->setAccessibleName(l.meridCaption);
     cmdsave->setEnabled(l.saveEnabled);
     QRadioButton* own = mode == modes::Mode::Points    ? optdiagnoz
                         : mode == modes::Mode::Testing ? opttest

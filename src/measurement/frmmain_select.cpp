@@ -1,11 +1,12 @@
 // Point selection, the side options, the results grid and its manual correction.
 #include "common/colours.h"
+#include "common/messages.h"
 #include "common/textutil.h"
 #include "common/widgets.h"
 #include "measurement/frmmain.h"
 #include "measurement/keycodes.h"
 #include "measurement/pointgrid.h"
-#include "medications/medicamfile.h"
+#include "medications/prescription.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,10 +53,25 @@ void frmmain::listMedications() {
     lstpreparat->clear();
     const int m = currentMeridian();
     if (m >= 0)
-        lstpreparat->addItems(
-            medicam::medicationsOf(strPreparatMeridian, m, catalogue::pointCount(m), number));
+        lstpreparat->addItems(medicam::testingList(m_medicationFile, m, number, chkkti->isChecked()));
     lstpreparat->setCurrentRow(-1);
     m_session.clearPrescription();
+}
+
+void frmmain::cmdaddcard_Click() {
+    QStringList listed;
+    for (int i = 0; i < lstpreparat->count(); ++i)
+        listed << lstpreparat->item(i)->text();
+    // The current row alone is no choice: after an addition the list keeps no selection.
+    const QListWidgetItem* current = lstpreparat->currentItem();
+    const int chosen = current && current->isSelected() ? lstpreparat->currentRow() : -1;
+    const QString refusal = medicam::addToPrescription(m_session, listed, chosen);
+    if (!refusal.isEmpty()) {
+        msgbox::info(this, refusal);
+        return;
+    }
+    lstpreparat->clearSelection();
+    lstpreparat->setCurrentRow(-1);
 }
 
 void frmmain::optleft_Click() {
@@ -82,7 +98,7 @@ void frmmain::correctResult(int row, bool maxBox, int keyCode) {
         return;
     const QString text = grid->edit(row, maxBox, keyCode);
     const int m = cbomeridian->currentIndex();
-    if (m < 0)
+    if (!session::ResultsMatrix::inRange(m, intright + row))
         return;
     m_session.strRezult.cell(m, intright + row) = text;
     m_session.markUnsaved();

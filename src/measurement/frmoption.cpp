@@ -48,6 +48,14 @@ frmoption::frmoption(const WorkFolder& folder, QWidget* parent) : QDialog(parent
 
     cmdexit = make<QPushButton>(this, QStringLiteral("Выход"), tw(1920, 2880, 1455, 375));
 
+    // Room to the next widget or the frame's edge, in twips, less a pixel or two of gap.
+    fitCaption(opt1, form::px(2040 - 240) - 2);
+    fitCaption(opt3, form::px(3495 - 2040) - 3);
+    fitCaption(Label3, form::px(2640 - 480) - 2);
+    fitCaption(Label2, form::px(1080 - 360) - 1);
+    fitCaption(Label4, form::px(5295 - 2640) - 3);
+    fitCaption(Label5, form::px(3720 - 2880) - 1);
+
     onSelected(opt1, this, [this] { opt1_Click(); });
     onSelected(opt3, this, [this] { opt3_Click(); });
     connect(cmdtimeinc, &QPushButton::clicked, this, &frmoption::cmdtimeinc_Click);
@@ -105,11 +113,9 @@ void frmoption::apply(const settings::Settings& s) {
     } else {
         opt3->setChecked(true); // runs opt3_Click as a click does
     }
-    double seconds = settings::kDefaultSeconds;
-    // A time that is no number falls back to 3 s rather than breaking every measurement.
-    lbltime->setText(settings::parseSeconds(s.timeText, &seconds)
-                         ? settings::formatSeconds(seconds)
-                         : settings::formatSeconds(settings::kDefaultSeconds));
+    // A time that is no number or out of range falls back to 3 s rather than breaking every
+    // measurement; the window shows the time in force, so "Выход" writes that one.
+    lbltime->setText(settings::formatSeconds(settings::usedSeconds(s.timeText)));
     announce();
 }
 
@@ -136,6 +142,12 @@ void frmoption::cmdexit_Click() {
         msgbox::info(this, error + QStringLiteral(". Параметры действуют до выхода из программы."));
     emit settingsWritten(text, settings::kFileName);
     hide();
+}
+
+void frmoption::reject() {
+    // Escape: the same as the close box and "Выход", so a change is never kept in force
+    // without being kept in the file.
+    cmdexit_Click();
 }
 
 void frmoption::closeEvent(QCloseEvent* event) {

@@ -23,6 +23,8 @@ class frmoption : public QDialog {
     void cmdtimeinc_Click();
     void cmdtimedec_Click();
     void cmdexit_Click();
+    // Escape.
+    void reject() override;
 
     // Start-up: the settings file's method and time.
     void apply(const settings::Settings& s);

@@ -41,6 +41,14 @@ Gauge::Gauge(QWidget* parent) : QGroupBox(parent) {
     Label18 = make<QLabel>(this, QStringLiteral("Паден."), tw(3700, 1000, 615, 200));
     styleFigure(lblmax);
     styleFigure(lblpad);
+    // A screen reader finds the bar and the figures by name and reads their values in the
+    // description, which follows every change.
+    Label19->setAccessibleName(QStringLiteral("Шкала"));
+    lblpower->setAccessibleName(QStringLiteral("Показание"));
+    lblmax->setAccessibleName(Label17->text());
+    lblpad->setAccessibleName(Label18->text());
+    showBar(0);
+    showFigures(lblmax->text(), lblpad->text());
     colourScale(modes::Mode::Points);
 }
 
@@ -73,11 +81,15 @@ void Gauge::colourVega() {
 
 void Gauge::showBar(int widthTwips) {
     lblpower->resize(qRound(widthTwips / double(form::kTwipsPerPixel)), lblpower->height());
+    // The value on the scale the bar reaches: 50 twips to a unit.
+    lblpower->setAccessibleDescription(QString::number(qRound(widthTwips / 50.0)));
 }
 
 void Gauge::showFigures(const QString& max, const QString& drop) {
     lblmax->setText(max);
     lblpad->setText(drop);
+    lblmax->setAccessibleDescription(max);
+    lblpad->setAccessibleDescription(drop);
 }
 
 void Gauge::showLive(int value) {

@@ -31,7 +31,9 @@ PointGrid::PointGrid(QWidget* frame) : QWidget(frame) {
     static const char* const headers[3] = {"точка", "макс", "паден"};
     for (int k = 0; k < 3; ++k) {
         header[k] = make<QLabel>(this, QString::fromUtf8(headers[k]), at(headerLefts[k], 720, 495, 240));
-        header[k]->resize(std::max(header[k]->width(), header[k]->sizeHint().width()), header[k]->height());
+        // Room to the next header or the frame's edge (5415 twips), less the frame's line.
+        const int next = k + 1 < 3 ? headerLefts[k + 1] : 5415;
+        fitCaption(header[k], form::px(next - headerLefts[k]) - (k + 1 < 3 ? 1 : 3));
     }
     for (int r = 0; r < kRows; ++r) {
         const int top = 960 + 240 * r;
@@ -50,7 +52,14 @@ PointGrid::PointGrid(QWidget* frame) : QWidget(frame) {
             box->setAlignment(Qt::AlignCenter);
             box->setContextMenuPolicy(Qt::NoContextMenu);
         }
+        nameRow(r, QStringLiteral("строка %1").arg(r + 1));
     }
+}
+
+void PointGrid::nameRow(int row, const QString& point) {
+    lblnumber[row]->setAccessibleName(point);
+    txtmax[row]->setAccessibleName(point + QStringLiteral(", макс."));
+    txtpad[row]->setAccessibleName(point + QStringLiteral(", паден."));
 }
 
 void PointGrid::showPoints(int meridian) {
@@ -61,6 +70,7 @@ void PointGrid::showPoints(int meridian) {
             const catalogue::Point p = catalogue::point(meridian, r);
             lblnumber[r]->setText(p.number);
             lblnumber[r]->setToolTip(p.description);
+            nameRow(r, QStringLiteral("точка ") + p.number);
         }
         lblnumber[r]->setVisible(used);
         txtmax[r]->setVisible(used);
@@ -95,11 +105,15 @@ void PointGrid::showResults(const session::ResultsMatrix& results, int row, int 
 }
 
 void PointGrid::showResult(int row, int max, int drop) {
+    if (row < 0 || row >= kRows)
+        return;
     txtmax[row]->setText(QString::number(max));
     txtpad[row]->setText(QString::number(drop));
 }
 
 QString PointGrid::edit(int row, bool maxBox, int keyCode) {
+    if (row < 0 || row >= kRows)
+        return QString();
     QLineEdit* box = maxBox ? txtmax[row] : txtpad[row];
     if (keyCode == keycodes::kDelete)
         box->clear();

@@ -28,7 +28,8 @@ class PointGrid : public QWidget {
     void showResults(const session::ResultsMatrix& results, int row, int firstColumn);
     void showResult(int row, int max, int drop);
     // A key code on a result box: 46 Delete empties it, a main-keyboard digit is appended;
-    // returns the row's result text as the two boxes now read.
+    // returns the row's result text as the two boxes now read (empty for a row the column
+    // does not have).
     QString edit(int row, bool maxBox, int keyCode);
 
     std::array<QLabel*, 3> header{};
@@ -44,4 +45,8 @@ class PointGrid : public QWidget {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Accessible names of a row: "точка 1.2", "точка 1.2, макс.", "точка 1.2, паден.".
+    void nameRow(int row, const QString& point);
 };

@@ -123,10 +123,8 @@ void ReadingProcessor::aReading(const ReadingContext& ctx) {
             startTouch(ctx);
         if (m_blndata) {
             m_blndata = false;
-            if (max > 0) {
+            if (max > 0)
                 takeResult(ctx, max, max - m_datainmin);
-                m_sink.beep3();
-            }
         }
         return;
     }
@@ -145,9 +143,10 @@ void ReadingProcessor::oneOfThreeTouches(const ReadingContext& ctx, int max, boo
         int3 = 0;
     (int3 == 0 ? datainmax1 : int3 == 1 ? datainmax2 : datainmax3) = max;
     ++int3;
-    m_sink.beep3();
-    if (int3 < 3)
+    if (int3 < 3) {
+        m_sink.beep3();
         return;
+    }
     m_datainmax = std::max({datainmax1, datainmax2, datainmax3});
     m_datainmin = std::min({datainmax1, datainmax2, datainmax3});
     int3 = 0;
@@ -162,18 +161,25 @@ void ReadingProcessor::startTouch(const ReadingContext& ctx) {
     m_sink.startTimer1(session::Settings::validMs(ctx.measuringMs));
 }
 
+bool ReadingProcessor::hasRow(const ReadingContext& ctx) {
+    if (ctx.branches)
+        return ctx.listPosition >= 0 && ctx.listPosition < catalogue::kBranchCount;
+    return ctx.listPosition >= 0 && ctx.listPosition < catalogue::kMeridianCount && ctx.number >= 0 &&
+           ctx.number < catalogue::kRows && (ctx.intright == 0 || ctx.intright == catalogue::kRightOffset);
+}
+
 void ReadingProcessor::takeResult(const ReadingContext& ctx, int max, int drop) {
-    m_sink.showResult(max, drop);
-    const QString text = session::resultText(max, drop);
-    if (ctx.branches) {
-        if (ctx.listPosition >= 0 && ctx.listPosition < catalogue::kBranchCount)
-            m_sink.storeResult(catalogue::kFirstBranchRow + ctx.listPosition, 0, text);
+    if (!hasRow(ctx)) {
+        m_sink.resultNotStored(max, drop);
         return;
     }
-    const int column = ctx.intright + ctx.number;
-    if (ctx.listPosition >= 0 && ctx.listPosition < catalogue::kMeridianCount && ctx.number >= 0 &&
-        ctx.number < catalogue::kRows && column >= 0 && column < catalogue::kResultColumns)
-        m_sink.storeResult(ctx.listPosition, column, text);
+    m_sink.showResult(max, drop);
+    const QString text = session::resultText(max, drop);
+    if (ctx.branches)
+        m_sink.storeResult(catalogue::kFirstBranchRow + ctx.listPosition, 0, text);
+    else
+        m_sink.storeResult(ctx.listPosition, ctx.intright + ctx.number, text);
+    m_sink.beep3();
 }
 
 } // namespace reading

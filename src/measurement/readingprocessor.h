@@ -54,6 +54,9 @@ class ReadingSink {
     virtual void storeResult(int row, int column, const QString& text) = 0;
     // Three beeps; must return at once (the bytes that follow are processed right away).
     virtual void beep3() = 0;
+    // A measurement ended with no row to take it (no meridian, point or branch item
+    // selected): said instead of the beeps, so no result is ever lost unnoticed.
+    virtual void resultNotStored(int max, int drop) = 0;
     // Byte 250: lblVega hidden, optdiagnoz and opthand shown and point diagnostics
     // selected, opttest enabled.
     virtual void resetToPoints() = 0;
@@ -108,7 +111,9 @@ class ReadingProcessor {
     void startTouch(const ReadingContext& ctx);
     // Three touches: the maximum of a finished touch; the third gives the result.
     void oneOfThreeTouches(const ReadingContext& ctx, int max, bool ended);
+    // Shows and stores a result and beeps; with no row to take it, says so instead.
     void takeResult(const ReadingContext& ctx, int max, int drop);
+    static bool hasRow(const ReadingContext& ctx);
 
     ReadingSink& m_sink;
     int m_datain = 0;

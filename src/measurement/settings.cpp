@@ -62,6 +62,30 @@ QString notANumberMessage(const QString& timeText) {
         .arg(kFileName, text::excerpt(timeText));
 }
 
+QString outOfRangeMessage(const QString& timeText) {
+    return QStringLiteral("В файле \"%1\" время измерения \"%2\" сек. вне пределов от %3 до %4 сек.\n"
+                          "Используется время 3 сек.")
+        .arg(kFileName, text::excerpt(timeText))
+        .arg(session::Settings::kMinMs / 1000)
+        .arg(session::Settings::kMaxMs / 1000);
+}
+
+double usedSeconds(const QString& timeText) {
+    bool ok = false;
+    measuringMs(timeText, &ok);
+    double seconds = kDefaultSeconds;
+    return ok && parseSeconds(timeText, &seconds) ? seconds : kDefaultSeconds;
+}
+
+QString timeProblem(const QString& timeText) {
+    double seconds = 0;
+    if (!parseSeconds(timeText, &seconds))
+        return notANumberMessage(timeText);
+    bool ok = false;
+    measuringMs(timeText, &ok);
+    return ok ? QString() : outOfRangeMessage(timeText);
+}
+
 double stepSeconds(double seconds, int direction) {
     // Each button clamps only its own end, so a value from the file outside the range
     // moves towards it.

@@ -32,6 +32,15 @@ int measuringMs(const QString& timeText, bool* ok = nullptr);
 QString formatSeconds(double seconds);
 // The message for a time text that is no number, quoting no more than an excerpt of it.
 QString notANumberMessage(const QString& timeText);
+// The message for a time outside the limits of session::Settings::validMs.
+QString outOfRangeMessage(const QString& timeText);
+// A time text from the file as the reading will use it, in seconds: its value when
+// measuringMs() takes it, else the default. The window shows this, so what is shown,
+// used and written back by "Выход" is one time.
+double usedSeconds(const QString& timeText);
+// What to say once about a time text from the file: nothing when it is used as it
+// stands, else the message for a text that is no number or a time out of range.
+QString timeProblem(const QString& timeText);
 // One press of "+" (direction 1) or "-" (direction -1): half a second, "+" no higher
 // than 5, "-" no lower than 1.5.
 double stepSeconds(double seconds, int direction);

@@ -24,6 +24,8 @@ constexpr int kFirstRowField = 4;
 class IndexRecord {
   public:
     QString name() const { return field(0); }
+    // The name without a copy, for comparing a long list.
+    QStringView nameView() const { return QStringView(m_text).mid(m_start[0], m_end[0] - m_start[0]); }
     QString year() const { return field(1); }
     QString dates() const { return field(2); }
     QString cardFile() const { return field(3); }

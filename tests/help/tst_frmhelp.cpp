@@ -1,5 +1,6 @@
 #include "help/frmhelp.h"
 #include "tempfolder.h"
+#include "uicheck.h"
 
 #include <QPlainTextEdit>
 #include <QtTest>
@@ -17,6 +18,13 @@ class HelpTest : public QObject {
         folder.write("taven.txt", QString());
         frmHelp second(folder.work());
         QCOMPARE(second.txtHelp->toPlainText(), QString());
+    }
+
+    void captionsFitAndControlsAreNamed() {
+        TempFolder folder;
+        frmHelp h(folder.work());
+        const QStringList found = uicheck::problems(&h);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
     }
 
     void missingFileIsSaidInTheWindow() {

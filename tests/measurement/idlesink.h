@@ -13,6 +13,7 @@ struct IdleSink : reading::ReadingSink {
     void showResult(int, int) override {}
     void storeResult(int, int, const QString&) override {}
     void beep3() override {}
+    void resultNotStored(int, int) override {}
     void resetToPoints() override {}
     void nextMeridian() override {}
     void previousPoint() override {}

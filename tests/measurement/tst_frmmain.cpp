@@ -3,7 +3,10 @@
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
 #include "measurement/gauge.h"
+#include "measurement/pointgrid.h"
 #include "tempfolder.h"
+#include "uicheck.h"
+#include <QAccessible>
 #include <QImage>
 
 #include <QCheckBox>
@@ -144,6 +147,33 @@ class MainWindowTest : public QObject {
         }
     }
 
+    // Every mode brings its own captions and items; each must fit, and every control
+    // must have a name a screen reader can say.
+    void captionsFitAndControlsAreNamed() {
+        start();
+        for (QRadioButton* mode : {w->opttest, w->opthand, w->optdiagnoz}) {
+            mode->setChecked(true);
+            const QStringList found = uicheck::problems(w.get());
+            QVERIFY2(found.isEmpty(), qPrintable(mode->text() + u'\n' + found.join(u'\n')));
+        }
+        // The grid's boxes are named after the point of their row, which follows the meridian.
+        auto name = [](QWidget* x) {
+            return QAccessible::queryAccessibleInterface(x)->text(QAccessible::Name);
+        };
+        QCOMPARE(name(w->txtmax[10]), QStringLiteral("точка 1, макс."));
+        QCOMPARE(name(w->txtpad[8]), QStringLiteral("точка 1.2, паден."));
+        chooseMeridian("Легкие");
+        QCOMPARE(name(w->txtmax[10]), QStringLiteral("точка 11, макс."));
+        QCOMPARE(name(w->lblnumber[10]), QStringLiteral("точка 11"));
+        // The list is labelled by its caption, which follows the mode.
+        w->opthand->setChecked(true);
+        const auto labels =
+            QAccessible::queryAccessibleInterface(w->cbomeridian)->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels[0].first->text(QAccessible::Name), QStringLiteral("Ответвления"));
+        QCOMPARE(w->cbomeridian->accessibleName(), QStringLiteral("Ответвления"));
+    }
+
     void scaleColoursFollowTheMode() {
         start();
         auto tick = [this](int k) { return w->Frame1->tickColour(k); };
@@ -249,6 +279,15 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->session().strRezult.cell(1, 2), QString());
         // Typing does not select the row.
         QCOMPARE(highlightedRows(*w), QList<int>{10});
+        // A row the column does not have is refused, by the handlers and by the grid.
+        const session::ResultsMatrix before = w->session().strRezult;
+        for (int row : {-1, catalogue::kRows, 1000}) {
+            w->txtmax_KeyDown(row, 53, 0);
+            w->txtpad_KeyDown(row, 46, 0);
+            QCOMPARE(w->grid->edit(row, true, 53), QString());
+            w->grid->showResult(row, 40, 15);
+        }
+        QVERIFY(w->session().strRezult == before);
     }
 
     void gridShowsTheStoredSide() {
@@ -470,10 +509,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->lstpreparat->count(), 0);
         chooseMeridian("Толстая кишка");
         QCOMPARE(w->lstpreparat->count(), 1);
-        // The short function file is said once, at start.
-        QCOMPARE(log->shown.size(), 1);
+        // Each short file is said once, at start.
+        QCOMPARE(log->shown.size(), 2);
         QVERIFY2(log->shown[0].text.contains("function.pnt") && log->shown[0].text.contains("100 строк"),
                  qPrintable(log->shown[0].text));
+        QVERIFY2(log->shown[1].text.contains("medicam.nam") && log->shown[1].text.contains("3 из 21"),
+                 qPrintable(log->shown[1].text));
     }
 };
 

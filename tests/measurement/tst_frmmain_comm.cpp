@@ -7,6 +7,7 @@
 #include "ptypair.h"
 #include "tempfolder.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -111,6 +112,30 @@ class MainWindowDeviceTest : public QObject {
         QCOMPARE(beeper->count, 1);
     }
 
+    // The bar and the two figures tell their values through the accessibility interface
+    // as they change.
+    void barAndFiguresAreReadable() {
+        start();
+        auto read = [](QWidget* x, QAccessible::Text t) {
+            return QAccessible::queryAccessibleInterface(x)->text(t);
+        };
+        QCOMPARE(read(w->lblpower, QAccessible::Name), QStringLiteral("Показание"));
+        QCOMPARE(read(w->lblpower, QAccessible::Description), QStringLiteral("0"));
+        QCOMPARE(read(w->lblmax, QAccessible::Name), QStringLiteral("Макс."));
+        QCOMPARE(read(w->lblpad, QAccessible::Name), QStringLiteral("Паден."));
+        send({75, 90, 110});
+        QCOMPARE(read(w->lblpower, QAccessible::Description), QStringLiteral("40"));
+        w->Timer1_Timer();
+        send({95});
+        QCOMPARE(read(w->lblpower, QAccessible::Description), QStringLiteral("25"));
+        QCOMPARE(read(w->lblmax, QAccessible::Description), QStringLiteral("40"));
+        QCOMPARE(read(w->lblpad, QAccessible::Description), QStringLiteral("15"));
+        w->opttest->setChecked(true);
+        send({100});
+        QCOMPARE(read(w->lblmax, QAccessible::Description), QStringLiteral("30"));
+        QCOMPARE(read(w->lblpad, QAccessible::Description), QString());
+    }
+
     void rightSideAndBurstsLoseNothing() {
         start();
         w->optright->setChecked(true);
@@ -193,6 +218,42 @@ class MainWindowDeviceTest : public QObject {
         send({255, 255});
         send({75});
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Толстая кишка"));
+    }
+
+    // "по КТИ" ticked before the branch mode: a short press steps the four branch items
+    // and wraps, so the next touch has a row to go to.
+    void shortPressStaysWithinTheBranches() {
+        start();
+        w->chkkti->setChecked(true);
+        w->opthand->setChecked(true);
+        QStringList seen;
+        for (int k = 0; k < 4; ++k) {
+            shortPress();
+            seen << w->cbomeridian->currentText();
+        }
+        QCOMPARE(seen, (QStringList{"Нога-нога", "Левая рука-нога", "Правая рука-нога", "Рука-рука"}));
+        send({80, 100});
+        w->Timer1_Timer();
+        send({90});
+        QCOMPARE(w->session().strRezult.cell(21, 0), QStringLiteral("30 10"));
+        QCOMPARE(beeper->count, 1);
+        QVERIFY(log->shown.isEmpty());
+    }
+
+    // A measurement with nothing to take it is said, never beeped and dropped.
+    void resultWithNoRowIsTold() {
+        start();
+        w->opthand->setChecked(true);
+        w->cbomeridian->setCurrentIndex(-1);
+        send({80, 100});
+        w->Timer1_Timer();
+        send({90});
+        QCOMPARE(beeper->count, 0);
+        QCOMPARE(log->shown.size(), 1);
+        QCOMPARE(log->shown[0].title, QStringLiteral("Ошибка"));
+        QVERIFY2(log->shown[0].text.contains("30") && log->shown[0].text.contains("не сохранен"),
+                 qPrintable(log->shown[0].text));
+        QVERIFY(w->session().strRezult.isEmpty());
     }
 
     void vegaOnAndOff() {

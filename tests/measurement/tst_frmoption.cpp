@@ -1,6 +1,7 @@
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
 #include "tempfolder.h"
+#include "uicheck.h"
 
 #include <QDir>
 #include <QLabel>
@@ -57,6 +58,11 @@ class OptionsTest : public QObject {
         QTest::newRow("comma") << "12,5\r\n" << true << "2.5" << 0;
         QTest::newRow("no number") << "1xyz\r\n" << true << "3" << 1;
         QTest::newRow("no time at all") << "3" << false << "3" << 1;
+        // Out of 1..60 s: the time in force is shown, and the file's value is said once.
+        QTest::newRow("0 s") << "10\r\n" << true << "3" << 1;
+        QTest::newRow("negative") << "1-4\r\n" << true << "3" << 1;
+        QTest::newRow("huge") << "399999999\r\n" << false << "3" << 1;
+        QTest::newRow("a minute is kept") << "160\r\n" << true << "60" << 0;
     }
     void readsTheFileAtStartUp() {
         QFETCH(QString, ini);
@@ -87,6 +93,28 @@ class OptionsTest : public QObject {
         QCOMPARE(folder->bytes("taven.ini"), QByteArray("34\r\n"));
         QCOMPARE(w->strini, QStringLiteral("34\r\n"));
         QCOMPARE(w->strFileName, QStringLiteral("taven.ini"));
+    }
+
+    // What was out of range is not written back: "Выход" writes the time in force.
+    void exitWritesTheTimeInForce() {
+        frmoption* o = start("10\r\n");
+        QCOMPARE(w->session().settings().measuringMs, 3000);
+        QTest::mouseClick(o->cmdexit, Qt::LeftButton);
+        QCOMPARE(folder->bytes("taven.ini"), QByteArray("13\r\n"));
+    }
+
+    // Escape leaves the window as the close box and "Выход" do: the change is kept in the
+    // file as it is kept in force.
+    void escapeActsAsExit() {
+        frmoption* o = start("13\r\n");
+        w->cmdoptions_Click();
+        QVERIFY(QTest::qWaitForWindowExposed(o));
+        QTest::mouseClick(o->cmdtimeinc, Qt::LeftButton);
+        QTest::keyClick(o, Qt::Key_Escape);
+        QVERIFY(!o->isVisible());
+        QCOMPARE(w->session().settings().measuringMs, 3500);
+        QCOMPARE(folder->bytes("taven.ini"), QByteArray("13.5\r\n"));
+        QCOMPARE(w->options(), o);
     }
 
     void timeButtons() {
@@ -155,6 +183,16 @@ class OptionsTest : public QObject {
         QTest::mouseClick(o->opt3, Qt::LeftButton);
         QCOMPARE(w->session().settings(), (session::Settings{false, 2500}));
         QCOMPARE(folder->bytes("taven.ini"), QByteArray("13\r\n"));
+    }
+
+    // In the font in use, with the time controls enabled and greyed.
+    void captionsFitAndControlsAreNamed() {
+        frmoption* o = start("13\r\n");
+        for (QRadioButton* method : {o->opt3, o->opt1}) {
+            QTest::mouseClick(method, Qt::LeftButton);
+            const QStringList found = uicheck::problems(o);
+            QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
+        }
     }
 
     void captions() {

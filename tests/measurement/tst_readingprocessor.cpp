@@ -31,6 +31,9 @@ struct Sink : ReadingSink {
         stored[{row, column}] = text, ++storeCalls;
     }
     void beep3() override { log << "beep"; }
+    void resultNotStored(int max, int drop) override {
+        log << QString("not stored %1 %2").arg(max).arg(drop);
+    }
     void resetToPoints() override { log << "reset"; }
     void nextMeridian() override { log << "nextMeridian"; }
     void previousPoint() override { log << "previousPoint"; }
@@ -156,21 +159,29 @@ class TestReadingProcessor : public QObject {
         QCOMPARE(r.sink.storeCalls, 1);
     }
 
+    // A result goes into its row and beeps, or, with no row to take it, is said to be lost
+    // and never beeps.
     void storeTarget_data() {
+        QTest::addColumn<bool>("oneTouch");
         QTest::addColumn<bool>("branches");
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("number");
         QTest::addColumn<int>("intright");
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("column");
-        QTest::newRow("left side") << false << 0 << 3 << 0 << 0 << 3;
-        QTest::newRow("right side") << false << 20 << 13 << 14 << 20 << 27;
-        QTest::newRow("Нога-нога") << true << 1 << 7 << 14 << 22 << 0;
-        QTest::newRow("no meridian") << false << -1 << 0 << 0 << -1 << -1;
-        QTest::newRow("row past the column") << false << 2 << 14 << 0 << -1 << -1;
-        QTest::newRow("no branch item") << true << 4 << 0 << 0 << -1 << -1;
+        QTest::newRow("left side") << true << false << 0 << 3 << 0 << 0 << 3;
+        QTest::newRow("right side") << true << false << 20 << 13 << 14 << 20 << 27;
+        QTest::newRow("Нога-нога") << true << true << 1 << 7 << 14 << 22 << 0;
+        QTest::newRow("Правая рука-нога") << true << true << 3 << 0 << 0 << 24 << 0;
+        QTest::newRow("no meridian") << true << false << -1 << 0 << 0 << -1 << -1;
+        QTest::newRow("row past the column") << true << false << 2 << 14 << 0 << -1 << -1;
+        QTest::newRow("no branch item") << true << true << 4 << 0 << 0 << -1 << -1;
+        QTest::newRow("nothing in the branch list") << true << true << -1 << 0 << 0 << -1 << -1;
+        QTest::newRow("three touches, a branch") << false << true << 2 << 0 << 0 << 23 << 0;
+        QTest::newRow("three touches, no branch item") << false << true << 4 << 0 << 0 << -1 << -1;
     }
     void storeTarget() {
+        QFETCH(bool, oneTouch);
         QFETCH(bool, branches);
         QFETCH(int, position);
         QFETCH(int, number);
@@ -178,11 +189,23 @@ class TestReadingProcessor : public QObject {
         QFETCH(int, row);
         QFETCH(int, column);
         Rig r;
-        r.ctx = {.branches = branches, .listPosition = position, .number = number, .intright = intright};
-        r.touch(30);
-        const auto expected = row < 0 ? QMap<QPair<int, int>, QString>{}
-                                      : QMap<QPair<int, int>, QString>{{{row, column}, "30 1"}};
+        r.ctx = {.oneTouch = oneTouch,
+                 .branches = branches,
+                 .listPosition = position,
+                 .number = number,
+                 .intright = intright};
+        for (int k = oneTouch ? 1 : 3; k > 0; --k)
+            r.touch(30);
+        const bool stored = row >= 0;
+        // One touch: the peak and the byte one below it; three equal touches: no spread.
+        const QString text = oneTouch ? "30 1" : "30 0";
+        const auto expected =
+            stored ? QMap<QPair<int, int>, QString>{{{row, column}, text}} : QMap<QPair<int, int>, QString>{};
         QCOMPARE(r.sink.stored, expected);
+        // One touch beeps for its result; three touches beep for each filed touch.
+        QCOMPARE(r.sink.count("beep"), (oneTouch ? 0 : 2) + (stored ? 1 : 0));
+        QCOMPARE(r.sink.count("not stored " + text), stored ? 0 : 1);
+        QCOMPARE(r.sink.results.size(), stored ? 1 : 0);
     }
 
     void press_data() {
@@ -398,10 +421,26 @@ class TestReadingProcessor : public QObject {
         QCOMPARE(catalogue::previousPointRow(index, meridian), row);
     }
 
+    void nextMeridian_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("next");
+        const int points = int(modes::Mode::Points), testing = int(modes::Mode::Testing),
+                  branches = int(modes::Mode::Branches);
+        QTest::newRow("first meridian") << points << 0 << 1;
+        QTest::newRow("to the last meridian") << points << 19 << 20;
+        QTest::newRow("last meridian wraps") << points << 20 << 0;
+        QTest::newRow("testing wraps the same") << testing << 20 << 0;
+        QTest::newRow("nothing selected") << points << -1 << 0;
+        QTest::newRow("next branch") << branches << 2 << 3;
+        QTest::newRow("last branch wraps") << branches << 3 << 0;
+        QTest::newRow("past the branches") << branches << 4 << 0;
+    }
     void nextMeridian() {
-        QCOMPARE(catalogue::nextMeridianPosition(0), 1);
-        QCOMPARE(catalogue::nextMeridianPosition(19), 20);
-        QCOMPARE(catalogue::nextMeridianPosition(20), 0);
+        QFETCH(int, mode);
+        QFETCH(int, position);
+        QFETCH(int, next);
+        QCOMPARE(catalogue::nextMeridianPosition(position, modes::Mode(mode)), next);
     }
 };
 

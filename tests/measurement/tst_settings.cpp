@@ -67,6 +67,36 @@ class SettingsTest : public QObject {
         QVERIFY(message.contains(settings::kFileName));
     }
 
+    // The time the window shows is the time the reading uses, and a time the file gives
+    // that is not used is said once.
+    void timeFromTheFile_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("used");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("in range") << "2.5" << 2.5 << "";
+        QTest::newRow("outside the buttons' range stays") << "7" << 7.0 << "";
+        QTest::newRow("one second") << "1" << 1.0 << "";
+        QTest::newRow("a minute") << "60" << 60.0 << "";
+        QTest::newRow("0") << "0" << 3.0 << "вне пределов от 1 до 60";
+        QTest::newRow("negative") << "-2" << 3.0 << "вне пределов";
+        QTest::newRow("below a second") << "0.5" << 3.0 << "вне пределов";
+        QTest::newRow("past a minute") << "61" << 3.0 << "вне пределов";
+        QTest::newRow("huge") << "1e300" << 3.0 << "вне пределов";
+        QTest::newRow("no number") << "abc" << 3.0 << "не является числом";
+        QTest::newRow("empty") << "" << 3.0 << "не является числом";
+    }
+    void timeFromTheFile() {
+        QFETCH(QString, text);
+        QFETCH(double, used);
+        QFETCH(QString, problem);
+        QCOMPARE(settings::usedSeconds(text), used);
+        QCOMPARE(settings::measuringMs(text), qRound(used * 1000));
+        const QString said = settings::timeProblem(text);
+        QCOMPARE(said.isEmpty(), problem.isEmpty());
+        QVERIFY2(said.contains(problem) && (problem.isEmpty() || said.contains(settings::kFileName)),
+                 qPrintable(said));
+    }
+
     void steps() {
         QCOMPARE(settings::stepSeconds(5, +1), 5.0);
         QCOMPARE(settings::stepSeconds(1.5, -1), 1.5);

@@ -5,6 +5,7 @@
 #include "common/widgets.h"
 #include "patients/frmcardclient.h"
 #include "storefixture.h"
+#include "uicheck.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -281,6 +282,8 @@ class tst_frmcardclient : public QObject {
                                     .arg(c->fontMetrics().horizontalAdvance(caption))
                                     .arg(room)));
         }
+        const QStringList found = uicheck::problems(w.get());
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
     }
 };
 

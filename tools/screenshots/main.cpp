@@ -1,14 +1,52 @@
-// Writes PNG screenshots of the main window in a few states, for a look without a display:
+// Writes PNG screenshots of the main window in a few states, of the medication editor and
+// of the patient windows, for a look without a display:
 //   QT_QPA_PLATFORM=offscreen screenshots <output folder>   (run in a working folder)
 #include "measurement/frmmain.h"
+#include "medications/frmmedicam.h"
+#include "patients/frmclient.h"
+#include "patients/frmclientnew.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
+#include <QTemporaryDir>
 
 namespace {
+// The patient list on a few patients made in a folder of its own, and the new-patient window.
+void patientShots(frmmain& w, const QString& out) {
+    QTemporaryDir dir;
+    frmclient list(w.session(), WorkFolder(dir.path()), &w);
+    const QDate day(2026, 12, 8);
+    list.Form_Load();
+    list.store().createPatient(QStringLiteral("Сидорова"), QStringLiteral("Мария Петровна"),
+                               QStringLiteral("1962"), day.addDays(-40));
+    list.store().createPatient(QStringLiteral("Петров"), QStringLiteral("Пётр Ильич"), QStringLiteral("1958"),
+                               day.addDays(-30));
+    list.store().createPatient(QStringLiteral("Иванов"), QStringLiteral("Иван Иванович"),
+                               QStringLiteral("1950"), day.addDays(-21));
+    list.store().addVisit(0, day.addDays(-7));
+    list.store().addVisit(0, day);
+    list.Form_Load();
+    list.selectPatient(0);
+    list.lstdate->setCurrentRow(0);
+    list.show();
+    QApplication::processEvents();
+    list.grab().save(out + QStringLiteral("/patients_list.png"));
+    frmclientnew card(list, &list);
+    card.txtfam->setText(QStringLiteral("Кузнецова"));
+    card.txtimaotch->setText(QStringLiteral("Анна Сергеевна"));
+    card.txtyear->setText(QStringLiteral("1971"));
+    card.show();
+    QApplication::processEvents();
+    card.grab().save(out + QStringLiteral("/patients_new.png"));
+    card.hide();
+    list.hide();
+}
+
 void choose(frmmain& w, const QString& item) {
     w.cbomeridian->setCurrentIndex(w.cbomeridian->findText(item));
     w.cbomeridian_Click();
@@ -40,5 +78,13 @@ int main(int argc, char** argv) {
     shot(QStringLiteral("main_testing.png"));
     w.opthand->setChecked(true);
     shot(QStringLiteral("main_branch.png"));
+
+    frmmedicam editor{WorkFolder()};
+    editor.show();
+    editor.lstpoint->setCurrentRow(2); // the control point, which has medications in the sample
+    editor.txtadd->setText(QStringLiteral("Эхинацея D12"));
+    QApplication::processEvents();
+    editor.grab().save(out + QStringLiteral("/medicam_editor.png"));
+    patientShots(w, out);
     return 0;
 }

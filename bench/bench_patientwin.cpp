@@ -1,0 +1,182 @@
+// Patient list figures on a generated database of 10,000 patients, measured side by side
+// in one run: opening the list (read, decode, split, fill, first paint) against the index
+// read floor plus a bare list view showing 10,000 strings; choosing a patient; and the
+// memory of the program (main window and patient list) on that database against the same
+// program on an empty one, each in a process of its own.
+// Usage: bench_patientwin [patients] [visits] [runs]
+//        bench_patientwin --memory <working folder>   (one memory run; prints VmRSS in kB)
+#include "common/text1251.h"
+#include "measurement/frmmain.h"
+#include "patientgen.h"
+#include "patients/frmclient.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListView>
+#include <QProcess>
+#include <QStringListModel>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+template <class F> double timeMs(F&& f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+// The floor's read: bytes through a flat 256-entry table, separators noted.
+size_t readFloor(const QString& path) {
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        QByteArray all(256, '\0');
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        const QString chars = cp1251::decode(all);
+        for (int b = 0; b < 256; ++b)
+            t[b] = chars[b].unicode();
+        return t;
+    }();
+    std::string bytes;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    char buf[1 << 16];
+    for (ssize_t n; fd >= 0 && (n = ::read(fd, buf, sizeof buf)) > 0;)
+        bytes.append(buf, size_t(n));
+    ::close(fd);
+    std::u16string text(bytes.size(), u'\0');
+    std::vector<size_t> seps;
+    seps.reserve(bytes.size() / 4);
+    for (size_t k = 0; k < bytes.size(); ++k) {
+        const unsigned char b = static_cast<unsigned char>(bytes[k]);
+        text[k] = table[b];
+        if (b == '*' || b == '|' || b == ' ' || b == '\n')
+            seps.push_back(k);
+    }
+    return seps.size() + text.size();
+}
+
+// A list view with uniform lines showing `lines`, shown and painted once.
+void bareList(const QStringList& lines) {
+    QWidget window;
+    window.resize(459, 348);
+    auto* view = new QListView(&window);
+    view->setGeometry(8, 64, 257, 276);
+    view->setUniformItemSizes(true);
+    auto* model = new QStringListModel(&window);
+    model->setStringList(lines);
+    view->setModel(model);
+    window.show();
+    window.repaint();
+}
+
+long rssKb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// The program on a working folder: the main window up, the patient list opened and painted.
+int memoryRun(const QString& folder) {
+    frmmain w{WorkFolder(folder)};
+    w.Form_Load();
+    w.show();
+    QApplication::processEvents();
+    frmclient list(w.session(), w.workFolder(), &w);
+    list.Form_Load();
+    list.show();
+    list.repaint();
+    QApplication::processEvents();
+    std::printf("%ld\n", rssKb());
+    return 0;
+}
+
+long memoryOf(const QString& folder) {
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory"), folder});
+    p.waitForFinished(120000);
+    return QString::fromLatin1(p.readAllStandardOutput()).trimmed().toLong();
+}
+
+// A working folder with the program's data files and, for patients > 0, a database.
+bool prepare(const QString& root, int patients, int visits) {
+    QDir data(QStringLiteral(TAVEN_BUNDLED_DATA));
+    for (const QString& name : data.entryList(QDir::Files))
+        QFile::copy(data.filePath(name), root + u'/' + name);
+    QDir().mkpath(root + QStringLiteral("/Database"));
+    QFile::copy(data.filePath(QStringLiteral("Database/medicam.nam")),
+                root + QStringLiteral("/Database/medicam.nam"));
+    return patients == 0 || patientgen::writeDatabase(root, {patients, visits, 0, 7});
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc > 2 && QByteArray(argv[1]) == "--memory")
+        return memoryRun(QString::fromLocal8Bit(argv[2]));
+    const int patients = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int visits = argc > 2 ? std::atoi(argv[2]) : 20;
+    const int runs = argc > 3 ? std::atoi(argv[3]) : 15;
+    QTemporaryDir full, empty;
+    std::printf("generating %d patients x %d visits...\n", patients, visits);
+    if (!prepare(full.path(), patients, visits) || !prepare(empty.path(), 0, 0))
+        return 1;
+    const QString index = full.path() + QStringLiteral("/Database/client.crd");
+    QStringList lines;
+    for (int k = 0; k < patients; ++k)
+        lines << QStringLiteral("Пациентова Пациентка %1").arg(k);
+
+    session::Session session;
+    std::vector<double> open, floor, choose;
+    for (int k = 0; k < runs; ++k) {
+        floor.push_back(timeMs([&] {
+            readFloor(index);
+            bareList(lines);
+        }));
+        open.push_back(timeMs([&] {
+            frmclient list(session, WorkFolder(full.path()));
+            list.Form_Load();
+            list.show();
+            list.repaint();
+        }));
+    }
+    frmclient list(session, WorkFolder(full.path()));
+    list.Form_Load();
+    list.show();
+    std::vector<double> storeChoose;
+    for (int k = 0; k < runs; ++k) {
+        choose.push_back(timeMs([&] { list.selectPatient((k * 7919) % patients); }));
+        patients::IndexRecord r;
+        storeChoose.push_back(timeMs([&] { list.store().choose((k * 7919) % patients, &r); }));
+    }
+
+    const double o = median(open), f = median(floor);
+    std::printf("%-36s %8.2f ms   floor %8.2f ms   ratio %5.2f  (limit 2.0) %s\n", "open the patient list", o,
+                f, o / f, o / f <= 2.0 ? "ok" : "OVER");
+    const double c = median(choose);
+    std::printf("%-36s %8.2f ms   (limit 20 ms) %s; the store's part %.2f ms\n", "choose a patient", c,
+                c <= 20 ? "ok" : "OVER", median(storeChoose));
+    const long with = memoryOf(full.path()), without = memoryOf(empty.path());
+    std::printf("%-36s %8ld kB   without %8ld kB   ratio %5.2f  (limit 1.5) %s\n",
+                "memory, list on 10,000 patients", with, without, double(with) / double(without),
+                with <= 1.5 * without ? "ok" : "OVER");
+    return 0;
+}

@@ -1,0 +1,62 @@
+// The main window's side of the patient records: the patient list, the caption naming the
+// chosen patient, saving the results into the chosen visit, and leaving with unsaved ones.
+#include "common/messages.h"
+#include "measurement/frmmain.h"
+#include "patients/frmclient.h"
+#include "patients/patientcheck.h"
+#include "patients/patientstore.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+
+namespace {
+
+const QString kCaption = QStringLiteral("Диагностика по Тавену");
+
+} // namespace
+
+void frmmain::connectPatients() {
+    connect(cmdclient, &QPushButton::clicked, this, &frmmain::cmdclient_Click);
+    connect(cmdsave, &QPushButton::clicked, this, &frmmain::cmdsave_Click);
+    connect(&m_session, &session::Session::choiceChanged, this, &frmmain::showPatientCaption);
+    // A loaded visit is laid out again through the meridian change, as a new meridian is.
+    connect(&m_session, &session::Session::visitLoaded, this, &frmmain::cbomeridian_Click);
+}
+
+void frmmain::showPatientCaption() {
+    const session::Choice& c = m_session.choice();
+    setWindowTitle(c.hasPatient() ? kCaption + QStringLiteral("   (") + c.name + u')' : kCaption);
+}
+
+void frmmain::cmdclient_Click() {
+    // Made and read once; "Выход" only hides it, so its choice lasts the run.
+    if (!m_client)
+        m_client = new frmclient(m_session, m_folder, this);
+    m_client->execList();
+}
+
+void frmmain::cmdsave_Click() {
+    const session::Choice& chosen = m_session.choice();
+    // A visit of another patient, or none, is refused before anything is asked.
+    if (const patients::Error e = patients::checkSaveTarget(chosen, m_session.loadedVisit())) {
+        msgbox::info(this, e.message);
+        return;
+    }
+    if (msgbox::question(this, QStringLiteral("Вы хотите сохранить данные в карту"),
+                         QStringLiteral("Сохранение измерений"), false) != msgbox::Answer::Yes)
+        return;
+    patients::PatientStore store(m_folder);
+    if (const patients::Error e = store.saveResults(chosen, m_session.loadedVisit(), m_session.strRezult)) {
+        msgbox::info(this, e.message);
+        return;
+    }
+    m_session.markSaved();
+}
+
+bool frmmain::mayLeave() {
+    if (!m_session.unsaved())
+        return true;
+    return msgbox::question(this,
+                            QStringLiteral("Результаты измерений не сохранены в карту. Выйти из программы?"),
+                            kCaption, true) == msgbox::Answer::Yes;
+}

@@ -1,0 +1,175 @@
+#include "medications/frmmedicam.h"
+
+#include "common/form.h"
+#include "common/messages.h"
+#include "common/widgets.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+
+namespace {
+
+using form::px;
+using form::tw;
+
+template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
+    auto* w = form::make<W>(parent, caption, r);
+    w->setAccessibleName(caption);
+    return w;
+}
+
+template <typename W> W* make(QWidget* parent, const QRect& r, const QString& accessibleName) {
+    auto* w = form::make<W>(parent, r);
+    w->setAccessibleName(accessibleName);
+    return w;
+}
+
+// A label grows to the right when its caption is wider than the layout allows, so no
+// font cuts it off; there is free room beside each of them.
+void fitWidth(QLabel* l) {
+    l->resize(qMax(l->width(), l->fontMetrics().horizontalAdvance(l->text()) + 2), l->height());
+}
+
+const QString kTitle = QStringLiteral("Медицинские препараты");
+
+} // namespace
+
+frmmedicam::frmmedicam(const WorkFolder& folder, QWidget* parent) : QDialog(parent), m_folder(folder) {
+    setWindowTitle(kTitle);
+    setModal(true);
+    useFormFont(this);
+    buildLayout();
+    connect(lstmeridian, &QListWidget::currentRowChanged, this, &frmmedicam::lstmeridian_Click);
+    connect(lstpoint, &QListWidget::currentRowChanged, this, &frmmedicam::lstpoint_Click);
+    connect(cmdadd, &QPushButton::clicked, this, &frmmedicam::cmdadd_Click);
+    connect(cmddel, &QPushButton::clicked, this, &frmmedicam::cmddel_Click);
+    connect(cmdexit, &QPushButton::clicked, this, &frmmedicam::cmdexit_Click);
+}
+
+void frmmedicam::buildLayout() {
+    // Client area 7380 x 5115 twips.
+    setFixedSize(px(7380), px(5115));
+    Label1 = make<QLabel>(this, QStringLiteral("Меридиан:"), tw(600, 0, 810, 195));
+    Label2 = make<QLabel>(this, QStringLiteral("Точка:"), tw(2880, 0, 495, 195));
+    Label3 = make<QLabel>(this, QStringLiteral("Препарат:"), tw(4800, 0, 780, 195));
+    for (QLabel* l : {Label1, Label2, Label3})
+        fitWidth(l);
+    txtadd = make<QLineEdit>(this, tw(1320, 4680, 3615, 285), QStringLiteral("Название нового препарата"));
+    cmdexit = make<QPushButton>(this, QStringLiteral("Выход"), tw(6360, 4200, 975, 375));
+    cmdadd = make<QPushButton>(this, QStringLiteral("Добавить"), tw(6360, 360, 975, 375));
+    cmddel = make<QPushButton>(this, QStringLiteral("Удалить"), tw(6360, 1080, 975, 375));
+    lstmeridian = make<QListWidget>(this, tw(120, 240, 1935, 4260), QStringLiteral("Меридианы"));
+    lstpoint = make<QListWidget>(this, tw(2040, 240, 2295, 4260), QStringLiteral("Точки меридиана"));
+    lstmedicam = make<QListWidget>(this, tw(4320, 240, 1935, 4260), QStringLiteral("Препараты точки"));
+    // No button takes Enter: a name typed into the box is not sent anywhere by accident.
+    for (QPushButton* b : {cmdexit, cmdadd, cmddel})
+        b->setAutoDefault(false);
+    setTabOrder(txtadd, cmdexit);
+    setTabOrder(cmdexit, cmdadd);
+    setTabOrder(cmdadd, cmddel);
+    setTabOrder(cmddel, lstmeridian);
+    setTabOrder(lstmeridian, lstpoint);
+    setTabOrder(lstpoint, lstmedicam);
+}
+
+void frmmedicam::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // A restore from the task bar is no new opening: it must not drop what was edited.
+    if (!event->spontaneous())
+        Form_Activate();
+}
+
+void frmmedicam::Form_Activate() {
+    m_db = medicam::Database::load(m_folder);
+    {
+        const QSignalBlocker quiet(lstmeridian);
+        lstmeridian->clear();
+        lstmeridian->addItems(m_db.meridianNames());
+        lstmeridian->setCurrentRow(0);
+    }
+    lstmeridian_Click();
+    // Said after filling, so the lists behind the message already show what was read.
+    if (!m_db.problem().isEmpty())
+        msgbox::info(this, m_db.problem());
+}
+
+void frmmedicam::lstmeridian_Click() {
+    {
+        const QSignalBlocker quiet(lstpoint);
+        lstpoint->clear();
+        lstpoint->addItems(m_db.pointNames(lstmeridian->currentRow()));
+        lstpoint->setCurrentRow(0);
+    }
+    lstpoint_Click();
+}
+
+void frmmedicam::lstpoint_Click() {
+    fillMedications();
+}
+
+void frmmedicam::fillMedications() {
+    lstmedicam->clear();
+    lstmedicam->addItems(m_db.medications(lstmeridian->currentRow(), lstpoint->currentRow()));
+    lstmedicam->setCurrentRow(-1);
+}
+
+void frmmedicam::cmdadd_Click() {
+    QString refusal;
+    if (!m_db.add(lstmeridian->currentRow(), lstpoint->currentRow(), txtadd->text(), &refusal)) {
+        msgbox::info(this, refusal);
+        return;
+    }
+    txtadd->clear();
+    fillMedications();
+    lstmedicam->scrollToBottom();
+}
+
+void frmmedicam::cmddel_Click() {
+    const int row = lstmedicam->currentRow();
+    if (row < 0 || !lstmedicam->item(row)->isSelected()) {
+        msgbox::info(this, medicam::kNoMedication);
+        return;
+    }
+    if (msgbox::question(this, QStringLiteral("Вы действительно хотите удалить лекарственное средство?"),
+                         QStringLiteral("Удаление лекарственного средства"), true) != msgbox::Answer::Yes)
+        return;
+    m_db.remove(lstmeridian->currentRow(), lstpoint->currentRow(), row);
+    fillMedications();
+}
+
+bool frmmedicam::saveChanges() {
+    QString error;
+    if (m_db.save(m_folder, &error))
+        return true;
+    msgbox::info(this, error);
+    return false;
+}
+
+void frmmedicam::cmdexit_Click() {
+    // A failed write keeps the editor open with the change, so it is not lost by the
+    // reading of the old file at the next opening.
+    if (!saveChanges())
+        return;
+    hide();
+}
+
+void frmmedicam::reject() {
+    if (m_db.changed()) {
+        switch (msgbox::questionWithCancel(this, QStringLiteral("Сохранить изменения в списке препаратов?"),
+                                           kTitle)) {
+        case msgbox::Answer::Yes:
+            if (!saveChanges())
+                return;
+            break;
+        case msgbox::Answer::No:
+            break;
+        default:
+            return;
+        }
+    }
+    QDialog::reject();
+}

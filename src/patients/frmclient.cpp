@@ -1,0 +1,308 @@
+#include "patients/frmclient.h"
+
+#include "common/colours.h"
+#include "common/form.h"
+#include "common/messages.h"
+#include "common/widgets.h"
+#include "patients/frmcardclient.h"
+#include "patients/frmclientnew.h"
+
+#include <QLabel>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStringListModel>
+
+using form::make;
+using form::tw;
+
+namespace {
+
+void name(QWidget* w, const QString& objectName, const QString& accessible) {
+    w->setObjectName(objectName);
+    w->setAccessibleName(accessible);
+}
+
+} // namespace
+
+frmclient::frmclient(session::Session& session, const WorkFolder& folder, QWidget* parent)
+    : QDialog(parent), m_session(session), m_store(folder) {
+    // The index is read when the window first opens (m_stale), so a failure is told once.
+    build();
+}
+
+void frmclient::build() {
+    setWindowTitle(QStringLiteral("Карты пациентов"));
+    setFixedSize(form::px(6885), form::px(5220));
+    useFormFont(this);
+
+    Label1 = make<QLabel>(this, QStringLiteral("Пациент"), tw(2160, 120, 885, 240));
+    lblname = make<QLabel>(this, QString(), tw(120, 480, 5055, 375));
+    lstname = make<QListView>(this, tw(120, 960, 3855, 4140));
+    Label2 = make<QLabel>(this, QStringLiteral("Год рождения"), tw(4080, 960, 1095, 255));
+    lblyear = make<QLabel>(this, QString(), tw(4080, 1200, 1095, 255));
+    Label3 = make<QLabel>(this, QStringLiteral("Дата"), tw(4365, 1680, 405, 195));
+    lstdate = make<QListWidget>(this, tw(4080, 1920, 1095, 3180));
+    for (QLabel* l : {lblname, lblyear})
+        setBackColour(l, colours::kHighlightText);
+
+    cmdnew = make<QPushButton>(this, QStringLiteral("Завести новую"), tw(5400, 480, 1335, 375));
+    cmdredact = make<QPushButton>(this, QStringLiteral("Редактировать"), tw(5400, 1080, 1335, 375));
+    cmddelcard = make<QPushButton>(this, QStringLiteral("Удалить карту"), tw(5400, 1680, 1335, 375));
+    cmdadddate = make<QPushButton>(this, QStringLiteral("Добавить дату"), tw(5400, 2280, 1335, 375));
+    cmddeldate = make<QPushButton>(this, QStringLiteral("Удалить дату"), tw(5400, 2880, 1335, 375));
+    cmdexit = make<QPushButton>(this, QStringLiteral("Выход"), tw(5400, 4440, 1335, 375));
+    const QList<std::pair<QPushButton*, QString>> buttons{
+        {cmdnew, QStringLiteral("cmdnew")},         {cmdredact, QStringLiteral("cmdredact")},
+        {cmddelcard, QStringLiteral("cmddelcard")}, {cmdadddate, QStringLiteral("cmdadddate")},
+        {cmddeldate, QStringLiteral("cmddeldate")}, {cmdexit, QStringLiteral("cmdexit")}};
+    for (const auto& [b, n] : buttons) {
+        b->setAutoDefault(false);
+        name(b, n, b->text());
+    }
+
+    name(Label1, QStringLiteral("Label1"), Label1->text());
+    name(Label2, QStringLiteral("Label2"), Label2->text());
+    name(Label3, QStringLiteral("Label3"), Label3->text());
+    name(lblname, QStringLiteral("lblname"), QStringLiteral("Выбранный пациент"));
+    name(lblyear, QStringLiteral("lblyear"), QStringLiteral("Год рождения выбранного пациента"));
+    name(lstname, QStringLiteral("lstname"), QStringLiteral("Список пациентов"));
+    name(lstdate, QStringLiteral("lstdate"), QStringLiteral("Даты посещений"));
+
+    // Ten thousand patients: a view over a string list, every line one height, so only
+    // the lines on screen are measured.
+    m_names = new QStringListModel(this);
+    lstname->setModel(m_names);
+    lstname->setUniformItemSizes(true);
+    lstname->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstname->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstdate->setUniformItemSizes(true);
+    widenToFit(this);
+
+    connect(lstname->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_silent)
+            lstname_Click();
+    });
+    connect(cmdnew, &QPushButton::clicked, this, &frmclient::cmdnew_Click);
+    connect(cmdredact, &QPushButton::clicked, this, &frmclient::cmdredact_Click);
+    connect(cmddelcard, &QPushButton::clicked, this, &frmclient::cmddelcard_Click);
+    connect(cmdadddate, &QPushButton::clicked, this, &frmclient::cmdadddate_Click);
+    connect(cmddeldate, &QPushButton::clicked, this, &frmclient::cmddeldate_Click);
+    connect(cmdexit, &QPushButton::clicked, this, &frmclient::cmdexit_Click);
+}
+
+int frmclient::execList() {
+    if (m_stale)
+        Form_Load();
+    return exec();
+}
+
+void frmclient::Form_Load() {
+    clearPatient();
+    const patients::Error e = m_store.load();
+    m_stale = bool(e);
+    syncNames(-1);
+    failed(e);
+    lstname_Click();
+}
+
+bool frmclient::failed(const patients::Error& e) {
+    if (!e)
+        return false;
+    if (e.fault == patients::Fault::Changed)
+        m_stale = true;
+    msgbox::info(this, e.message);
+    return true;
+}
+
+// The list mirrors the store's index, which every operation may have read afresh.
+void frmclient::syncNames(int keepRow) {
+    const auto& records = m_store.index().records;
+    const QStringList shown = m_names->stringList();
+    bool same = shown.size() == records.size();
+    for (qsizetype k = 0; same && k < shown.size(); ++k)
+        same = shown[k] == records[k].nameView();
+    if (!same) {
+        QStringList names;
+        names.reserve(records.size());
+        for (const auto& r : records)
+            names << r.name();
+        m_silent = true;
+        m_names->setStringList(names);
+        m_silent = false;
+    }
+    selectSilently(keepRow < records.size() ? keepRow : -1);
+}
+
+void frmclient::selectSilently(int row) {
+    m_silent = true;
+    if (row < 0 || row >= m_names->rowCount()) {
+        lstname->selectionModel()->clear();
+    } else {
+        const QModelIndex at = m_names->index(row);
+        lstname->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
+        lstname->scrollTo(at);
+    }
+    m_silent = false;
+}
+
+int frmclient::selectedPatient() const {
+    const QModelIndexList rows = lstname->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+int frmclient::selectedDate() const {
+    const auto items = lstdate->selectedItems();
+    return items.isEmpty() ? -1 : lstdate->row(items.first());
+}
+
+void frmclient::selectPatient(int row) {
+    selectSilently(row);
+    lstname_Click();
+}
+
+void frmclient::showRecord(const patients::IndexRecord& record) {
+    m_record = record;
+    lblname->setText(record.name());
+    lblyear->setText(record.year());
+    lstdate->clear();
+    lstdate->addItems(record.dateLines());
+}
+
+void frmclient::clearPatient() {
+    m_record = patients::IndexRecord();
+    m_chosen = -1;
+    lblname->clear();
+    lblyear->clear();
+    lstdate->clear();
+}
+
+session::Choice frmclient::choiceOf(int visit) const {
+    session::Choice c{m_record.name(), m_record.year(), m_record.cardFile(), -1, QString()};
+    if (visit >= 0 && visit < m_record.dateCount()) {
+        c.visit = visit;
+        c.visitDate = m_record.dateLines().at(visit);
+    }
+    return c;
+}
+
+bool frmclient::havePatient() {
+    if (selectedPatient() >= 0 && selectedPatient() == m_chosen)
+        return true;
+    msgbox::info(this, patients::kNoPatient);
+    return false;
+}
+
+void frmclient::lstname_Click() {
+    const int row = selectedPatient();
+    if (row < 0)
+        return;
+    patients::IndexRecord record;
+    const patients::Error e = m_store.choose(row, &record);
+    if (e) {
+        // The lines and labels go on showing the patient chosen before.
+        selectSilently(m_chosen);
+        failed(e);
+        return;
+    }
+    syncNames(row);
+    m_chosen = row;
+    iList = row;
+    showRecord(record);
+    m_session.setChoice(choiceOf(-1));
+}
+
+void frmclient::cmdnew_Click() {
+    iList = selectedPatient();
+    frmclientnew window(*this, this);
+    window.exec();
+}
+
+void frmclient::cmdredact_Click() {
+    if (!havePatient())
+        return;
+    const int visit = selectedDate();
+    // Without a date the card would gain a record without one.
+    if (visit < 0 || visit >= m_record.dateCount()) {
+        msgbox::info(this, patients::kNoVisit);
+        return;
+    }
+    iList = selectedPatient();
+    // The card window opens on the visit the session names.
+    m_session.setChoice(choiceOf(visit));
+    frmcardclient::showCard(m_store, m_session, iList, this);
+}
+
+void frmclient::cmddelcard_Click() {
+    if (!havePatient())
+        return;
+    if (msgbox::question(this, QStringLiteral("Вы действительно хотите удалить карту?"),
+                         QStringLiteral("Удаление карты"), true) != msgbox::Answer::Yes)
+        return;
+    const qsizetype before = m_store.index().records.size();
+    const patients::Error e = m_store.deletePatient(selectedPatient());
+    // The record may be gone even when its card file could not be deleted.
+    if (m_store.index().records.size() < before) {
+        clearPatient();
+        syncNames(-1);
+        m_session.setChoice(session::Choice());
+    }
+    failed(e);
+}
+
+void frmclient::cmdadddate_Click() {
+    if (!havePatient())
+        return;
+    const int row = selectedPatient();
+    const patients::Error e = m_store.addVisit(row, today());
+    syncNames(row);
+    if (failed(e))
+        return;
+    showRecord(m_store.index().records.at(row));
+    lstdate->setCurrentRow(0);
+}
+
+void frmclient::cmddeldate_Click() {
+    if (!havePatient())
+        return;
+    const int visit = selectedDate();
+    // The empty last line is no visit either.
+    if (lstdate->count() == 2 || visit < 0 || visit >= m_record.dateCount()) {
+        msgbox::info(this, patients::kOnlyVisit);
+        return;
+    }
+    if (msgbox::question(this, QStringLiteral("Вы действительно хотите удалить дату посещения?"),
+                         QStringLiteral("Удаление даты посещения"), true) != msgbox::Answer::Yes)
+        return;
+    const int row = selectedPatient();
+    const patients::Error e = m_store.deleteVisit(row, visit);
+    syncNames(row);
+    if (failed(e))
+        return;
+    showRecord(m_store.index().records.at(row));
+    lstdate->setCurrentRow(0);
+}
+
+void frmclient::cmdexit_Click() {
+    const int row = selectedPatient();
+    if (row < 0 || row != m_chosen) {
+        m_session.setChoice(session::Choice());
+    } else {
+        const session::Choice c = choiceOf(selectedDate());
+        m_session.setChoice(c);
+        session::ResultsMatrix results;
+        // No date line, or the empty last one: the results stay as they are.
+        if (c.hasVisit() && !failed(m_store.loadResults(c, &results)))
+            m_session.loadVisit(c, results);
+    }
+    QDialog::accept();
+}
+
+void frmclient::reject() {
+    cmdexit_Click();
+}
+
+void frmclient::showNewPatient() {
+    syncNames(0);
+    selectPatient(0);
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The patient list: choosing a patient and a visit, new and deleted patients, added and
+// deleted visits. Hidden, never destroyed, by "Выход", so its choice lasts the run; on the
+// way out it hands the chosen patient and visit to the session, which loads the visit's
+// results for the main window.
+#include "common/session.h"
+#include "common/workfolder.h"
+#include "patients/patientstore.h"
+
+#include <QDate>
+#include <QDialog>
+
+class QLabel;
+class QListView;
+class QListWidget;
+class QPushButton;
+class QStringListModel;
+
+class frmclient : public QDialog {
+    Q_OBJECT
+  public:
+    frmclient(session::Session& session, const WorkFolder& folder, QWidget* parent = nullptr);
+
+    // Opens modally, reading the index the first time and after it was found changed.
+    int execList();
+    void Form_Load();
+    void lstname_Click();
+    void cmdnew_Click();
+    void cmdredact_Click();
+    void cmddelcard_Click();
+    void cmdadddate_Click();
+    void cmddeldate_Click();
+    void cmdexit_Click();
+
+    // The selected lines, -1 for none.
+    int selectedPatient() const;
+    int selectedDate() const;
+    // Selects a patient line and runs the choosing steps (-1 selects nothing).
+    void selectPatient(int row);
+    // After a patient was made: the list as the index now stands, the new patient chosen.
+    void showNewPatient();
+
+    patients::PatientStore& store() { return m_store; }
+    // Today's date for new visits; the system date unless a test fixes one.
+    QDate today() const { return m_today.isValid() ? m_today : QDate::currentDate(); }
+    void setToday(const QDate& date) { m_today = date; }
+
+    // The patient line selected when the new-patient window opened (-1 for none).
+    int iList = -1;
+
+    QLabel* Label1 = nullptr; // "Пациент"
+    QLabel* Label2 = nullptr; // "Год рождения"
+    QLabel* Label3 = nullptr; // "Дата"
+    QLabel* lblname = nullptr;
+    QLabel* lblyear = nullptr;
+    QListView* lstname = nullptr;
+    QListWidget* lstdate = nullptr;
+    QPushButton* cmdnew = nullptr;
+    QPushButton* cmdredact = nullptr;
+    QPushButton* cmddelcard = nullptr;
+    QPushButton* cmdadddate = nullptr;
+    QPushButton* cmddeldate = nullptr;
+    QPushButton* cmdexit = nullptr;
+
+  protected:
+    // The close box and Esc leave as "Выход" does.
+    void reject() override;
+
+  private:
+    void build();
+    // Shows a store failure; a list out of date is read again when the window next opens.
+    bool failed(const patients::Error& e);
+    void syncNames(int keepRow);
+    void showRecord(const patients::IndexRecord& record);
+    void clearPatient();
+    void selectSilently(int row);
+    bool havePatient();
+    session::Choice choiceOf(int visit) const;
+
+    session::Session& m_session;
+    patients::PatientStore m_store;
+    QStringListModel* m_names = nullptr;
+    // The record shown in the labels and the date list.
+    patients::IndexRecord m_record;
+    int m_chosen = -1;
+    bool m_stale = true;
+    bool m_silent = false;
+    QDate m_today;
+};

@@ -1,0 +1,196 @@
+// The main window's side of the patient records: the modal patient list, the caption,
+// "Сохранить" into the chosen visit, and closing with results not saved.
+#include "measurement/frmmain.h"
+#include "patientgen.h"
+#include "patients/frmclient.h"
+#include "patients/patientfiles.h"
+#include "tempfolder.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+using namespace patients;
+
+namespace {
+
+const QString kCaption = QStringLiteral("Диагностика по Тавену");
+
+} // namespace
+
+class MainPatientsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TempFolder> folder;
+    std::unique_ptr<MessageLog> log;
+    std::unique_ptr<frmmain> w;
+
+    Index index() const { return Index::parse(folder->bytes("Database/client.crd")).value_or(Index()); }
+    Card card(int patient) const {
+        return Card::parse(folder->bytes("Database/" + index().records[patient].cardFile()));
+    }
+    // Opens the list through "Карта" and does `inside` while it is up.
+    void inList(const std::function<void(frmclient&)>& inside) {
+        QTimer::singleShot(0, w.get(), [inside] {
+            auto* list = qobject_cast<frmclient*>(QApplication::activeModalWidget());
+            QVERIFY(list);
+            inside(*list);
+            if (list->isVisible())
+                list->cmdexit->click();
+        });
+        w->cmdclient->click();
+        QVERIFY(!w->client()->isVisible());
+    }
+    void chooseVisit(int patient, int visit) {
+        inList([=](frmclient& list) {
+            list.selectPatient(patient);
+            list.lstdate->setCurrentRow(visit);
+        });
+    }
+
+  private slots:
+    void init() {
+        folder = std::make_unique<TempFolder>();
+        log = std::make_unique<MessageLog>();
+        folder->writeNumberedFunctionFile();
+        folder->writeMedicationFile();
+        folder->write("taven.ini", "13\r\n");
+        patientgen::Options o;
+        o.patients = 3;
+        o.visits = 3;
+        QVERIFY(patientgen::writeDatabase(folder->path(), o));
+        w = std::make_unique<frmmain>(folder->work());
+        w->Form_Load();
+        w->show();
+    }
+    void cleanup() {
+        w.reset();
+        log.reset();
+        folder.reset();
+    }
+
+    void saveWithoutPatientAsksNothing() {
+        const QByteArray before = folder->bytes("Database/client.crd");
+        w->session().strRezult.cell(0, 0) = "50 5";
+        w->cmdsave->click();
+        QCOMPARE(log->shown.size(), 1);
+        QCOMPARE(log->shown[0].text, QStringLiteral("Пациент не выбран"));
+        QCOMPARE(log->shown[0].title, QStringLiteral("Ошибка"));
+        QCOMPARE(folder->bytes("Database/client.crd"), before);
+    }
+
+    void listChoiceLoadsVisitAndCaption() {
+        const IndexRecord r = index().records[1];
+        chooseVisit(1, 1);
+        QCOMPARE(w->windowTitle(), kCaption + "   (" + r.name() + ")");
+        const session::ResultsMatrix stored = resultsOf(card(1).visits[1]);
+        QCOMPARE(w->session().strRezult, stored);
+        // The grid shows the loaded meridian from its bottom row, as a change of meridian does.
+        const int bottom = catalogue::bottomRow(0);
+        QCOMPARE(w->Index, bottom);
+        const session::ResultFields cell = session::splitResult(stored.cell(0, bottom));
+        QCOMPARE(w->txtmax[bottom]->text(), cell.max);
+        QCOMPARE(w->txtpad[bottom]->text(), cell.drop);
+        QVERIFY(log->shown.isEmpty());
+    }
+
+    void savedResultsComeBack() {
+        chooseVisit(2, 1);
+        const QList<QString> otherVisits{card(2).visits[0], card(2).visits[2]};
+        session::ResultsMatrix m;
+        m.cell(3, 20) = "88 -4";
+        m.cell(24, 0) = "12 3";
+        w->session().strRezult = m;
+        w->session().markUnsaved();
+
+        log->answer = msgbox::Answer::No;
+        const QByteArray before = folder->bytes("Database/" + index().records[2].cardFile());
+        w->cmdsave->click();
+        QCOMPARE(log->shown.size(), 1);
+        QCOMPARE(log->shown[0].text, QStringLiteral("Вы хотите сохранить данные в карту"));
+        QCOMPARE(log->shown[0].title, QStringLiteral("Сохранение измерений"));
+        QVERIFY(log->shown[0].question && !log->shown[0].defaultNo);
+        QCOMPARE(folder->bytes("Database/" + index().records[2].cardFile()), before);
+        QVERIFY(w->session().unsaved());
+
+        log->answer = msgbox::Answer::Yes;
+        w->cmdsave->click();
+        QCOMPARE(log->shown.size(), 2);
+        QVERIFY(!w->session().unsaved());
+        QCOMPARE(resultsOf(card(2).visits[1]), m);
+        QCOMPARE(card(2).visits[0], otherVisits[0]);
+        QCOMPARE(card(2).visits[2], otherVisits[1]);
+
+        // Another visit in between, then the saved one again: the same matrix.
+        chooseVisit(2, 0);
+        QVERIFY(w->session().strRezult != m);
+        inList([](frmclient& list) {
+            QCOMPARE(list.selectedPatient(), 2);
+            list.lstdate->setCurrentRow(1);
+        });
+        QCOMPARE(w->session().strRezult, m);
+    }
+
+    // No visit of the chosen patient is loaded: nothing is asked and nothing written.
+    void saveRefusedWithoutVisitOfThatPatient_data() {
+        QTest::addColumn<int>("secondPatient");
+        QTest::addColumn<int>("secondLine");
+        QTest::newRow("no date line") << 1 << -1;
+        QTest::newRow("empty last line") << 1 << 3;
+        QTest::newRow("another patient, no line") << 0 << -1;
+    }
+    void saveRefusedWithoutVisitOfThatPatient() {
+        QFETCH(int, secondPatient);
+        QFETCH(int, secondLine);
+        chooseVisit(1, 0);
+        chooseVisit(secondPatient, secondLine);
+        w->session().strRezult.cell(0, 0) = "50 5";
+        const auto before = QList<QByteArray>{folder->bytes("Database/" + index().records[0].cardFile()),
+                                              folder->bytes("Database/" + index().records[1].cardFile())};
+        w->cmdsave->click();
+        QCOMPARE(log->shown.size(), 1);
+        QCOMPARE(log->shown[0].text, kNoVisit);
+        QCOMPARE(log->shown[0].title, QStringLiteral("Ошибка"));
+        QCOMPARE(folder->bytes("Database/" + index().records[0].cardFile()), before[0]);
+        QCOMPARE(folder->bytes("Database/" + index().records[1].cardFile()), before[1]);
+    }
+
+    void deletedPatientTakesTheCaptionBack() {
+        chooseVisit(0, 0);
+        QVERIFY(w->windowTitle() != kCaption);
+        inList([](frmclient& list) { list.cmddelcard->click(); });
+        QCOMPARE(w->windowTitle(), kCaption);
+    }
+
+    void closingWithUnsavedResultsAsks_data() {
+        QTest::addColumn<bool>("unsaved");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("saved") << false << int(msgbox::Answer::No) << true;
+        QTest::newRow("unsaved, No") << true << int(msgbox::Answer::No) << false;
+        QTest::newRow("unsaved, Yes") << true << int(msgbox::Answer::Yes) << true;
+    }
+    void closingWithUnsavedResultsAsks() {
+        QFETCH(bool, unsaved);
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        if (unsaved) // typed into the grid, as a correction is
+            w->txtmax_KeyDown(w->Index, 53, 0);
+        QCOMPARE(w->session().unsaved(), unsaved);
+        log->answer = msgbox::Answer(answer);
+        w->close();
+        QCOMPARE(log->shown.size(), unsaved ? 1 : 0);
+        if (unsaved) {
+            QVERIFY(log->shown[0].question && log->shown[0].defaultNo);
+        }
+        QCOMPARE(w->isVisible(), !closed);
+    }
+};
+
+QTEST_MAIN(MainPatientsTest)
+#include "tst_frmmain_patients.moc"

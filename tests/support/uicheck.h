@@ -1,0 +1,25 @@
+#pragma once
+// Checks a window's widgets the way a user and a screen reader meet them. Every window
+// test calls both on its window (after whatever brings its captions up) and expects an
+// empty list; a failure lists the widgets with their text and sizes.
+#include <QStringList>
+
+class QWidget;
+
+namespace uicheck {
+
+// Labels, buttons, options, check boxes, frame titles and combo boxes (every item, as the
+// closed list may show any) under root, root included, whose text does not fit the room
+// the widget's style gives it in the widget's own font, or runs past the parent's frame.
+// Hidden widgets count: another mode shows them.
+QStringList captionsFit(QWidget* root);
+
+// Controls under root (buttons, options, check boxes, combo boxes, text boxes, lists,
+// labels) without an accessible name, as Qt's accessibility interface reports it.
+QStringList unnamedControls(QWidget* root);
+
+// Both of the above, for a window test's one line:
+//   QVERIFY2(uicheck::problems(&window).isEmpty(), qPrintable(uicheck::problems(&window).join(u'\n')));
+QStringList problems(QWidget* root);
+
+} // namespace uicheck
