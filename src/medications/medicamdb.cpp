@@ -255,7 +255,9 @@ bool Database::saveTo(const QString& path, QString* error) {
             *error = lock.error();
         return false;
     }
-    if (m_fromFile && textfile::readBytes(path) != m_readBytes) {
+    // A file gone meanwhile holds nothing to lose; one holding other bytes does.
+    const auto now = textfile::readBytes(path);
+    if (m_fromFile && now && now != m_readBytes) {
         if (error)
             *error = QStringLiteral("Файл \"%1\" изменен на другом рабочем месте после открытия. "
                                     "Изменения не сохранены: откройте список препаратов заново")

@@ -66,11 +66,11 @@ Error PatientStore::freshRecord(int patient, Index* index) const {
         return fail(Fault::NoPatient, kNoPatient);
     if (Error e = readIndex(index))
         return e;
-    // Name, year and card file together: a card file number freed by a deletion elsewhere
-    // may be given to a new patient.
+    // Name and card file together: a card file number freed by a deletion elsewhere may be
+    // given to a new patient. The year may be mended elsewhere; it is the same patient.
     const IndexRecord& was = m_index.records[patient];
     if (patient >= index->records.size() || index->records[patient].cardFile() != was.cardFile() ||
-        index->records[patient].name() != was.name() || index->records[patient].year() != was.year())
+        index->records[patient].name() != was.name())
         return changed(indexPath());
     if (!cardNumber(index->records[patient].cardFile()))
         return fail(Fault::BadCardName, QStringLiteral("В файле \"%1\" неверное имя карты \"%2\"")

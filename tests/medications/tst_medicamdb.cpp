@@ -112,7 +112,6 @@ class MedicamDbTest : public QObject {
         QTest::addColumn<QString>("lockHost");
         QTest::addColumn<QString>("said");
         QTest::newRow("file changed") << completeFile() + "x\r\n" << QString() << "изменен";
-        QTest::newRow("file removed") << QByteArray() << QString() << "изменен";
         QTest::newRow("lock held elsewhere") << completeFile() << "kabinet-3"
                                              << "kabinet-3";
     }
