@@ -10,11 +10,15 @@ FolderLock::FolderLock(const QString& folder, int timeoutMs)
     : m_file(std::make_unique<QLockFile>(lockPath(folder))) {
     m_file->setStaleLockTime(kStaleMs);
     m_locked = m_file->tryLock(timeoutMs);
-    if (m_locked)
-        return;
     qint64 pid = 0;
     QString host;
     QString app;
+    // A holder killed between creating the file and writing who it is leaves it empty.
+    if (!m_locked && m_file->error() == QLockFile::LockFailedError &&
+        !m_file->getLockInfo(&pid, &host, &app) && m_file->removeStaleLockFile())
+        m_locked = m_file->tryLock(timeoutMs);
+    if (m_locked)
+        return;
     const QString path = QDir::toNativeSeparators(lockPath(folder));
     if (m_file->error() == QLockFile::LockFailedError && m_file->getLockInfo(&pid, &host, &app)) {
         m_error = QStringLiteral("Данные заняты другим рабочим местом: компьютер \"%1\", программа "
