@@ -1,6 +1,7 @@
 #include "medications/medicamdb.h"
 
 #include "catalogue/catalogue.h"
+#include "common/folderlock.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
 #include "common/workfolder.h"
@@ -162,9 +163,13 @@ Database Database::load(const WorkFolder& folder) {
     if (!bytes) {
         Database db = parse({}, path);
         db.m_problem = error + u'.';
+        db.m_fromFile = true;
         return db;
     }
-    return parse(*bytes, path);
+    Database db = parse(*bytes, path);
+    db.m_fromFile = true;
+    db.m_readBytes = bytes;
+    return db;
 }
 
 QStringList Database::meridianNames() const {
@@ -242,9 +247,27 @@ bool Database::saveTo(const QString& path, QString* error) {
     if (!m_changed)
         return true;
     // A missing data folder is made, so a broken installation can be repaired from here.
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!textfile::writeBytes(path, serialise(), error))
+    const QString folder = QFileInfo(path).absolutePath();
+    QDir().mkpath(folder);
+    const FolderLock lock(folder);
+    if (!lock.locked()) {
+        if (error)
+            *error = lock.error();
         return false;
+    }
+    // A file gone meanwhile holds nothing to lose; one holding other bytes does.
+    const auto now = textfile::readBytes(path);
+    if (m_fromFile && now && now != m_readBytes) {
+        if (error)
+            *error = QStringLiteral("Файл \"%1\" изменен на другом рабочем месте после открытия. "
+                                    "Изменения не сохранены: откройте список препаратов заново")
+                         .arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    const QByteArray bytes = serialise();
+    if (!textfile::writeBytes(path, bytes, error))
+        return false;
+    m_readBytes = bytes;
     m_changed = false;
     return true;
 }

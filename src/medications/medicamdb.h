@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class WorkFolder;
 
@@ -69,7 +70,9 @@ class Database {
     // every point record, CR LF after every line and once more at the end.
     QByteArray serialise() const;
     // Writes the file atomically when something changed; an unchanged file is never
-    // touched. On failure returns false with a message naming the file.
+    // touched. On failure returns false with a message naming the file. The write holds the
+    // data folder's lock; a document read by load() is not written over a file that another
+    // workstation changed since (the message says so and the editor is to be reopened).
     bool save(const WorkFolder& folder, QString* error = nullptr);
     bool saveTo(const QString& path, QString* error = nullptr);
 
@@ -77,6 +80,10 @@ class Database {
     QList<MeridianRecord> m_meridians;
     QString m_problem;
     bool m_changed = false;
+    // The file's bytes as load() read them (nothing when it could not be read); only a
+    // document read from a file is checked against it.
+    bool m_fromFile = false;
+    std::optional<QByteArray> m_readBytes;
 };
 
 } // namespace medicam

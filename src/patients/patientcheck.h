@@ -20,6 +20,7 @@ enum class Fault {
     ReadFailed,
     WriteFailed,
     DeleteFailed,
+    Locked, // another workstation holds the data folder's lock
 };
 
 struct Error {

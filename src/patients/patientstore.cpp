@@ -1,5 +1,6 @@
 #include "patients/patientstore.h"
 
+#include "common/folderlock.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
 
@@ -50,10 +51,12 @@ Error PatientStore::load() {
     const QString path = indexPath();
     if (QFileInfo::exists(path))
         return readIndex(&m_index);
-    if (!QDir().mkpath(QFileInfo(path).path()))
-        return fail(Fault::WriteFailed,
-                    QStringLiteral("Не удается создать папку \"%1\"").arg(QFileInfo(path).path()));
-    return writeFile(path, Index::emptyBytes());
+    return underLock([&]() -> Error {
+        // Another workstation may have made it meanwhile.
+        if (QFileInfo::exists(path))
+            return readIndex(&m_index);
+        return writeFile(path, Index::emptyBytes());
+    });
 }
 
 // The patient at `patient` in the index as the window last saw it, in the index as it is
@@ -63,13 +66,32 @@ Error PatientStore::freshRecord(int patient, Index* index) const {
         return fail(Fault::NoPatient, kNoPatient);
     if (Error e = readIndex(index))
         return e;
-    if (patient >= index->records.size() ||
-        index->records[patient].cardFile() != m_index.records[patient].cardFile())
+    // Name and card file together: a card file number freed by a deletion elsewhere may be
+    // given to a new patient. The year may be mended elsewhere; it is the same patient.
+    const IndexRecord& was = m_index.records[patient];
+    if (patient >= index->records.size() || index->records[patient].cardFile() != was.cardFile() ||
+        index->records[patient].name() != was.name())
         return changed(indexPath());
     if (!cardNumber(index->records[patient].cardFile()))
         return fail(Fault::BadCardName, QStringLiteral("В файле \"%1\" неверное имя карты \"%2\"")
                                             .arg(indexPath(), index->records[patient].cardFile()));
     return {};
+}
+
+QString PatientStore::shownDate(int patient, int visit) const {
+    if (patient < 0 || patient >= m_index.records.size() || visit < 0)
+        return {};
+    return m_index.records[patient].dateLines().value(visit);
+}
+
+Error PatientStore::underLock(const std::function<Error()>& op) {
+    const QString folder = m_folder.path(kFolder);
+    if (!QDir().mkpath(folder))
+        return fail(Fault::WriteFailed, QStringLiteral("Не удается создать папку \"%1\"").arg(folder));
+    const FolderLock lock(folder);
+    if (!lock.locked())
+        return fail(Fault::Locked, lock.error());
+    return op();
 }
 
 Error PatientStore::readCard(const IndexRecord& record, Card* card, QString* path) const {
@@ -115,14 +137,16 @@ Error PatientStore::finishInterrupted(Index& ix, int patient) {
 }
 
 Error PatientStore::choose(int patient, IndexRecord* record) {
-    Index ix;
-    if (Error e = freshRecord(patient, &ix))
-        return e;
-    m_index = ix;
-    if (Error e = finishInterrupted(ix, patient))
-        return e;
-    *record = m_index.records[patient];
-    return {};
+    return underLock([&]() -> Error {
+        Index ix;
+        if (Error e = freshRecord(patient, &ix))
+            return e;
+        m_index = ix;
+        if (Error e = finishInterrupted(ix, patient))
+            return e;
+        *record = m_index.records[patient];
+        return {};
+    });
 }
 
 Error PatientStore::createPatient(const QString& surname, const QString& given, const QString& year,
@@ -132,107 +156,119 @@ Error PatientStore::createPatient(const QString& surname, const QString& given, 
         return e;
     if (Error e = checkIndexText(year, QStringLiteral("Год рождения")))
         return e;
-    // A patient made after the last one was deleted continues the counter held in memory.
-    Index ix = m_index;
-    if (QFileInfo::exists(indexPath()))
-        if (Error e = readIndex(&ix))
+    return underLock([&]() -> Error {
+        // A patient made after the last one was deleted continues the counter held in memory.
+        Index ix = m_index;
+        if (QFileInfo::exists(indexPath()))
+            if (Error e = readIndex(&ix))
+                return e;
+        const auto counter = ix.counter();
+        if (!counter)
+            return fail(Fault::BadCounter,
+                        QStringLiteral("Первая строка файла \"%1\" не число").arg(indexPath()));
+        const QString folder = m_folder.path(kFolder);
+        if (!QDir().mkpath(folder))
+            return fail(Fault::WriteFailed, QStringLiteral("Не удается создать папку \"%1\"").arg(folder));
+        int number = *counter + 1;
+        while (number <= kMaxCard && QFileInfo::exists(folder + u'/' + cardFileName(number)))
+            ++number;
+        if (number > kMaxCard)
+            return fail(Fault::BadCounter,
+                        QStringLiteral("В папке \"%1\" больше нет свободных номеров карт").arg(folder));
+        const QString cardFile = cardFileName(number);
+        const QString card = folder + u'/' + cardFile;
+        const QString date = dateText(today);
+        if (Error e = writeFile(card, cp1251::encode(blankVisit(date) + u'@')))
             return e;
-    const auto counter = ix.counter();
-    if (!counter)
-        return fail(Fault::BadCounter,
-                    QStringLiteral("Первая строка файла \"%1\" не число").arg(indexPath()));
-    const QString folder = m_folder.path(kFolder);
-    if (!QDir().mkpath(folder))
-        return fail(Fault::WriteFailed, QStringLiteral("Не удается создать папку \"%1\"").arg(folder));
-    int number = *counter + 1;
-    while (number <= kMaxCard && QFileInfo::exists(folder + u'/' + cardFileName(number)))
-        ++number;
-    if (number > kMaxCard)
-        return fail(Fault::BadCounter,
-                    QStringLiteral("В папке \"%1\" больше нет свободных номеров карт").arg(folder));
-    const QString cardFile = cardFileName(number);
-    const QString card = folder + u'/' + cardFile;
-    const QString date = dateText(today);
-    if (Error e = writeFile(card, cp1251::encode(blankVisit(date) + u'@')))
-        return e;
-    ix.counterLine = text::signNumber(number) + QStringLiteral("\r\n");
-    ix.records.prepend(IndexRecord::make(name, year, date + u' ', cardFile));
-    if (Error e = writeIndex(ix)) {
-        QFile::remove(card);
-        return e;
-    }
-    return {};
+        ix.counterLine = text::signNumber(number) + QStringLiteral("\r\n");
+        ix.records.prepend(IndexRecord::make(name, year, date + u' ', cardFile));
+        if (Error e = writeIndex(ix)) {
+            QFile::remove(card);
+            return e;
+        }
+        return {};
+    });
 }
 
 Error PatientStore::deletePatient(int patient) {
-    Index ix;
-    if (Error e = freshRecord(patient, &ix))
-        return e;
-    const QString card = cardPath(ix.records[patient].cardFile());
-    ix.records.removeAt(patient);
-    // The record goes first: a card without a record is harmless, a record without a card is not.
-    if (ix.records.isEmpty()) {
-        if (!QFile::remove(indexPath()))
-            return fail(Fault::DeleteFailed,
-                        QStringLiteral("Не удается удалить файл \"%1\"").arg(indexPath()));
-        m_index = ix;
-    } else if (Error e = writeIndex(ix)) {
-        return e;
-    }
-    if (QFileInfo::exists(card) && !QFile::remove(card))
-        return fail(Fault::DeleteFailed, QStringLiteral("Не удается удалить файл \"%1\"").arg(card));
-    return {};
+    return underLock([&]() -> Error {
+        Index ix;
+        if (Error e = freshRecord(patient, &ix))
+            return e;
+        const QString card = cardPath(ix.records[patient].cardFile());
+        ix.records.removeAt(patient);
+        // The record goes first: a card without a record is harmless, a record without a card is not.
+        if (ix.records.isEmpty()) {
+            if (!QFile::remove(indexPath()))
+                return fail(Fault::DeleteFailed,
+                            QStringLiteral("Не удается удалить файл \"%1\"").arg(indexPath()));
+            m_index = ix;
+        } else if (Error e = writeIndex(ix)) {
+            return e;
+        }
+        if (QFileInfo::exists(card) && !QFile::remove(card))
+            return fail(Fault::DeleteFailed, QStringLiteral("Не удается удалить файл \"%1\"").arg(card));
+        return {};
+    });
 }
 
 Error PatientStore::addVisit(int patient, const QDate& today) {
-    Index ix;
-    if (Error e = freshRecord(patient, &ix))
-        return e;
-    IndexRecord& r = ix.records[patient];
-    Card card;
-    QString path;
-    if (Error e = readCard(r, &card, &path))
-        return e;
-    const QByteArray oldCard = card.serialise();
-    const QString date = dateText(today);
-    card.visits.prepend(blankVisit(date));
-    r = IndexRecord::make(r.name(), r.year(), date + u' ' + r.dates(), r.cardFile());
-    if (Error e = writeFile(path, card.serialise()))
-        return e;
-    if (Error e = writeIndex(ix)) {
-        writeFile(path, oldCard);
-        return e;
-    }
-    return {};
+    return underLock([&]() -> Error {
+        Index ix;
+        if (Error e = freshRecord(patient, &ix))
+            return e;
+        IndexRecord& r = ix.records[patient];
+        Card card;
+        QString path;
+        if (Error e = readCard(r, &card, &path))
+            return e;
+        const QByteArray oldCard = card.serialise();
+        const QString date = dateText(today);
+        card.visits.prepend(blankVisit(date));
+        r = IndexRecord::make(r.name(), r.year(), date + u' ' + r.dates(), r.cardFile());
+        if (Error e = writeFile(path, card.serialise()))
+            return e;
+        if (Error e = writeIndex(ix)) {
+            writeFile(path, oldCard);
+            return e;
+        }
+        return {};
+    });
 }
 
 Error PatientStore::deleteVisit(int patient, int visit) {
-    Index ix;
-    if (Error e = freshRecord(patient, &ix))
-        return e;
-    IndexRecord& r = ix.records[patient];
-    const int count = r.dateCount();
-    if (visit < 0 || visit >= count || count < 2)
-        return fail(Fault::OnlyVisit, kOnlyVisit);
-    Card card;
-    QString path;
-    if (Error e = readCard(r, &card, &path))
-        return e;
-    if (card.visits.size() < count)
-        return changed(path);
-    const QByteArray oldCard = card.serialise();
-    card.visits = card.visits.mid(0, count);
-    card.visits.removeAt(visit);
-    QStringList dates = r.dateLines();
-    dates.removeAt(visit);
-    r = IndexRecord::make(r.name(), r.year(), dates.join(u' '), r.cardFile());
-    if (Error e = writeFile(path, card.serialise()))
-        return e;
-    if (Error e = writeIndex(ix)) {
-        writeFile(path, oldCard);
-        return e;
-    }
-    return {};
+    const QString shown = shownDate(patient, visit);
+    return underLock([&]() -> Error {
+        Index ix;
+        if (Error e = freshRecord(patient, &ix))
+            return e;
+        IndexRecord& r = ix.records[patient];
+        const int count = r.dateCount();
+        if (visit < 0 || visit >= count || count < 2)
+            return fail(Fault::OnlyVisit, kOnlyVisit);
+        // A visit added or deleted meanwhile moves the dates: the shown one is gone from here.
+        if (r.dateLines()[visit] != shown)
+            return changed(indexPath());
+        Card card;
+        QString path;
+        if (Error e = readCard(r, &card, &path))
+            return e;
+        if (card.visits.size() < count)
+            return changed(path);
+        const QByteArray oldCard = card.serialise();
+        card.visits = card.visits.mid(0, count);
+        card.visits.removeAt(visit);
+        QStringList dates = r.dateLines();
+        dates.removeAt(visit);
+        r = IndexRecord::make(r.name(), r.year(), dates.join(u' '), r.cardFile());
+        if (Error e = writeFile(path, card.serialise()))
+            return e;
+        if (Error e = writeIndex(ix)) {
+            writeFile(path, oldCard);
+            return e;
+        }
+        return {};
+    });
 }
 
 Error PatientStore::readVisitTexts(int patient, int visit, VisitTexts* texts) {
@@ -260,23 +296,26 @@ Error PatientStore::saveVisitTexts(int patient, int visit, const VisitTexts& t) 
         return e;
     if (Error e = checkCardText(t.prescription, QStringLiteral("Рецепт")))
         return e;
-    Index ix;
-    if (Error e = freshRecord(patient, &ix))
-        return e;
-    const IndexRecord& r = ix.records[patient];
-    if (visit < 0 || visit >= r.dateCount())
-        return fail(Fault::NoVisit, kNoVisit);
-    Card card;
-    QString path;
-    if (Error e = readCard(r, &card, &path))
-        return e;
-    if (visit >= card.visits.size() || visitDate(card.visits[visit]) != r.dateLines()[visit])
-        return changed(path);
-    // A visit added or deleted meanwhile moves the dates: the shown visit is no longer here.
-    if (!t.date.isEmpty() && t.date != r.dateLines()[visit])
-        return changed(indexPath());
-    card.visits[visit] = withTexts(card.visits[visit], t.complaints, t.diagnosis, t.prescription);
-    return writeFile(path, card.serialise());
+    const QString shown = t.date.isEmpty() ? shownDate(patient, visit) : t.date;
+    return underLock([&]() -> Error {
+        Index ix;
+        if (Error e = freshRecord(patient, &ix))
+            return e;
+        const IndexRecord& r = ix.records[patient];
+        if (visit < 0 || visit >= r.dateCount())
+            return fail(Fault::NoVisit, kNoVisit);
+        Card card;
+        QString path;
+        if (Error e = readCard(r, &card, &path))
+            return e;
+        if (visit >= card.visits.size() || visitDate(card.visits[visit]) != r.dateLines()[visit])
+            return changed(path);
+        // A visit added or deleted meanwhile moves the dates: the shown visit is no longer here.
+        if (!shown.isEmpty() && shown != r.dateLines()[visit])
+            return changed(indexPath());
+        card.visits[visit] = withTexts(card.visits[visit], t.complaints, t.diagnosis, t.prescription);
+        return writeFile(path, card.serialise());
+    });
 }
 
 // The chosen visit, checked against the index and the card as they are now.
@@ -311,16 +350,18 @@ Error PatientStore::loadResults(const session::Choice& visit, session::ResultsMa
 
 Error PatientStore::saveResults(const session::Choice& chosen, const session::Choice& loaded,
                                 const session::ResultsMatrix& results) {
-    if (Error e = checkSaveTarget(chosen, loaded))
-        return e;
-    if (Error e = checkResults(results))
-        return e;
-    Card card;
-    QString path;
-    if (Error e = findVisit(chosen, &card, &path))
-        return e;
-    card.visits[chosen.visit] = withResults(card.visits[chosen.visit], results);
-    return writeFile(path, card.serialise());
+    return underLock([&]() -> Error {
+        if (Error e = checkSaveTarget(chosen, loaded))
+            return e;
+        if (Error e = checkResults(results))
+            return e;
+        Card card;
+        QString path;
+        if (Error e = findVisit(chosen, &card, &path))
+            return e;
+        card.visits[chosen.visit] = withResults(card.visits[chosen.visit], results);
+        return writeFile(path, card.serialise());
+    });
 }
 
 } // namespace patients

@@ -1,8 +1,8 @@
 #pragma once
 // The whole-file operations on the patient index and the card files. Every change reads
 // the files afresh, checks that they still hold the patient and visit the caller means,
-// and writes whole files atomically; a failure leaves the files as they were and comes
-// back as an Error naming the file.
+// and writes whole files atomically, holding the data folder's lock throughout; a failure leaves the files as
+// they were and comes back as an Error naming the file.
 #include "common/session.h"
 #include "common/workfolder.h"
 #include "patients/patientcheck.h"
@@ -66,6 +66,11 @@ class PatientStore {
     Error writeIndex(const Index& index);
     Error finishInterrupted(Index& index, int patient);
     Error findVisit(const session::Choice& visit, Card* card, QString* path) const;
+    // The date of the visit as the window last saw it, or empty.
+    QString shownDate(int patient, int visit) const;
+    // Runs a read-change-write holding the data folder's lock; Fault::Locked when another
+    // workstation holds it.
+    Error underLock(const std::function<Error()>& op);
 
     WorkFolder m_folder;
     Index m_index;

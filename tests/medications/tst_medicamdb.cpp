@@ -106,6 +106,55 @@ class MedicamDbTest : public QObject {
         QCOMPARE(again.medicationsOfRow(17, 3), (QStringList{"m17k1", "Новый D3"}));
     }
 
+    // Another workstation saved the file (or holds the data folder) after this editor read it.
+    void otherWorkstationsChangeIsKept_data() {
+        QTest::addColumn<QByteArray>("theirs");
+        QTest::addColumn<QString>("lockHost");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("file changed") << completeFile() + "x\r\n" << QString() << "изменен";
+        QTest::newRow("lock held elsewhere") << completeFile() << "kabinet-3"
+                                             << "kabinet-3";
+    }
+    void otherWorkstationsChangeIsKept() {
+        QFETCH(QByteArray, theirs);
+        QFETCH(QString, lockHost);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        put(dir, completeFile());
+        Database db = Database::load(WorkFolder(dir.path()));
+        QVERIFY(db.add(0, 0, "A"));
+        const QString path = dir.filePath("Database/medicam.nam");
+        if (theirs.isEmpty())
+            QVERIFY(QFile::remove(path));
+        else
+            put(dir, theirs);
+        if (!lockHost.isEmpty()) {
+            QFile lock(dir.filePath("Database/taven.lock"));
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write("4242\ntaven\n" + lockHost.toUtf8() + "\n");
+        }
+        QString error;
+        QVERIFY(!db.save(WorkFolder(dir.path()), &error));
+        QVERIFY2(error.contains(said), qPrintable(error));
+        QCOMPARE(QFileInfo::exists(path), !theirs.isEmpty());
+        if (!theirs.isEmpty())
+            QCOMPARE(fileIn(dir), theirs);
+        QVERIFY(db.changed());
+    }
+
+    void secondSaveStartsFromTheFirst() {
+        QTemporaryDir dir;
+        put(dir, completeFile());
+        Database db = Database::load(WorkFolder(dir.path()));
+        QVERIFY(db.add(0, 0, "A"));
+        QVERIFY(db.save(WorkFolder(dir.path())));
+        QVERIFY(db.add(0, 0, "B"));
+        QString error;
+        QVERIFY2(db.save(WorkFolder(dir.path()), &error), qPrintable(error));
+        QCOMPARE(fileIn(dir), db.serialise());
+        QVERIFY(!QFileInfo::exists(dir.filePath("Database/taven.lock")));
+    }
+
     void failedWriteKeepsChangeAndSays() {
         QTemporaryDir dir;
         QDir(dir.path()).mkpath("Database/medicam.nam"); // a folder where the file should be

@@ -22,6 +22,8 @@ Files snapshot(const QString& root) {
     Files files;
     const QDir db(root + "/Database");
     for (const QString& name : db.entryList(QDir::Files)) {
+        if (name == "taven.lock") // a killed writer's lock, taken over by the next one
+            continue;
         QFile f(db.filePath(name));
         f.open(QIODevice::ReadOnly);
         files.insert(name, f.readAll());
