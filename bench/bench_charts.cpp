@@ -9,6 +9,7 @@
 #include "patientgen.h"
 #include "patients/chartrender.h"
 #include "patients/chartwindow.h"
+#include "timing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,17 +24,8 @@
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <class F> double timeMs(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
+using benchtiming::median;
+using benchtiming::timeMs;
 
 long rssKb() {
     QFile f(QStringLiteral("/proc/self/status"));

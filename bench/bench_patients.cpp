@@ -7,6 +7,7 @@
 #include "common/text1251.h"
 #include "patientgen.h"
 #include "patients/patientstore.h"
+#include "timing.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,17 +24,8 @@ using namespace patients;
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <class F> double timeMs(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
+using benchtiming::median;
+using benchtiming::timeMs;
 
 // Bytes 0x80..0xFF to their characters; the separators are the ASCII ones.
 const std::array<char16_t, 256>& decodeTable() {

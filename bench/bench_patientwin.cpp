@@ -9,6 +9,7 @@
 #include "measurement/frmmain.h"
 #include "patientgen.h"
 #include "patients/frmclient.h"
+#include "timing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,17 +28,8 @@
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <class F> double timeMs(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
+using benchtiming::median;
+using benchtiming::timeMs;
 
 // The floor's read: bytes through a flat 256-entry table, separators noted.
 size_t readFloor(const QString& path) {

@@ -47,10 +47,12 @@ cmp -s "$usr/$datadir/data/hand_l.bmp" "$work/hand_l.bmp" || fail "a missing pic
 # A legacy folder named on the command line is used as it is: its "DataBase" gets no twin.
 legacy=$tmp/legacy
 mkdir -p "$legacy/DataBase"
-printf 'legacy\r\n' >"$legacy/DataBase/medicam.nam"
+# A well-formed file of its own (a broken one is reported at start, in a message box).
+LC_ALL=C sed '0,/ D6\r$/s// D12\r/' "$usr/$datadir/data/Database/medicam.nam" >"$legacy/DataBase/medicam.nam"
+cp "$legacy/DataBase/medicam.nam" "$tmp/legacy-medicam.nam"
 taven --quit-after-show --folder "$legacy"
 [ ! -e "$legacy/Database" ] || fail "a second Database folder was made beside DataBase"
-[ "$(cat "$legacy/DataBase/medicam.nam")" = $'legacy\r' ] || fail "the legacy medication file was replaced"
+cmp -s "$legacy/DataBase/medicam.nam" "$tmp/legacy-medicam.nam" || fail "the legacy medication file was replaced"
 [ -f "$legacy/function.pnt" ] || fail "the legacy folder was not completed"
 
 # $TAVEN_HOME names the folder as ./run does.
