@@ -2,6 +2,7 @@
 #include "patientgen.h"
 #include "patients/chartview.h"
 #include "patients/chartwindow.h"
+#include "uicheck.h"
 
 #include <QComboBox>
 #include <QRadioButton>
@@ -91,6 +92,13 @@ class ChartWindowTest : public QObject {
         QVERIFY(w.error().isEmpty());
         QCOMPARE(w.cbovisit->count(), 1);
         QCOMPARE(w.cbovisit->currentText(), QStringLiteral("Текущие измерения"));
+    }
+
+    void captionsFitAndControlsAreNamed() {
+        ChartWindow w(*store, 0, session);
+        w.show();
+        const QStringList found = uicheck::problems(&w);
+        QVERIFY2(found.isEmpty(), qPrintable(found.join(u'\n')));
     }
 
     void anUnreadableCardIsToldAndNotOpened() {
