@@ -64,6 +64,9 @@ Error PatientStore::load() {
 Error PatientStore::freshRecord(int patient, Index* index) const {
     if (patient < 0 || patient >= m_index.records.size())
         return fail(Fault::NoPatient, kNoPatient);
+    // The index goes with the last patient: deleted elsewhere, this patient is gone too.
+    if (!QFileInfo::exists(indexPath()))
+        return changed(indexPath());
     if (Error e = readIndex(index))
         return e;
     // Name and card file together: a card file number freed by a deletion elsewhere may be
@@ -324,6 +327,9 @@ Error PatientStore::findVisit(const session::Choice& visit, Card* card, QString*
         return fail(Fault::NoVisit, kNoVisit);
     if (!cardNumber(visit.cardFile))
         return fail(Fault::BadCardName, QStringLiteral("Неверное имя карты \"%1\"").arg(visit.cardFile));
+    // The index goes with the last patient: deleted elsewhere, this patient is gone too.
+    if (!QFileInfo::exists(indexPath()))
+        return changed(indexPath());
     Index ix;
     if (Error e = readIndex(&ix))
         return e;
