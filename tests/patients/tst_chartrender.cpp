@@ -1,4 +1,5 @@
 #include "patients/chartrender.h"
+#include "patients/patientfiles.h"
 
 #include <QImage>
 #include <QPainter>
@@ -21,6 +22,13 @@ charts::VisitCells visitWith(const QList<std::tuple<int, int, QString>>& cells) 
     for (const auto& [r, c, t] : cells)
         m.cell(r, c) = t;
     return charts::VisitCells::of(m);
+}
+
+QString recordWith(const QList<std::tuple<int, int, QString>>& cells) {
+    session::ResultsMatrix m;
+    for (const auto& [r, c, t] : cells)
+        m.cell(r, c) = t;
+    return patients::withResults(patients::blankVisit(QStringLiteral("01.01.2020")), m);
 }
 
 struct Picture {
@@ -185,7 +193,7 @@ class ChartRenderTest : public QObject {
         const QStringList values = {"20 1", "", "50 1", "80 1", "x"};
         for (int i = 0; i < values.size(); ++i) {
             h.dates << QStringLiteral("0%1.01.2020").arg(i + 1);
-            h.visits.push_back(visitWith({{8, 3, values[i]}, {8, 4, "45 1"}}));
+            h.records << recordWith({{8, 3, values[i]}, {8, 4, "45 1"}});
         }
         const Picture pic = paintOn(QSize(1000, 600), 1, [&](QPainter& p, const QRectF& a) {
             return charts::paintTrend(p, a, charts::trendOf(h, 8, true, 3), QStringLiteral("Точка"),
@@ -206,7 +214,7 @@ class ChartRenderTest : public QObject {
         charts::History h;
         for (int i = 0; i < 1000; ++i) {
             h.dates << QStringLiteral("01.01.2000");
-            h.visits.push_back(visitWith({{8, 3, i % 3 ? "70 5" : ""}}));
+            h.records << recordWith({{8, 3, i % 3 ? "70 5" : ""}});
         }
         const Picture pic = paintOn(QSize(800, 500), 1, [&](QPainter& p, const QRectF& a) {
             return charts::paintTrend(p, a, charts::trendOf(h, 8, true, 3), QStringLiteral("Точка"),
