@@ -7,8 +7,8 @@
 
 #include <QCheckBox>
 #include <QFontMetricsF>
-#include <QLayout>
 #include <QImage>
+#include <QLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
