@@ -1,5 +1,6 @@
 // Chart figures: opening the visit chart of a card of 1,000 visits and the trend of one
-// point across them, against reading the card, measured side by side in one run; then the
+// point across them, against reading the card, measured side by side in one run (with the
+// way they were read before: every visit as numbers first); then the
 // resident memory of the program (main window shown) before and after the chart window
 // opens. Prints medians (ms) and ratios.
 // Usage: bench_charts [visits] [runs]
@@ -50,6 +51,75 @@ void paintOnImage(const std::function<void(QPainter&, const QRectF&)>& paint) {
     paint(p, QRectF(0, 0, 1280, 720));
 }
 
+charts::History readHistory(const patients::PatientStore& store) {
+    QString error;
+    return *charts::readHistory(store, 0, &error);
+}
+
+void paintVisit(const charts::VisitCells& v) {
+    const auto chart = charts::visitChart(v);
+    paintOnImage([&](QPainter& p, const QRectF& a) { charts::paintVisit(p, a, chart, QStringLiteral("v")); });
+}
+
+void paintTrend(const charts::Trend& t) {
+    paintOnImage([&](QPainter& p, const QRectF& a) { charts::paintTrend(p, a, t, QStringLiteral("t")); });
+}
+
+// How opening went before: every visit of the card read as numbers first.
+std::vector<charts::VisitCells> everyVisit(const charts::History& h) {
+    std::vector<charts::VisitCells> all;
+    all.reserve(size_t(h.size()));
+    for (int v = 0; v < h.size(); ++v)
+        all.push_back(h.visit(v));
+    return all;
+}
+
+charts::Trend trendOfNumbers(const charts::History& h, const std::vector<charts::VisitCells>& all) {
+    charts::Trend t{8, true, 3, charts::Scale::Points, {}, std::nullopt};
+    for (int v = 0; v < h.size(); ++v)
+        t.visits.push_back(charts::trendPointOf(all[size_t(v)], h.dates.value(v), 8, true, 3));
+    return t;
+}
+
+struct Figures {
+    std::vector<double> read, visitBefore, visit, trendBefore, trend, trendRead;
+};
+
+Figures timeCharts(const patients::PatientStore& store, int runs) {
+    const QString card = store.cardPath(store.index().records[0].cardFile());
+    Figures f;
+    for (int r = 0; r < runs; ++r) {
+        f.read.push_back(timeMs([&] { readCard(card); }));
+        f.visitBefore.push_back(timeMs([&] { paintVisit(everyVisit(readHistory(store)).back()); }));
+        f.visit.push_back(timeMs([&] {
+            const charts::History h = readHistory(store);
+            paintVisit(h.visit(h.size() - 1));
+        }));
+        f.trendBefore.push_back(timeMs([&] {
+            const charts::History h = readHistory(store);
+            paintTrend(trendOfNumbers(h, everyVisit(h)));
+        }));
+        f.trend.push_back(timeMs([&] { paintTrend(charts::trendOf(readHistory(store), 8, true, 3)); }));
+        const charts::History h = readHistory(store);
+        f.trendRead.push_back(timeMs([&] { paintTrend(charts::trendOf(h, 8, true, 3)); }));
+    }
+    return f;
+}
+
+void printFigures(const Figures& f, int visits, int runs) {
+    const double base = median(f.read);
+    const auto row = [base](const char* what, const std::vector<double>& v) {
+        std::printf("  %-58s %8.2f  (%.2fx reading)\n", what, median(v), median(v) / base);
+    };
+    std::printf("Card of %d visits, %d runs, medians (ms):\n", visits, runs);
+    std::printf("  %-58s %8.2f\n", "reading the card (bytes, decoded, cut into visits)", base);
+    row("visit chart, every visit as numbers first (before)", f.visitBefore);
+    row("visit chart, only the visit shown as numbers", f.visit);
+    row("trend of one point, every visit as numbers first (before)", f.trendBefore);
+    row("trend of one point, one row of each visit", f.trend);
+    row("trend of one point, card already read, paint", f.trendRead);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -71,41 +141,7 @@ int main(int argc, char** argv) {
     patients::PatientStore store{WorkFolder(work.path())};
     if (store.load())
         return 1;
-    const QString card = store.cardPath(store.index().records[0].cardFile());
-
-    std::vector<double> read, visit, trend, trendRead;
-    charts::History history;
-    for (int r = 0; r < runs; ++r) {
-        read.push_back(timeMs([&] { readCard(card); }));
-        visit.push_back(timeMs([&] {
-            QString error;
-            history = *charts::readHistory(store, 0, &error);
-            const auto chart = charts::visitChart(history.visits.back());
-            paintOnImage(
-                [&](QPainter& p, const QRectF& a) { charts::paintVisit(p, a, chart, QStringLiteral("v")); });
-        }));
-        trend.push_back(timeMs([&] {
-            const charts::Trend t = charts::trendOf(history, 8, true, 3);
-            paintOnImage(
-                [&](QPainter& p, const QRectF& a) { charts::paintTrend(p, a, t, QStringLiteral("t")); });
-        }));
-        trendRead.push_back(timeMs([&] {
-            QString error;
-            const charts::History h = *charts::readHistory(store, 0, &error);
-            const charts::Trend t = charts::trendOf(h, 8, true, 3);
-            paintOnImage(
-                [&](QPainter& p, const QRectF& a) { charts::paintTrend(p, a, t, QStringLiteral("t")); });
-        }));
-    }
-    const double base = median(read);
-    std::printf("Card of %d visits, %d runs, medians (ms):\n", history.size(), runs);
-    std::printf("  reading the card (bytes, decoded, cut into visits)   %8.2f\n", base);
-    std::printf("  visit chart: read, all visits as numbers, paint      %8.2f  (%.2fx reading)\n",
-                median(visit), median(visit) / base);
-    std::printf("  trend of one point, card already read, paint         %8.2f  (%.2fx reading)\n",
-                median(trend), median(trend) / base);
-    std::printf("  trend of one point with reading the card             %8.2f  (%.2fx reading)\n",
-                median(trendRead), median(trendRead) / base);
+    printFigures(timeCharts(store, runs), visits, runs);
 
     frmmain w{WorkFolder(work.path())};
     w.Form_Load();

@@ -6,6 +6,9 @@
 #include <QString>
 #include <functional>
 
+class QPainter;
+class QRectF;
+
 namespace cardprint {
 
 inline constexpr int kCellTwips = 120;
@@ -20,6 +23,12 @@ struct Card {
     QString complaints;
     QString diagnosis;
     QString prescription;
+    // A page painted after the card's own (the visit's chart), over the whole printable
+    // area in the device's units; offered when set, printed only when chosen.
+    std::function<void(QPainter&, const QRectF& area)> chartPage = {};
+    bool withChart = false;
+
+    bool printsChart() const { return withChart && chartPage; }
 };
 
 struct Run {

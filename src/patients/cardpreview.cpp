@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "patients/cardrender.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPrintPreviewWidget>
@@ -21,13 +22,18 @@ CardPreview::CardPreview(const Card& card, QWidget* parent) : QDialog(parent), m
     m_view = new QPrintPreviewWidget(&m_printer, this);
     m_view->setAccessibleName(QStringLiteral("Карта пациента"));
     connect(m_view, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        const QList<Page> pages = cardprint::layout(m_card, areaOf(*printer), fontMeasure());
         QPainter painter(printer);
-        for (qsizetype i = 0; i < pages.size(); ++i) {
-            if (i > 0)
-                printer->newPage();
-            paintPage(painter, pages[i]);
-        }
+        paintCard(painter, *printer, m_card);
+    });
+
+    // Only a card whose visit has a chart offers it; the card alone is the default.
+    chkchart = new QCheckBox(kChartChoice, this);
+    chkchart->setAccessibleName(kChartChoice);
+    chkchart->setChecked(m_card.printsChart());
+    chkchart->setVisible(bool(m_card.chartPage));
+    connect(chkchart, &QCheckBox::toggled, this, [this](bool on) {
+        m_card.withChart = on;
+        m_view->updatePreview();
     });
 
     m_cmdprint = new QPushButton(QStringLiteral("Печать"), this);
@@ -41,6 +47,7 @@ CardPreview::CardPreview(const Card& card, QWidget* parent) : QDialog(parent), m
     connect(m_cmdclose, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(chkchart);
     buttons->addStretch();
     buttons->addWidget(m_cmdprint);
     buttons->addWidget(m_cmdpdf);

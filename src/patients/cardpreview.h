@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <functional>
 
+class QCheckBox;
 class QPrintPreviewWidget;
 class QPushButton;
 
@@ -22,8 +23,12 @@ class CardPreview : public QDialog {
     void setSaveAction(Action action) { m_save = std::move(action); }
 
     int pageCount() const;
+    // The card as printed and saved from here, the chart page as chosen.
+    const Card& card() const { return m_card; }
     void cmdprint_Click();
     void cmdpdf_Click();
+
+    QCheckBox* chkchart = nullptr;
 
   private:
     void report(const Outcome& outcome);

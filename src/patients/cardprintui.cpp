@@ -4,13 +4,17 @@
 #include "patients/cardrender.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QVBoxLayout>
 
 namespace cardprint {
+
+const QString kChartChoice = QStringLiteral("График посещения на отдельной странице");
 
 namespace {
 
@@ -72,14 +76,35 @@ Outcome savePdf(const QString& path, const Card& card) {
     return {};
 }
 
+QWidget* chartOptionTab(const Card& card, QWidget* parent) {
+    if (!card.chartPage)
+        return nullptr;
+    auto* tab = new QWidget(parent);
+    tab->setWindowTitle(QStringLiteral("График"));
+    auto* choice = new QCheckBox(kChartChoice, tab);
+    choice->setObjectName(QStringLiteral("chkchart"));
+    choice->setAccessibleName(kChartChoice);
+    choice->setChecked(card.withChart);
+    auto* column = new QVBoxLayout(tab);
+    column->addWidget(choice);
+    column->addStretch();
+    return tab;
+}
+
 Outcome printWithDialog(QWidget* parent, const Card& card) {
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(printer);
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Печать"));
+    QWidget* tab = chartOptionTab(card, &dialog);
+    if (tab)
+        dialog.setOptionTabs({tab});
     if (dialog.exec() != QDialog::Accepted)
         return {Outcome::Kind::Cancelled, {}};
-    return printOn(printer, card);
+    Card chosen = card;
+    if (tab)
+        chosen.withChart = tab->findChild<QCheckBox*>(QStringLiteral("chkchart"))->isChecked();
+    return printOn(printer, chosen);
 }
 
 Outcome savePdfWithDialog(QWidget* parent, const Card& card) {

@@ -10,6 +10,9 @@ class QWidget;
 
 namespace cardprint {
 
+// The caption of the choice to print the visit's chart after the card.
+extern const QString kChartChoice;
+
 struct Outcome {
     enum class Kind { Done, Cancelled, Failed };
     Kind kind = Kind::Done;
@@ -26,7 +29,11 @@ Outcome printOn(QPrinter& printer, const Card& card);
 // Writes the card as PDF; an existing file stays as it was when the writing fails.
 Outcome savePdf(const QString& path, const Card& card);
 
-// The system's print dialog (printer, copies), then printing.
+// The print dialog's tab with the chart choice, for a card that offers a chart page;
+// null for one that does not.
+QWidget* chartOptionTab(const Card& card, QWidget* parent);
+// The system's print dialog (printer, copies; the chart choice on a tab of its own where the
+// dialog shows tabs), then printing.
 Outcome printWithDialog(QWidget* parent, const Card& card);
 // A file dialog for the PDF's name, then saving.
 Outcome savePdfWithDialog(QWidget* parent, const Card& card);

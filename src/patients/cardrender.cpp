@@ -56,17 +56,30 @@ void paintPage(QPainter& painter, const Page& page) {
     painter.restore();
 }
 
-RenderResult render(QPagedPaintDevice& device, const Card& card) {
+bool paintCard(QPainter& painter, QPagedPaintDevice& device, const Card& card) {
     const QList<Page> pages = layout(card, areaOf(device), fontMeasure());
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0 && !device.newPage())
+            return false;
+        paintPage(painter, pages[i]);
+    }
+    if (!card.printsChart())
+        return true;
+    if (!device.newPage())
+        return false;
+    painter.save();
+    card.chartPage(painter, QRectF(0, 0, device.width(), device.height()));
+    painter.restore();
+    return true;
+}
+
+RenderResult render(QPagedPaintDevice& device, const Card& card) {
     QPainter painter;
     if (!painter.begin(&device))
         return RenderResult::NotStarted;
-    for (qsizetype i = 0; i < pages.size(); ++i) {
-        if (i > 0 && !device.newPage()) {
-            painter.end();
-            return RenderResult::PageFailed;
-        }
-        paintPage(painter, pages[i]);
+    if (!paintCard(painter, device, card)) {
+        painter.end();
+        return RenderResult::PageFailed;
     }
     return painter.end() ? RenderResult::Done : RenderResult::NotFinished;
 }

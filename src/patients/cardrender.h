@@ -22,7 +22,10 @@ PageArea areaOf(const QPaintDevice& device);
 void paintPage(QPainter& painter, const Page& page);
 
 enum class RenderResult { Done, NotStarted, PageFailed, NotFinished };
-// Lays the card out for the device and paints every page, starting new pages on it.
+// Lays the card out for the device and paints its pages, then the chart page when it is
+// chosen, on a painter already begun on the device. False when a new page failed.
+bool paintCard(QPainter& painter, QPagedPaintDevice& device, const Card& card);
+// The same on a painter of its own, ending the document.
 RenderResult render(QPagedPaintDevice& device, const Card& card);
 
 } // namespace cardprint

@@ -5,6 +5,7 @@
 #include "common/colourvalues.h"
 #include "common/text1251.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace charts {
@@ -68,29 +69,50 @@ QStringView nextPiece(QStringView s, qsizetype& from, QChar separator) {
     return piece;
 }
 
-void readRow(VisitCells& v, int row, QStringView text) {
+// Reads a row's text into its cells; gives the number of unreadable ones.
+int readRow(Cell* cells, int row, QStringView text) {
     const int used = row < kFirstBranch ? session::kResultColumns : 1;
+    int unreadable = 0;
     qsizetype pos = 0;
     for (int c = 0; c < used && pos <= text.size(); ++c) {
         const QStringView t = nextPiece(text, pos, u',');
-        Cell cell = parseCell(t);
-        if (!cell && !t.isEmpty())
-            ++v.unreadable;
-        v.cells[row * session::kResultColumns + c] = cell;
+        cells[c] = parseCell(t);
+        if (!cells[c] && !t.isEmpty())
+            ++unreadable;
     }
+    return unreadable;
 }
 
-std::optional<double> meanMax(const VisitCells& v, int row, int offset, double* sum, int* count) {
+// The position of the first results row in a record, or -1 for a record that holds none.
+qsizetype firstRowAt(QStringView record) {
+    if (record.count(u'>') + 1 < kMinFields)
+        return -1;
+    qsizetype pos = 0;
+    for (int f = 0; f < kRowFields; ++f)
+        nextPiece(record, pos, u'>');
+    return pos;
+}
+
+std::optional<double> meanMax(const RowCells& cells, int row, int offset, double* sum, int* count) {
     double s = 0;
     int n = 0;
     for (int p = 0; p < catalogue::pointCount(row); ++p)
-        if (const Cell& c = v.at(row, offset + p)) {
+        if (const Cell& c = cells[size_t(offset + p)]) {
             s += c->max;
             ++n;
         }
     *sum += s;
     *count += n;
     return n > 0 ? std::optional<double>(s / n) : std::nullopt;
+}
+
+TrendPoint pointOf(const RowCells& cells, const QString& date, const Trend& t, double* sum, int* count) {
+    const bool branch = t.row >= kFirstBranch;
+    const Cell& c = cells[size_t(branch ? 0 : (t.left ? 0 : kRightOffset) + t.point)];
+    TrendPoint tp{date, c, c ? zoneOf(c->max, t.scale) : Zone::Low, std::nullopt};
+    if (!branch)
+        tp.meridianMean = meanMax(cells, t.row, t.left ? 0 : kRightOffset, sum, count);
+    return tp;
 }
 
 } // namespace
@@ -126,16 +148,37 @@ VisitCells VisitCells::of(const session::ResultsMatrix& m) {
     return v;
 }
 
+RowCells VisitCells::row(int row) const {
+    RowCells out;
+    std::copy_n(cells.begin() + row * session::kResultColumns, session::kResultColumns, out.begin());
+    return out;
+}
+
 VisitCells VisitCells::ofRecord(QStringView record) {
     VisitCells v;
-    if (record.count(u'>') + 1 < kMinFields)
-        return v;
-    qsizetype pos = 0;
-    for (int f = 0; f < kRowFields; ++f)
-        nextPiece(record, pos, u'>');
-    for (int r = 0; r < session::kResultRows && pos <= record.size(); ++r)
-        readRow(v, r, nextPiece(record, pos, u'>'));
+    qsizetype pos = firstRowAt(record);
+    for (int r = 0; pos >= 0 && r < session::kResultRows && pos <= record.size(); ++r)
+        v.unreadable +=
+            readRow(&v.cells[size_t(r * session::kResultColumns)], r, nextPiece(record, pos, u'>'));
     return v;
+}
+
+RowCells rowOfRecord(QStringView record, int row) {
+    RowCells out;
+    qsizetype pos = firstRowAt(record);
+    if (pos < 0 || row < 0 || row >= session::kResultRows)
+        return out;
+    for (int r = 0; r < row && pos <= record.size(); ++r)
+        nextPiece(record, pos, u'>');
+    if (pos <= record.size())
+        readRow(out.data(), row, nextPiece(record, pos, u'>'));
+    return out;
+}
+
+VisitCells History::visit(int position) const {
+    if (position < 0 || position >= size())
+        return {};
+    return VisitCells::ofRecord(records[position]);
 }
 
 std::optional<History> historyOf(const QStringList& records, const QStringList& dates, QString* error) {
@@ -144,10 +187,11 @@ std::optional<History> historyOf(const QStringList& records, const QStringList& 
         return std::nullopt;
     }
     History h;
-    h.visits.reserve(dates.size());
+    h.dates.reserve(dates.size());
+    h.records.reserve(dates.size());
     for (qsizetype i = dates.size() - 1; i >= 0; --i) {
         h.dates << dates[i];
-        h.visits.push_back(VisitCells::ofRecord(records[i]));
+        h.records << records[i];
     }
     return h;
 }
@@ -198,21 +242,22 @@ std::vector<MeridianBars> visitChart(const VisitCells& visit) {
 
 Trend trendOf(const History& history, int row, bool left, int point) {
     Trend t{row, left, point, scaleOfRow(row), {}, std::nullopt};
-    const bool branch = row >= kFirstBranch;
-    const int column = branch ? 0 : (left ? 0 : kRightOffset) + point;
+    t.visits.reserve(size_t(history.size()));
     double sum = 0;
     int count = 0;
-    for (int i = 0; i < history.size(); ++i) {
-        const VisitCells& v = history.visits[size_t(i)];
-        const Cell& c = v.at(row, column);
-        TrendPoint tp{history.dates.value(i), c, c ? zoneOf(c->max, t.scale) : Zone::Low, std::nullopt};
-        if (!branch)
-            tp.meridianMean = meanMax(v, row, left ? 0 : kRightOffset, &sum, &count);
-        t.visits.push_back(std::move(tp));
-    }
+    for (int i = 0; i < history.size(); ++i)
+        t.visits.push_back(
+            pointOf(rowOfRecord(history.records[i], row), history.dates.value(i), t, &sum, &count));
     if (count > 0)
         t.meanOfMeans = sum / count;
     return t;
+}
+
+TrendPoint trendPointOf(const VisitCells& visit, const QString& date, int row, bool left, int point) {
+    const Trend t{row, left, point, scaleOfRow(row), {}, std::nullopt};
+    double sum = 0;
+    int count = 0;
+    return pointOf(visit.row(row), date, t, &sum, &count);
 }
 
 std::vector<MeridianDifferences> sideDifferences(const VisitCells& visit, int threshold) {

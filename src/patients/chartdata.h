@@ -32,6 +32,8 @@ int highFrom(Scale scale);
 Scale scaleOfRow(int row);
 
 using Cell = std::optional<session::Result>;
+// One results row: a meridian's points left then right (from column 14), or a branch in cell 0.
+using RowCells = std::array<Cell, session::kResultColumns>;
 
 // One visit's 700 cells as numbers; unmeasured and unreadable cells are empty.
 struct VisitCells {
@@ -39,16 +41,22 @@ struct VisitCells {
     int unreadable = 0; // cells with text that is no "max drop"
 
     const Cell& at(int row, int column) const { return cells[row * session::kResultColumns + column]; }
+    RowCells row(int row) const;
     static VisitCells of(const session::ResultsMatrix& m);
     // Straight from a card's visit record, as resultsOf() would read it.
     static VisitCells ofRecord(QStringView record);
 };
+// One row of a card's visit record, as VisitCells::ofRecord reads it, the rest unread.
+RowCells rowOfRecord(QStringView record, int row);
 
-// A patient's visits oldest first; dates are display text, ordered by their place in the card.
+// A patient's visits oldest first; dates are display text, ordered by their place in the
+// card. The records stay text until a chart asks for them: a visit chart reads one visit,
+// a trend one row of each.
 struct History {
     QStringList dates;
-    std::vector<VisitCells> visits;
-    int size() const { return int(visits.size()); }
+    QStringList records;
+    int size() const { return int(records.size()); }
+    VisitCells visit(int position) const;
     // Card visit position (0 = newest) to history position, and back.
     int fromCardPosition(int cardVisit) const { return size() - 1 - cardVisit; }
 };
@@ -91,6 +99,8 @@ struct Trend {
     std::optional<double> meanOfMeans; // over every measured maximum of the meridian's side
 };
 Trend trendOf(const History& history, int row, bool left, int point);
+// The trend's point of one visit given as numbers (the results the main window holds).
+TrendPoint trendPointOf(const VisitCells& visit, const QString& date, int row, bool left, int point);
 
 // Left against right: the difference of the maxima, flagged above the threshold.
 struct SideDifference {

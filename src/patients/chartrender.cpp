@@ -108,6 +108,12 @@ Hits paintVisit(QPainter& p, const QRectF& area, const std::vector<MeridianBars>
     return hits;
 }
 
+std::function<void(QPainter&, const QRectF&)> visitPage(const VisitCells& visit, const QString& title) {
+    return [chart = visitChart(visit), title](QPainter& p, const QRectF& area) {
+        paintVisit(p, area, chart, title);
+    };
+}
+
 namespace {
 
 // Differences are drawn on a scale that keeps the threshold and the largest one in view.

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QPalette>
 #include <QRectF>
+#include <functional>
 #include <vector>
 
 class QPainter;
@@ -39,6 +40,8 @@ const Hit* hitAt(const Hits& hits, const QPointF& at);
 // All meridians and the branches of one visit: left and right bars side by side.
 Hits paintVisit(QPainter& p, const QRectF& area, const std::vector<MeridianBars>& chart, const QString& title,
                 const Style& style = Style::system());
+// The visit at a glance as a page of its own, to print after the card: the area is the page's.
+std::function<void(QPainter&, const QRectF& area)> visitPage(const VisitCells& visit, const QString& title);
 // One point over the visits, with its meridian's mean.
 Hits paintTrend(QPainter& p, const QRectF& area, const Trend& trend, const QString& title,
                 const Style& style = Style::system());

@@ -56,7 +56,7 @@ ChartWindow::ChartWindow(patients::PatientStore& store, int patient, session::Se
 void ChartWindow::loadHistory(const patients::PatientStore& store, int patient) {
     if (patient < 0) {
         m_history.dates << QString();
-        m_history.visits.emplace_back();
+        m_history.records << QString();
         return;
     }
     const auto& records = store.index().records;
@@ -204,9 +204,7 @@ int ChartWindow::historyPosition() const {
 charts::VisitCells ChartWindow::cellsOf(int position) const {
     if (position == m_live)
         return charts::VisitCells::of(m_session.strRezult);
-    if (position < 0 || position >= m_history.size())
-        return {};
-    return m_history.visits[size_t(position)];
+    return m_history.visit(position);
 }
 
 charts::Hits ChartWindow::paint(QPainter& p, const QRectF& area) const {
@@ -216,12 +214,9 @@ charts::Hits ChartWindow::paint(QPainter& p, const QRectF& area) const {
         const bool left = optleft->isChecked();
         const int point = std::max(0, cbopoint->currentIndex());
         charts::Trend t = charts::trendOf(m_history, row, left, point);
-        if (m_live >= 0 && m_live < int(t.visits.size())) {
-            charts::History one;
-            one.dates << m_history.dates.value(m_live);
-            one.visits.push_back(cellsOf(m_live));
-            t.visits[size_t(m_live)] = charts::trendOf(one, row, left, point).visits.front();
-        }
+        if (m_live >= 0 && m_live < int(t.visits.size()))
+            t.visits[size_t(m_live)] =
+                charts::trendPointOf(cellsOf(m_live), m_history.dates.value(m_live), row, left, point);
         return charts::paintTrend(p, area, t, title());
     }
     case SidesChart: {

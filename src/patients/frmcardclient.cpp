@@ -6,6 +6,7 @@
 #include "common/text1251.h"
 #include "common/widgets.h"
 #include "patients/cardpreview.h"
+#include "patients/chartrender.h"
 
 #include <QAction>
 #include <QLabel>
@@ -151,6 +152,10 @@ void frmcardclient::Form_Load() {
     }
     m_visit = c.visit;
     m_date = c.visitDate;
+    // The card is shown without its chart rather than not at all.
+    session::ResultsMatrix results;
+    if (!m_store.loadResults(c, &results))
+        m_cells = charts::VisitCells::of(results);
     lblname->setText(c.name);
     lblname->setToolTip(c.name);
     fitCaption(lblname, c.name);
@@ -228,8 +233,26 @@ void frmcardclient::cmdcancel_Click() {
 }
 
 cardprint::Card frmcardclient::printedCard() const {
-    return {lblname->text(),         lblyear->text(),           lbldate->text(),
-            txtgalob->toPlainText(), txtdiagnoz->toPlainText(), txtrecept->toPlainText()};
+    cardprint::Card card{lblname->text(),         lblyear->text(),           lbldate->text(),
+                         txtgalob->toPlainText(), txtdiagnoz->toPlainText(), txtrecept->toPlainText()};
+    if (m_cells || showsLoadedVisit())
+        card.chartPage =
+            charts::visitPage(chartCells(), QStringLiteral("%1, посещение %2").arg(card.name, m_date));
+    return card;
+}
+
+// The visit loaded in the main window is charted with the results it holds now, saved or
+// not, as the chart window shows it.
+bool frmcardclient::showsLoadedVisit() const {
+    const session::Choice& loaded = m_session.loadedVisit();
+    return m_visit >= 0 && loaded.hasVisit() && loaded.cardFile == m_session.choice().cardFile &&
+           loaded.visit == m_visit && loaded.visitDate == m_date;
+}
+
+charts::VisitCells frmcardclient::chartCells() const {
+    if (showsLoadedVisit())
+        return charts::VisitCells::of(m_session.strRezult);
+    return m_cells.value_or(charts::VisitCells{});
 }
 
 void frmcardclient::cmdprint_Click() {

@@ -3,6 +3,7 @@
 // them into the visit, and printing the card. It opens on the visit chosen in the patient
 // list; without a visit it cannot be shown at all.
 #include "patients/cardprintui.h"
+#include "patients/chartdata.h"
 #include "patients/patientstore.h"
 
 #include <QDialog>
@@ -39,7 +40,7 @@ class frmcardclient : public QDialog {
     void cmdpreview_Click();
     void cmdpdf_Click();
 
-    // The card as it stands in the window, saved or not.
+    // The card as it stands in the window, saved or not, offering the visit's chart page.
     cardprint::Card printedCard() const;
 
     // What printing and PDF do after their dialogs; tests put in their own.
@@ -65,6 +66,8 @@ class frmcardclient : public QDialog {
     QString stored(int box) const;
     void showBadText(const patients::Error& error);
     void report(const cardprint::Outcome& outcome);
+    bool showsLoadedVisit() const;
+    charts::VisitCells chartCells() const;
 
     patients::PatientStore& m_store;
     session::Session& m_session;
@@ -76,6 +79,8 @@ class frmcardclient : public QDialog {
     // untouched box is written back exactly as it was read.
     QString m_stored[3];
     QString m_shown[3];
+    // The visit's stored results, for its chart; none when they could not be read.
+    std::optional<charts::VisitCells> m_cells;
     Action m_print = cardprint::printWithDialog;
     Action m_pdf = cardprint::savePdfWithDialog;
 };

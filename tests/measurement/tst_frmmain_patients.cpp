@@ -1,5 +1,8 @@
 // The main window's side of the patient records: the modal patient list, the caption,
-// "Сохранить" into the chosen visit, and closing with results not saved.
+// "Сохранить" into the chosen visit, closing with results not saved, and a bar clicked in
+// the charts.
+#include "common/colours.h"
+#include "common/widgets.h"
 #include "measurement/frmmain.h"
 #include "patientgen.h"
 #include "patients/frmclient.h"
@@ -7,10 +10,13 @@
 #include "tempfolder.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -20,6 +26,14 @@ using namespace patients;
 namespace {
 
 const QString kCaption = QStringLiteral("Диагностика по Тавену");
+
+QList<int> highlightedRows(const frmmain& w) {
+    QList<int> rows;
+    for (int r = 0; r < catalogue::kRows; ++r)
+        if (backColour(w.lblnumber[r]) == colours::toQColor(colours::kInfoBackground))
+            rows << r;
+    return rows;
+}
 
 } // namespace
 
@@ -165,6 +179,40 @@ class MainPatientsTest : public QObject {
         QVERIFY(w->windowTitle() != kCaption);
         inList([](frmclient& list) { list.cmddelcard->click(); });
         QCOMPARE(w->windowTitle(), kCaption);
+    }
+
+    // A bar clicked in the charts: its meridian, side and point row here, switching between
+    // the points and the branches as the bar needs; from wherever the window stood.
+    void selectFromChart_data() {
+        QTest::addColumn<int>("startMeridian");
+        QTest::addColumn<int>("meridian");
+        QTest::addColumn<bool>("left");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("listed"); // position in the meridian list
+        QTest::newRow("left point") << 0 << 8 << true << 5 << 8;
+        QTest::newRow("right point") << 3 << 8 << false << 2 << 8;
+        QTest::newRow("top row of the last meridian") << 0 << 20 << false << 0 << 20;
+        QTest::newRow("branch") << 0 << 22 << true << 0 << 1;
+        QTest::newRow("point after a branch") << 23 << 1 << false << 4 << 1;
+        QTest::newRow("branch after a branch") << 21 << 24 << true << 0 << 3;
+    }
+    void selectFromChart() {
+        QFETCH(int, startMeridian);
+        QFETCH(int, meridian);
+        QFETCH(bool, left);
+        QFETCH(int, row);
+        QFETCH(int, listed);
+        w->selectFromChart(startMeridian, !left, 1);
+        w->selectFromChart(meridian, left, row);
+        const bool branch = meridian >= catalogue::kFirstBranchRow;
+        QCOMPARE(w->currentMode(), branch ? modes::Mode::Branches : modes::Mode::Points);
+        QCOMPARE(w->cbomeridian->currentIndex(), listed);
+        if (branch)
+            return; // a branch is the list's choice; its one result has no row to light
+        QCOMPARE(w->optleft->isChecked(), left);
+        QCOMPARE(w->optright->isChecked(), !left);
+        QCOMPARE(highlightedRows(*w), QList<int>{row});
+        QCOMPARE(w->Index, row);
     }
 
     void closingWithUnsavedResultsAsks_data() {

@@ -3,8 +3,12 @@
 #include "patients/cardprintui.h"
 #include "patients/cardrender.h"
 
+#include "uicheck.h"
+
+#include <QCheckBox>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -108,21 +112,45 @@ class CardPrintTest : public QObject {
 
     void pdfHasEveryPage_data() {
         QTest::addColumn<bool>("isLong");
+        QTest::addColumn<bool>("offered");
+        QTest::addColumn<bool>("chosen");
         QTest::addColumn<int>("pages");
-        QTest::newRow("short") << false << 1;
-        QTest::newRow("long") << true << 2;
+        QTest::newRow("short") << false << false << false << 1;
+        QTest::newRow("long") << true << false << false << 2;
+        QTest::newRow("short, chart offered") << false << true << false << 1;
+        QTest::newRow("long, chart offered") << true << true << false << 2;
+        QTest::newRow("short with chart") << false << true << true << 2;
+        QTest::newRow("long with chart") << true << true << true << 3;
+        // Chosen before any chart was there to offer: the card alone.
+        QTest::newRow("short, chosen without chart") << false << false << true << 1;
     }
     void pdfHasEveryPage() {
         const QString path = m_dir.filePath(QStringLiteral("card %1.pdf").arg(QTest::currentDataTag()));
         QFETCH(bool, isLong);
+        QFETCH(bool, offered);
+        QFETCH(bool, chosen);
         QFETCH(int, pages);
-        const Outcome outcome = savePdf(path, isLong ? kLong : kShort);
+        Card card = isLong ? kLong : kShort;
+        QList<QRectF> charted;
+        QList<QRectF> pageRects;
+        if (offered)
+            card.chartPage = [&](QPainter& p, const QRectF& area) {
+                charted << area;
+                pageRects << QRectF(0, 0, p.device()->width(), p.device()->height());
+                p.fillRect(area, Qt::gray);
+            };
+        card.withChart = chosen;
+        const Outcome outcome = savePdf(path, card);
         QVERIFY2(!outcome.failed(), qPrintable(outcome.error));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray pdf = file.readAll();
         QVERIFY(pdf.startsWith("%PDF"));
         QCOMPARE(pdfPages(pdf), pages);
+        // The chart is painted once, over the whole printable page.
+        QCOMPARE(charted.size(), offered && chosen ? 1 : 0);
+        if (!charted.isEmpty())
+            QCOMPARE(charted[0], pageRects[0]);
     }
 
     void printerWithoutDialog() {
@@ -158,6 +186,59 @@ class CardPrintTest : public QObject {
         QVERIFY(outcome.failed());
         QVERIFY2(outcome.error.contains(pdf), qPrintable(outcome.error));
         QVERIFY(!QFile::exists(pdf));
+    }
+
+    void previewOffersTheChartPage() {
+        CardPreview plain(kShort);
+        QVERIFY(plain.chkchart->isHidden());
+        QCOMPARE(plain.pageCount(), 1);
+
+        Card card = kShort;
+        card.chartPage = [](QPainter& p, const QRectF& area) { p.fillRect(area, Qt::gray); };
+        CardPreview preview(card);
+        QVERIFY(!preview.chkchart->isHidden());
+        QVERIFY(!preview.chkchart->isChecked());
+        QCOMPARE(preview.pageCount(), 1);
+        QVERIFY2(uicheck::problems(&preview).isEmpty(), qPrintable(uicheck::problems(&preview).join(u'\n')));
+
+        QList<bool> printed;
+        const auto record = [&](QWidget*, const Card& c) {
+            printed << c.printsChart();
+            return Outcome{};
+        };
+        preview.setPrintAction(record);
+        preview.setSaveAction(record);
+        preview.chkchart->click();
+        QCOMPARE(preview.pageCount(), 2);
+        preview.cmdprint_Click();
+        preview.cmdpdf_Click();
+        preview.chkchart->click();
+        QCOMPARE(preview.pageCount(), 1);
+        preview.cmdprint_Click();
+        QCOMPARE(printed, (QList<bool>{true, true, false}));
+    }
+
+    // The print dialog's tab starts from the card's choice; a card without a chart has none.
+    void printDialogTab_data() {
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("off") << false;
+        QTest::newRow("on") << true;
+    }
+    void printDialogTab() {
+        QFETCH(bool, chosen);
+        QWidget parent;
+        QCOMPARE(chartOptionTab(kShort, &parent), nullptr);
+        Card card = kShort;
+        card.chartPage = [](QPainter&, const QRectF&) {};
+        card.withChart = chosen;
+        QWidget* tab = chartOptionTab(card, &parent);
+        QVERIFY(tab);
+        auto* choice = tab->findChild<QCheckBox*>();
+        QVERIFY(choice);
+        QCOMPARE(choice->isChecked(), chosen);
+        tab->resize(tab->sizeHint()); // as the dialog lays its tab out
+        tab->layout()->activate();
+        QVERIFY2(uicheck::problems(tab).isEmpty(), qPrintable(uicheck::problems(tab).join(u'\n')));
     }
 
     void previewPrintsAndSaves() {

@@ -38,6 +38,14 @@ charts::VisitCells visitWith(const QList<std::tuple<int, int, QString>>& cells) 
     return charts::VisitCells::of(m);
 }
 
+// A card's visit record holding those cells, as saving results writes it.
+QString recordWith(const QList<std::tuple<int, int, QString>>& cells) {
+    session::ResultsMatrix m;
+    for (const auto& [r, c, t] : cells)
+        m.cell(r, c) = t;
+    return patients::withResults(patients::blankVisit(QStringLiteral("01.01.2020")), m);
+}
+
 } // namespace
 
 class ChartDataTest : public QObject {
@@ -97,9 +105,15 @@ class ChartDataTest : public QObject {
     }
     void recordReadingAgreesWithCardFormat() {
         QFETCH(QString, record);
-        const QString diff = firstDifference(charts::VisitCells::ofRecord(record),
-                                             charts::VisitCells::of(patients::resultsOf(record)));
+        const charts::VisitCells whole = charts::VisitCells::ofRecord(record);
+        const QString diff = firstDifference(whole, charts::VisitCells::of(patients::resultsOf(record)));
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
+        // A trend reads one row of each visit: it must be that row of the whole reading.
+        for (int r = 0; r < session::kResultRows; ++r) {
+            const charts::RowCells one = charts::rowOfRecord(record, r);
+            for (int c = 0; c < session::kResultColumns; ++c)
+                QCOMPARE(cellText(one[size_t(c)]), cellText(whole.at(r, c)));
+        }
     }
 
     void historyIsOldestFirst() {
@@ -136,7 +150,7 @@ class ChartDataTest : public QObject {
         QVERIFY(card.open(QIODevice::ReadOnly));
         const patients::Card c = patients::Card::parse(card.readAll());
         const QString diff =
-            firstDifference(h->visits[29], charts::VisitCells::of(patients::resultsOf(c.visits[0])));
+            firstDifference(h->visit(29), charts::VisitCells::of(patients::resultsOf(c.visits[0])));
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
 
@@ -189,8 +203,8 @@ class ChartDataTest : public QObject {
     void trendFollowsOnePointWithItsMeridianMean() {
         charts::History h;
         h.dates = QStringList{"01.01.2020", "02.01.2020", "03.01.2020"};
-        h.visits = {visitWith({{8, 3, "40 5"}, {8, 4, "60 5"}, {8, 17, "99 1"}}), visitWith({{8, 4, "20 1"}}),
-                    visitWith({{8, 3, "70 -2"}})};
+        h.records = {recordWith({{8, 3, "40 5"}, {8, 4, "60 5"}, {8, 17, "99 1"}}),
+                     recordWith({{8, 4, "20 1"}}), recordWith({{8, 3, "70 -2"}})};
         const charts::Trend t = charts::trendOf(h, 8, true, 3);
         QCOMPARE(int(t.visits.size()), 3);
         QCOMPARE(t.visits[0].date, QStringLiteral("01.01.2020"));
@@ -207,6 +221,11 @@ class ChartDataTest : public QObject {
         QVERIFY(!right.visits[1].meridianMean);
         const charts::Trend branch = charts::trendOf(h, 21, true, 0);
         QCOMPARE(branch.scale, Scale::Branches);
+        // The main window's results stand in for a visit the same way.
+        const charts::TrendPoint live =
+            charts::trendPointOf(visitWith({{8, 17, "30 2"}, {8, 14, "50 1"}}), "сейчас", 8, false, 3);
+        QCOMPARE(live.result->max, 30);
+        QCOMPARE(*live.meridianMean, 40.0);
     }
 
     void sideDifferencesFlagAboveTheThreshold_data() {

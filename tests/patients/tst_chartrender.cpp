@@ -1,4 +1,5 @@
 #include "patients/chartrender.h"
+#include "patients/patientfiles.h"
 
 #include <QImage>
 #include <QPainter>
@@ -21,6 +22,13 @@ charts::VisitCells visitWith(const QList<std::tuple<int, int, QString>>& cells) 
     for (const auto& [r, c, t] : cells)
         m.cell(r, c) = t;
     return charts::VisitCells::of(m);
+}
+
+QString recordWith(const QList<std::tuple<int, int, QString>>& cells) {
+    session::ResultsMatrix m;
+    for (const auto& [r, c, t] : cells)
+        m.cell(r, c) = t;
+    return patients::withResults(patients::blankVisit(QStringLiteral("01.01.2020")), m);
 }
 
 struct Picture {
@@ -87,6 +95,18 @@ QString describe(const QColor& c) {
     return c.name();
 }
 
+// Pixels of exactly this colour, and the lowest row holding one.
+QPair<int, int> pixelsOf(const QImage& image, const QColor& c) {
+    int count = 0, lowest = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == c) {
+                ++count;
+                lowest = y;
+            }
+    return {count, lowest};
+}
+
 } // namespace
 
 class ChartRenderTest : public QObject {
@@ -143,12 +163,37 @@ class ChartRenderTest : public QObject {
         QVERIFY(band(pic.at(pic.hit(0, false, 10), 30), Zone::Low));
     }
 
+    // The page printed after a card: A4 upright at 100 dpi, the whole page the chart's.
+    void visitPageFillsAnUprightPage() {
+        const QSize a4(827, 1169);
+        const auto page = [&](const charts::VisitCells& cells) {
+            return paintOn(a4, 1, [&](QPainter& p, const QRectF& a) {
+                charts::visitPage(cells, QStringLiteral("Посещение"))(p, a);
+                return charts::Hits{};
+            });
+        };
+        const Picture measured = page(visitWith({{0, 2, "80 5"}, {20, 1, "20 5"}, {20, 15, "90 5"}}));
+        const Picture empty = page(charts::VisitCells{});
+        // The legend's swatches are on both; the bars only where there are results.
+        const auto [red, lowestRed] = pixelsOf(measured.image, charts::zoneColour(Zone::High));
+        const auto [blue, lowestBlue] = pixelsOf(measured.image, charts::zoneColour(Zone::Low));
+        const int emptyRed = pixelsOf(empty.image, charts::zoneColour(Zone::High)).first;
+        const int emptyBlue = pixelsOf(empty.image, charts::zoneColour(Zone::Low)).first;
+        QVERIFY2(red > emptyRed + 100 && blue > emptyBlue + 100,
+                 qPrintable(QString("%1 %2 %3 %4").arg(red).arg(emptyRed).arg(blue).arg(emptyBlue)));
+        QCOMPARE(pixelsOf(empty.image, charts::zoneColour(Zone::Norm)).first,
+                 pixelsOf(measured.image, charts::zoneColour(Zone::Norm)).first);
+        // Narrower than a screen, the meridians go into strips down the page.
+        QVERIFY2(std::max(lowestRed, lowestBlue) > a4.height() / 2,
+                 qPrintable(QString("%1 %2").arg(lowestRed).arg(lowestBlue)));
+    }
+
     void trendHasABarPerMeasuredVisit() {
         charts::History h;
         const QStringList values = {"20 1", "", "50 1", "80 1", "x"};
         for (int i = 0; i < values.size(); ++i) {
             h.dates << QStringLiteral("0%1.01.2020").arg(i + 1);
-            h.visits.push_back(visitWith({{8, 3, values[i]}, {8, 4, "45 1"}}));
+            h.records << recordWith({{8, 3, values[i]}, {8, 4, "45 1"}});
         }
         const Picture pic = paintOn(QSize(1000, 600), 1, [&](QPainter& p, const QRectF& a) {
             return charts::paintTrend(p, a, charts::trendOf(h, 8, true, 3), QStringLiteral("Точка"),
@@ -169,7 +214,7 @@ class ChartRenderTest : public QObject {
         charts::History h;
         for (int i = 0; i < 1000; ++i) {
             h.dates << QStringLiteral("01.01.2000");
-            h.visits.push_back(visitWith({{8, 3, i % 3 ? "70 5" : ""}}));
+            h.records << recordWith({{8, 3, i % 3 ? "70 5" : ""}});
         }
         const Picture pic = paintOn(QSize(800, 500), 1, [&](QPainter& p, const QRectF& a) {
             return charts::paintTrend(p, a, charts::trendOf(h, 8, true, 3), QStringLiteral("Точка"),

@@ -3,11 +3,14 @@
 #include "common/messages.h"
 #include "common/session.h"
 #include "common/widgets.h"
+#include "patients/chartrender.h"
 #include "patients/frmcardclient.h"
 #include "storefixture.h"
 #include "uicheck.h"
 
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -243,6 +246,41 @@ class tst_frmcardclient : public QObject {
             QVERIFY(printed.prescription.endsWith("\nАрника"));
             QCOMPARE(printed.date, w->lbldate->text());
         }
+    }
+
+    // The chart offered after the card is its visit's: as stored, or as the main window
+    // holds it when that visit is loaded there. The card alone is printed unless chosen.
+    void chartOfTheShownVisit_data() {
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("stored results") << false;
+        QTest::newRow("loaded in the main window") << true;
+    }
+    void chartOfTheShownVisit() {
+        QFETCH(bool, loaded);
+        Card stored = Card::parse(bytesOf(card()));
+        session::ResultsMatrix results;
+        results.cell(3, 2) = "60 10";
+        stored.visits[1] = patients::withResults(stored.visits[1], results);
+        put(card(), stored.serialise() + "\r\n\r\n");
+        choose(1);
+        session::ResultsMatrix live;
+        live.cell(0, 0) = "99 1";
+        m_session.loadVisit(loaded ? m_session.choice() : session::Choice{}, live);
+        auto w = open();
+        const cardprint::Card printed = w->printedCard();
+        QVERIFY(printed.chartPage);
+        QVERIFY(!printed.withChart);
+        const charts::VisitCells expected = charts::VisitCells::of(loaded ? live : results);
+        const auto paint = [](const std::function<void(QPainter&, const QRectF&)>& page) {
+            QImage image(600, 850, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            page(p, QRectF(0, 0, 600, 850));
+            return image;
+        };
+        const QString title = w->lblname->text() + QStringLiteral(", посещение ") + w->lbldate->text();
+        QVERIFY(paint(printed.chartPage) == paint(charts::visitPage(expected, title)));
+        QVERIFY(paint(printed.chartPage) != paint(charts::visitPage(charts::VisitCells{}, title)));
     }
 
     // The PDF and the preview sit behind "Печать" (context menu) and Ctrl+P.
