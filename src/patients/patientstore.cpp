@@ -33,16 +33,23 @@ Error PatientStore::writeFile(const QString& path, const QByteArray& bytes) cons
     return {};
 }
 
-Error PatientStore::readIndex(Index* index) const {
+Error PatientStore::readIndexBytes(QByteArray* bytes) const {
     const QString path = indexPath();
     QString why;
-    const auto bytes = textfile::readBytes(path, &why);
-    if (!bytes)
+    auto read = textfile::readBytes(path, &why);
+    if (!read)
         return fail(Fault::ReadFailed, why);
-    auto parsed = Index::parse(*bytes);
-    if (!parsed)
+    if (!read->contains('*'))
         return fail(Fault::NotIndex, QStringLiteral("Файл \"%1\" не является списком пациентов").arg(path));
-    *index = std::move(*parsed);
+    *bytes = std::move(*read);
+    return {};
+}
+
+Error PatientStore::readIndex(Index* index) const {
+    QByteArray bytes;
+    if (Error e = readIndexBytes(&bytes))
+        return e;
+    *index = *Index::parse(bytes);
     return {};
 }
 
@@ -59,26 +66,37 @@ Error PatientStore::load() {
     });
 }
 
-// The patient at `patient` in the index as the window last saw it, in the index as it is
-// now: the same card file, or the window's list is out of date.
-Error PatientStore::freshRecord(int patient, Index* index) const {
+// The index read afresh for work on the patient at `patient` of the window's list.
+Error PatientStore::freshIndexBytes(int patient, QByteArray* bytes) const {
     if (patient < 0 || patient >= m_index.records.size())
         return fail(Fault::NoPatient, kNoPatient);
     // The index goes with the last patient: deleted elsewhere, this patient is gone too.
     if (!QFileInfo::exists(indexPath()))
         return changed(indexPath());
-    if (Error e = readIndex(index))
-        return e;
+    return readIndexBytes(bytes);
+}
+
+// The patient at `patient` in the index as the window last saw it is `now` in the index as
+// it is now (null: no record there): the same card file, or the window's list is out of date.
+Error PatientStore::samePatient(int patient, const IndexRecord* now) const {
     // Name and card file together: a card file number freed by a deletion elsewhere may be
     // given to a new patient. The year may be mended elsewhere; it is the same patient.
     const IndexRecord& was = m_index.records[patient];
-    if (patient >= index->records.size() || index->records[patient].cardFile() != was.cardFile() ||
-        index->records[patient].name() != was.name())
+    if (!now || now->cardFile() != was.cardFile() || now->name() != was.name())
         return changed(indexPath());
-    if (!cardNumber(index->records[patient].cardFile()))
-        return fail(Fault::BadCardName, QStringLiteral("В файле \"%1\" неверное имя карты \"%2\"")
-                                            .arg(indexPath(), index->records[patient].cardFile()));
+    if (!cardNumber(now->cardFile()))
+        return fail(
+            Fault::BadCardName,
+            QStringLiteral("В файле \"%1\" неверное имя карты \"%2\"").arg(indexPath(), now->cardFile()));
     return {};
+}
+
+Error PatientStore::freshRecord(int patient, Index* index) const {
+    QByteArray bytes;
+    if (Error e = freshIndexBytes(patient, &bytes))
+        return e;
+    *index = *Index::parse(bytes);
+    return samePatient(patient, patient < index->records.size() ? &index->records[patient] : nullptr);
 }
 
 QString PatientStore::shownDate(int patient, int visit) const {
@@ -141,10 +159,17 @@ Error PatientStore::finishInterrupted(Index& ix, int patient) {
 
 Error PatientStore::choose(int patient, IndexRecord* record) {
     return underLock([&]() -> Error {
-        Index ix;
-        if (Error e = freshRecord(patient, &ix))
+        QByteArray bytes;
+        if (Error e = freshIndexBytes(patient, &bytes))
             return e;
-        m_index = ix;
+        // A click must stay quick on a long list: the chosen record is decoded alone, the
+        // whole index only when it changed elsewhere, for the list to show it as it is.
+        const auto now = Index::recordAt(bytes, patient);
+        if (Error e = samePatient(patient, now ? &*now : nullptr))
+            return e;
+        if (!m_index.isParseOf(bytes))
+            m_index = *Index::parse(bytes);
+        Index ix = m_index;
         if (Error e = finishInterrupted(ix, patient))
             return e;
         *record = m_index.records[patient];

@@ -59,7 +59,11 @@ class PatientStore {
     QString cardPath(const QString& cardFile) const { return m_folder.path(kFolder + u'\\' + cardFile); }
 
   private:
+    // NotIndex for bytes without a "*".
+    Error readIndexBytes(QByteArray* bytes) const;
     Error readIndex(Index* index) const;
+    Error freshIndexBytes(int patient, QByteArray* bytes) const;
+    Error samePatient(int patient, const IndexRecord* now) const;
     Error freshRecord(int patient, Index* index) const;
     Error readCard(const IndexRecord& record, Card* card, QString* path) const;
     Error writeFile(const QString& path, const QByteArray& bytes) const;
