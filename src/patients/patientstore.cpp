@@ -5,10 +5,8 @@
 #include "common/textutil.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 namespace patients {
 
@@ -240,80 +238,87 @@ Error PatientStore::deletePatient(int patient) {
     });
 }
 
+// The patient's record and card read afresh: the record where the window saw it and passing
+// `check`, the card holding at least `visits` visit records (kEveryDate: one per date).
+Error PatientStore::freshCard(int patient, const RecordCheck& check, qsizetype visits, Fresh* f) const {
+    if (Error e = freshRecord(patient, &f->index))
+        return e;
+    const IndexRecord& r = f->index.records[patient];
+    if (Error e = check ? check(r) : Error())
+        return e;
+    if (Error e = readCard(r, &f->card, &f->cardPath))
+        return e;
+    if (f->card.visits.size() < (visits == kEveryDate ? r.dateCount() : visits))
+        return changed(f->cardPath);
+    return {};
+}
+
+// The card first, then the index; the card goes back when the index cannot be written.
+Error PatientStore::writeCardAndIndex(const Fresh& f, const QByteArray& oldCard) {
+    if (Error e = writeFile(f.cardPath, f.card.serialise()))
+        return e;
+    if (Error e = writeIndex(f.index)) {
+        writeFile(f.cardPath, oldCard);
+        return e;
+    }
+    return {};
+}
+
+PatientStore::RecordCheck PatientStore::hasVisit(int visit) {
+    return [visit](const IndexRecord& r) -> Error {
+        if (visit < 0 || visit >= r.dateCount())
+            return fail(Fault::NoVisit, kNoVisit);
+        return {};
+    };
+}
+
 Error PatientStore::addVisit(int patient, const QDate& today) {
     return underLock([&]() -> Error {
-        Index ix;
-        if (Error e = freshRecord(patient, &ix))
+        Fresh f;
+        if (Error e = freshCard(patient, {}, 0, &f))
             return e;
-        IndexRecord& r = ix.records[patient];
-        Card card;
-        QString path;
-        if (Error e = readCard(r, &card, &path))
-            return e;
-        const QByteArray oldCard = card.serialise();
+        IndexRecord& r = f.index.records[patient];
+        const QByteArray oldCard = f.card.serialise();
         const QString date = dateText(today);
-        card.visits.prepend(blankVisit(date));
+        f.card.visits.prepend(blankVisit(date));
         r = IndexRecord::make(r.name(), r.year(), date + u' ' + r.dates(), r.cardFile());
-        if (Error e = writeFile(path, card.serialise()))
-            return e;
-        if (Error e = writeIndex(ix)) {
-            writeFile(path, oldCard);
-            return e;
-        }
-        return {};
+        return writeCardAndIndex(f, oldCard);
     });
 }
 
 Error PatientStore::deleteVisit(int patient, int visit) {
     const QString shown = shownDate(patient, visit);
-    return underLock([&]() -> Error {
-        Index ix;
-        if (Error e = freshRecord(patient, &ix))
-            return e;
-        IndexRecord& r = ix.records[patient];
+    const auto check = [&](const IndexRecord& r) -> Error {
         const int count = r.dateCount();
         if (visit < 0 || visit >= count || count < 2)
             return fail(Fault::OnlyVisit, kOnlyVisit);
         // A visit added or deleted meanwhile moves the dates: the shown one is gone from here.
         if (r.dateLines()[visit] != shown)
             return changed(indexPath());
-        Card card;
-        QString path;
-        if (Error e = readCard(r, &card, &path))
+        return {};
+    };
+    return underLock([&]() -> Error {
+        Fresh f;
+        if (Error e = freshCard(patient, check, kEveryDate, &f))
             return e;
-        if (card.visits.size() < count)
-            return changed(path);
-        const QByteArray oldCard = card.serialise();
-        card.visits = card.visits.mid(0, count);
-        card.visits.removeAt(visit);
+        IndexRecord& r = f.index.records[patient];
+        const QByteArray oldCard = f.card.serialise();
+        f.card.visits = f.card.visits.mid(0, r.dateCount());
+        f.card.visits.removeAt(visit);
         QStringList dates = r.dateLines();
         dates.removeAt(visit);
         r = IndexRecord::make(r.name(), r.year(), dates.join(u' '), r.cardFile());
-        if (Error e = writeFile(path, card.serialise()))
-            return e;
-        if (Error e = writeIndex(ix)) {
-            writeFile(path, oldCard);
-            return e;
-        }
-        return {};
+        return writeCardAndIndex(f, oldCard);
     });
 }
 
 Error PatientStore::readVisitTexts(int patient, int visit, VisitTexts* texts) {
-    Index ix;
-    if (Error e = freshRecord(patient, &ix))
+    Fresh f;
+    if (Error e = freshCard(patient, hasVisit(visit), visit + 1, &f))
         return e;
-    const IndexRecord& r = ix.records[patient];
-    if (visit < 0 || visit >= r.dateCount())
-        return fail(Fault::NoVisit, kNoVisit);
-    Card card;
-    QString path;
-    if (Error e = readCard(r, &card, &path))
-        return e;
-    if (visit >= card.visits.size())
-        return changed(path);
-    const QStringList f = visitFields(card.visits[visit]);
-    *texts = {r.dateLines()[visit], fieldText(f, 1), fieldText(f, 2), fieldText(f, 3)};
+    const QStringList fields = visitFields(f.card.visits[visit]);
+    *texts = {f.index.records[patient].dateLines()[visit], fieldText(fields, 1), fieldText(fields, 2),
+              fieldText(fields, 3)};
     return {};
 }
 
@@ -326,23 +331,18 @@ Error PatientStore::saveVisitTexts(int patient, int visit, const VisitTexts& t) 
         return e;
     const QString shown = t.date.isEmpty() ? shownDate(patient, visit) : t.date;
     return underLock([&]() -> Error {
-        Index ix;
-        if (Error e = freshRecord(patient, &ix))
+        Fresh f;
+        if (Error e = freshCard(patient, hasVisit(visit), visit + 1, &f))
             return e;
-        const IndexRecord& r = ix.records[patient];
-        if (visit < 0 || visit >= r.dateCount())
-            return fail(Fault::NoVisit, kNoVisit);
-        Card card;
-        QString path;
-        if (Error e = readCard(r, &card, &path))
-            return e;
-        if (visit >= card.visits.size() || visitDate(card.visits[visit]) != r.dateLines()[visit])
-            return changed(path);
+        const QString date = f.index.records[patient].dateLines()[visit];
+        QString& record = f.card.visits[visit];
+        if (visitDate(record) != date)
+            return changed(f.cardPath);
         // A visit added or deleted meanwhile moves the dates: the shown visit is no longer here.
-        if (!shown.isEmpty() && shown != r.dateLines()[visit])
+        if (!shown.isEmpty() && shown != date)
             return changed(indexPath());
-        card.visits[visit] = withTexts(card.visits[visit], t.complaints, t.diagnosis, t.prescription);
-        return writeFile(path, card.serialise());
+        record = withTexts(record, t.complaints, t.diagnosis, t.prescription);
+        return writeFile(f.cardPath, f.card.serialise());
     });
 }
 
