@@ -34,9 +34,30 @@ bool sameText(QByteArrayView bytes, QStringView text) {
     if (bytes.size() != text.size())
         return false;
     const auto& table = charOfByte();
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const char16_t* t = text.utf16();
-    for (qsizetype k = 0; k < bytes.size(); ++k)
-        if (table[static_cast<unsigned char>(bytes[k])] != t[k])
+    const qsizetype n = bytes.size();
+    constexpr int kBlock = 16;
+    qsizetype k = 0;
+    // Digits, dots and blanks make most of an index: a block below 0x80 is its own text and
+    // goes without the table.
+    for (; k + kBlock <= n; k += kBlock) {
+        unsigned high = 0;
+        unsigned diff = 0;
+        for (int j = 0; j < kBlock; ++j) {
+            high |= b[k + j];
+            diff |= unsigned(b[k + j]) ^ t[k + j];
+        }
+        if (high >= 0x80) {
+            diff = 0;
+            for (int j = 0; j < kBlock; ++j)
+                diff |= unsigned(table[b[k + j]]) ^ t[k + j];
+        }
+        if (diff != 0)
+            return false;
+    }
+    for (; k < n; ++k)
+        if (table[b[k]] != t[k])
             return false;
     return true;
 }

@@ -134,7 +134,8 @@ Error PatientStore::writeIndex(const Index& index) {
 // holds one date more or one less than the index; its own dates finish the change. Any
 // other disagreement is left as it is.
 Error PatientStore::finishInterrupted(Index& ix, int patient) {
-    IndexRecord& r = ix.records[patient];
+    // Read through a const list: a write would copy every record of a shared index.
+    const IndexRecord& r = std::as_const(ix.records)[patient];
     Card card;
     QString path;
     if (readCard(r, &card, &path))
@@ -151,7 +152,7 @@ Error PatientStore::finishInterrupted(Index& ix, int patient) {
         finish = QStringList(inIndex).mid(0, i) + inIndex.mid(i + 1) == onCard;
     if (!finish)
         return {};
-    r = IndexRecord::make(r.name(), r.year(), onCard.join(u' ') + u' ', r.cardFile());
+    ix.records[patient] = IndexRecord::make(r.name(), r.year(), onCard.join(u' ') + u' ', r.cardFile());
     return writeIndex(ix);
 }
 

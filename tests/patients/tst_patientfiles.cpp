@@ -129,6 +129,7 @@ class PatientFilesTest : public QObject {
         QTest::newRow("final star lost") << kTwo.chopped(1) + "\r\n" << false;
         QTest::newRow("letter 0xC8 now 0xC9") << QByteArray(kTwo).replace('\xC8', '\xC9') << false;
         QTest::newRow("one digit, same length") << QByteArray(kTwo).replace("2002", "2012") << false;
+        QTest::newRow("letter among digits") << QByteArray(kTwo).replace("c 3.dat", "c 3.d\xE0t") << false;
         QTest::newRow("counter") << QByteArray(kTwo).replace(" 7\r\n", " 8\r\n") << false;
         QTest::newRow("empty file") << QByteArray() << false;
     }
