@@ -171,7 +171,7 @@ Error PatientStore::choose(int patient, IndexRecord* record) {
         Index ix = m_index;
         if (Error e = finishInterrupted(ix, patient))
             return e;
-        *record = m_index.records[patient];
+        *record = m_index.records.at(patient); // at(): no copy of the shared list
         return {};
     });
 }
