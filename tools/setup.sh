@@ -54,11 +54,40 @@ taven_check_format() {
     }
 }
 
-# Copies the bundled data into the working folder; files already there are the user's and stay.
+# The path under folder $1 of the relative path $2, each missing name matched without regard
+# to case ("DataBase" for "Database"), the rule the program's own fill follows.
+taven_match_path() {
+    local current=$1 part match entry
+    local -a parts
+    IFS=/ read -r -a parts <<<"$2"
+    for part in "${parts[@]}"; do
+        match=$part
+        if [ ! -e "$current/$part" ] && [ -d "$current" ]; then
+            while IFS= read -r -d '' entry; do
+                entry=${entry##*/}
+                if [ "${entry,,}" = "${part,,}" ]; then
+                    match=$entry
+                    break
+                fi
+            done < <(find "$current" -mindepth 1 -maxdepth 1 -print0 | sort -z -f)
+        fi
+        current=$current/$match
+    done
+    printf '%s\n' "$current"
+}
+
+# Copies the bundled data into the working folder; files already there, under any case of
+# their names, are the user's and stay.
 taven_prepare_workdir() {
-    local dir=$1
+    local dir=$1 rel to
     mkdir -p "$dir"
-    cp -R -n "$TAVEN_SRC/data/." "$dir/"
+    while IFS= read -r -d '' rel; do
+        rel=${rel#./}
+        to=$(taven_match_path "$dir" "$rel")
+        [ -e "$to" ] && continue
+        mkdir -p "$(dirname "$to")"
+        cp -n "$TAVEN_SRC/data/$rel" "$to"
+    done < <(cd "$TAVEN_SRC/data" && find . -type f -print0)
 }
 
 # What building and checking the Debian package needs besides the usual (./test --package).

@@ -3,6 +3,8 @@
 #include "common/text1251.h"
 #include "common/textutil.h"
 
+#include <array>
+
 namespace patients {
 
 namespace {
@@ -11,6 +13,53 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QString withoutCrLf(const QString& s) {
     return s.endsWith(kCrLf) ? s.chopped(2) : s;
+}
+
+// The code page as a flat table, taken from the one codec, for comparing without decoding.
+const std::array<char16_t, 256>& charOfByte() {
+    static const std::array<char16_t, 256> table = [] {
+        QByteArray all(256, '\0');
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        const QString chars = cp1251::decode(all);
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = chars[b].unicode();
+        return t;
+    }();
+    return table;
+}
+
+bool sameText(QByteArrayView bytes, QStringView text) {
+    if (bytes.size() != text.size())
+        return false;
+    const auto& table = charOfByte();
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const char16_t* t = text.utf16();
+    const qsizetype n = bytes.size();
+    constexpr int kBlock = 16;
+    qsizetype k = 0;
+    // Digits, dots and blanks make most of an index: a block below 0x80 is its own text and
+    // goes without the table.
+    for (; k + kBlock <= n; k += kBlock) {
+        unsigned high = 0;
+        unsigned diff = 0;
+        for (int j = 0; j < kBlock; ++j) {
+            high |= b[k + j];
+            diff |= unsigned(b[k + j]) ^ t[k + j];
+        }
+        if (high >= 0x80) {
+            diff = 0;
+            for (int j = 0; j < kBlock; ++j)
+                diff |= unsigned(table[b[k + j]]) ^ t[k + j];
+        }
+        if (diff != 0)
+            return false;
+    }
+    for (; k < n; ++k)
+        if (table[b[k]] != t[k])
+            return false;
+    return true;
 }
 
 void appendRow(QString& out, const session::ResultsMatrix& m, int row) {
@@ -99,6 +148,36 @@ QByteArray Index::serialise() const {
         out += u'*';
     }
     return cp1251::encode(out);
+}
+
+std::optional<IndexRecord> Index::recordAt(const QByteArray& bytes, qsizetype position) {
+    if (position < 0)
+        return std::nullopt;
+    // The code page puts "*" in one byte of its own, so the bytes split as the text does.
+    qsizetype star = bytes.indexOf('*');
+    for (qsizetype k = 0; star >= 0 && k < position; ++k)
+        star = bytes.indexOf('*', star + 1);
+    const qsizetype next = star < 0 ? -1 : bytes.indexOf('*', star + 1);
+    if (next < 0)
+        return std::nullopt;
+    return IndexRecord::parse(cp1251::decode(bytes.mid(star + 1, next - star - 1)));
+}
+
+bool Index::isParseOf(const QByteArray& bytes) const {
+    qsizetype at = 0;
+    const auto piece = [&](QStringView text) {
+        const qsizetype star = bytes.indexOf('*', at);
+        if (star < 0 || !sameText(QByteArrayView(bytes).sliced(at, star - at), text))
+            return false;
+        at = star + 1;
+        return true;
+    };
+    if (!piece(counterLine))
+        return false;
+    for (const IndexRecord& r : records)
+        if (!piece(r.text()))
+            return false;
+    return bytes.indexOf('*', at) < 0; // only the tail is left
 }
 
 Card Card::parse(const QByteArray& bytes) {

@@ -57,6 +57,11 @@ struct Index {
     // Nothing when the bytes hold no "*" at all: such a file is not an index.
     static std::optional<Index> parse(const QByteArray& bytes);
     QByteArray serialise() const;
+    // The record at `position` found by the separators in the bytes and decoded alone;
+    // nothing when the bytes hold no such record.
+    static std::optional<IndexRecord> recordAt(const QByteArray& bytes, qsizetype position);
+    // Whether parsing the bytes would give this index (the tail aside), without decoding them.
+    bool isParseOf(const QByteArray& bytes) const;
     // "0" CR LF "*": the index made when none exists.
     static QByteArray emptyBytes() { return QByteArrayLiteral("0\r\n*"); }
 };

@@ -5,10 +5,8 @@
 #include "common/textutil.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 namespace patients {
 
@@ -33,16 +31,23 @@ Error PatientStore::writeFile(const QString& path, const QByteArray& bytes) cons
     return {};
 }
 
-Error PatientStore::readIndex(Index* index) const {
+Error PatientStore::readIndexBytes(QByteArray* bytes) const {
     const QString path = indexPath();
     QString why;
-    const auto bytes = textfile::readBytes(path, &why);
-    if (!bytes)
+    auto read = textfile::readBytes(path, &why);
+    if (!read)
         return fail(Fault::ReadFailed, why);
-    auto parsed = Index::parse(*bytes);
-    if (!parsed)
+    if (!read->contains('*'))
         return fail(Fault::NotIndex, QStringLiteral("Файл \"%1\" не является списком пациентов").arg(path));
-    *index = std::move(*parsed);
+    *bytes = std::move(*read);
+    return {};
+}
+
+Error PatientStore::readIndex(Index* index) const {
+    QByteArray bytes;
+    if (Error e = readIndexBytes(&bytes))
+        return e;
+    *index = *Index::parse(bytes);
     return {};
 }
 
@@ -59,26 +64,37 @@ Error PatientStore::load() {
     });
 }
 
-// The patient at `patient` in the index as the window last saw it, in the index as it is
-// now: the same card file, or the window's list is out of date.
-Error PatientStore::freshRecord(int patient, Index* index) const {
+// The index read afresh for work on the patient at `patient` of the window's list.
+Error PatientStore::freshIndexBytes(int patient, QByteArray* bytes) const {
     if (patient < 0 || patient >= m_index.records.size())
         return fail(Fault::NoPatient, kNoPatient);
     // The index goes with the last patient: deleted elsewhere, this patient is gone too.
     if (!QFileInfo::exists(indexPath()))
         return changed(indexPath());
-    if (Error e = readIndex(index))
-        return e;
+    return readIndexBytes(bytes);
+}
+
+// The patient at `patient` in the index as the window last saw it is `now` in the index as
+// it is now (null: no record there): the same card file, or the window's list is out of date.
+Error PatientStore::samePatient(int patient, const IndexRecord* now) const {
     // Name and card file together: a card file number freed by a deletion elsewhere may be
     // given to a new patient. The year may be mended elsewhere; it is the same patient.
     const IndexRecord& was = m_index.records[patient];
-    if (patient >= index->records.size() || index->records[patient].cardFile() != was.cardFile() ||
-        index->records[patient].name() != was.name())
+    if (!now || now->cardFile() != was.cardFile() || now->name() != was.name())
         return changed(indexPath());
-    if (!cardNumber(index->records[patient].cardFile()))
-        return fail(Fault::BadCardName, QStringLiteral("В файле \"%1\" неверное имя карты \"%2\"")
-                                            .arg(indexPath(), index->records[patient].cardFile()));
+    if (!cardNumber(now->cardFile()))
+        return fail(
+            Fault::BadCardName,
+            QStringLiteral("В файле \"%1\" неверное имя карты \"%2\"").arg(indexPath(), now->cardFile()));
     return {};
+}
+
+Error PatientStore::freshRecord(int patient, Index* index) const {
+    QByteArray bytes;
+    if (Error e = freshIndexBytes(patient, &bytes))
+        return e;
+    *index = *Index::parse(bytes);
+    return samePatient(patient, patient < index->records.size() ? &index->records[patient] : nullptr);
 }
 
 QString PatientStore::shownDate(int patient, int visit) const {
@@ -118,7 +134,8 @@ Error PatientStore::writeIndex(const Index& index) {
 // holds one date more or one less than the index; its own dates finish the change. Any
 // other disagreement is left as it is.
 Error PatientStore::finishInterrupted(Index& ix, int patient) {
-    IndexRecord& r = ix.records[patient];
+    // Read through a const list: a write would copy every record of a shared index.
+    const IndexRecord& r = std::as_const(ix.records)[patient];
     Card card;
     QString path;
     if (readCard(r, &card, &path))
@@ -135,19 +152,26 @@ Error PatientStore::finishInterrupted(Index& ix, int patient) {
         finish = QStringList(inIndex).mid(0, i) + inIndex.mid(i + 1) == onCard;
     if (!finish)
         return {};
-    r = IndexRecord::make(r.name(), r.year(), onCard.join(u' ') + u' ', r.cardFile());
+    ix.records[patient] = IndexRecord::make(r.name(), r.year(), onCard.join(u' ') + u' ', r.cardFile());
     return writeIndex(ix);
 }
 
 Error PatientStore::choose(int patient, IndexRecord* record) {
     return underLock([&]() -> Error {
-        Index ix;
-        if (Error e = freshRecord(patient, &ix))
+        QByteArray bytes;
+        if (Error e = freshIndexBytes(patient, &bytes))
             return e;
-        m_index = ix;
+        // A click must stay quick on a long list: the chosen record is decoded alone, the
+        // whole index only when it changed elsewhere, for the list to show it as it is.
+        const auto now = Index::recordAt(bytes, patient);
+        if (Error e = samePatient(patient, now ? &*now : nullptr))
+            return e;
+        if (!m_index.isParseOf(bytes))
+            m_index = *Index::parse(bytes);
+        Index ix = m_index;
         if (Error e = finishInterrupted(ix, patient))
             return e;
-        *record = m_index.records[patient];
+        *record = m_index.records.at(patient); // at(): no copy of the shared list
         return {};
     });
 }
@@ -215,80 +239,87 @@ Error PatientStore::deletePatient(int patient) {
     });
 }
 
+// The patient's record and card read afresh: the record where the window saw it and passing
+// `check`, the card holding at least `visits` visit records (kEveryDate: one per date).
+Error PatientStore::freshCard(int patient, const RecordCheck& check, qsizetype visits, Fresh* f) const {
+    if (Error e = freshRecord(patient, &f->index))
+        return e;
+    const IndexRecord& r = f->index.records[patient];
+    if (Error e = check ? check(r) : Error())
+        return e;
+    if (Error e = readCard(r, &f->card, &f->cardPath))
+        return e;
+    if (f->card.visits.size() < (visits == kEveryDate ? r.dateCount() : visits))
+        return changed(f->cardPath);
+    return {};
+}
+
+// The card first, then the index; the card goes back when the index cannot be written.
+Error PatientStore::writeCardAndIndex(const Fresh& f, const QByteArray& oldCard) {
+    if (Error e = writeFile(f.cardPath, f.card.serialise()))
+        return e;
+    if (Error e = writeIndex(f.index)) {
+        writeFile(f.cardPath, oldCard);
+        return e;
+    }
+    return {};
+}
+
+PatientStore::RecordCheck PatientStore::hasVisit(int visit) {
+    return [visit](const IndexRecord& r) -> Error {
+        if (visit < 0 || visit >= r.dateCount())
+            return fail(Fault::NoVisit, kNoVisit);
+        return {};
+    };
+}
+
 Error PatientStore::addVisit(int patient, const QDate& today) {
     return underLock([&]() -> Error {
-        Index ix;
-        if (Error e = freshRecord(patient, &ix))
+        Fresh f;
+        if (Error e = freshCard(patient, {}, 0, &f))
             return e;
-        IndexRecord& r = ix.records[patient];
-        Card card;
-        QString path;
-        if (Error e = readCard(r, &card, &path))
-            return e;
-        const QByteArray oldCard = card.serialise();
+        IndexRecord& r = f.index.records[patient];
+        const QByteArray oldCard = f.card.serialise();
         const QString date = dateText(today);
-        card.visits.prepend(blankVisit(date));
+        f.card.visits.prepend(blankVisit(date));
         r = IndexRecord::make(r.name(), r.year(), date + u' ' + r.dates(), r.cardFile());
-        if (Error e = writeFile(path, card.serialise()))
-            return e;
-        if (Error e = writeIndex(ix)) {
-            writeFile(path, oldCard);
-            return e;
-        }
-        return {};
+        return writeCardAndIndex(f, oldCard);
     });
 }
 
 Error PatientStore::deleteVisit(int patient, int visit) {
     const QString shown = shownDate(patient, visit);
-    return underLock([&]() -> Error {
-        Index ix;
-        if (Error e = freshRecord(patient, &ix))
-            return e;
-        IndexRecord& r = ix.records[patient];
+    const auto check = [&](const IndexRecord& r) -> Error {
         const int count = r.dateCount();
         if (visit < 0 || visit >= count || count < 2)
             return fail(Fault::OnlyVisit, kOnlyVisit);
         // A visit added or deleted meanwhile moves the dates: the shown one is gone from here.
         if (r.dateLines()[visit] != shown)
             return changed(indexPath());
-        Card card;
-        QString path;
-        if (Error e = readCard(r, &card, &path))
+        return {};
+    };
+    return underLock([&]() -> Error {
+        Fresh f;
+        if (Error e = freshCard(patient, check, kEveryDate, &f))
             return e;
-        if (card.visits.size() < count)
-            return changed(path);
-        const QByteArray oldCard = card.serialise();
-        card.visits = card.visits.mid(0, count);
-        card.visits.removeAt(visit);
+        IndexRecord& r = f.index.records[patient];
+        const QByteArray oldCard = f.card.serialise();
+        f.card.visits = f.card.visits.mid(0, r.dateCount());
+        f.card.visits.removeAt(visit);
         QStringList dates = r.dateLines();
         dates.removeAt(visit);
         r = IndexRecord::make(r.name(), r.year(), dates.join(u' '), r.cardFile());
-        if (Error e = writeFile(path, card.serialise()))
-            return e;
-        if (Error e = writeIndex(ix)) {
-            writeFile(path, oldCard);
-            return e;
-        }
-        return {};
+        return writeCardAndIndex(f, oldCard);
     });
 }
 
 Error PatientStore::readVisitTexts(int patient, int visit, VisitTexts* texts) {
-    Index ix;
-    if (Error e = freshRecord(patient, &ix))
+    Fresh f;
+    if (Error e = freshCard(patient, hasVisit(visit), visit + 1, &f))
         return e;
-    const IndexRecord& r = ix.records[patient];
-    if (visit < 0 || visit >= r.dateCount())
-        return fail(Fault::NoVisit, kNoVisit);
-    Card card;
-    QString path;
-    if (Error e = readCard(r, &card, &path))
-        return e;
-    if (visit >= card.visits.size())
-        return changed(path);
-    const QStringList f = visitFields(card.visits[visit]);
-    *texts = {r.dateLines()[visit], fieldText(f, 1), fieldText(f, 2), fieldText(f, 3)};
+    const QStringList fields = visitFields(f.card.visits[visit]);
+    *texts = {f.index.records[patient].dateLines()[visit], fieldText(fields, 1), fieldText(fields, 2),
+              fieldText(fields, 3)};
     return {};
 }
 
@@ -301,23 +332,18 @@ Error PatientStore::saveVisitTexts(int patient, int visit, const VisitTexts& t) 
         return e;
     const QString shown = t.date.isEmpty() ? shownDate(patient, visit) : t.date;
     return underLock([&]() -> Error {
-        Index ix;
-        if (Error e = freshRecord(patient, &ix))
+        Fresh f;
+        if (Error e = freshCard(patient, hasVisit(visit), visit + 1, &f))
             return e;
-        const IndexRecord& r = ix.records[patient];
-        if (visit < 0 || visit >= r.dateCount())
-            return fail(Fault::NoVisit, kNoVisit);
-        Card card;
-        QString path;
-        if (Error e = readCard(r, &card, &path))
-            return e;
-        if (visit >= card.visits.size() || visitDate(card.visits[visit]) != r.dateLines()[visit])
-            return changed(path);
+        const QString date = f.index.records[patient].dateLines()[visit];
+        QString& record = f.card.visits[visit];
+        if (visitDate(record) != date)
+            return changed(f.cardPath);
         // A visit added or deleted meanwhile moves the dates: the shown visit is no longer here.
-        if (!shown.isEmpty() && shown != r.dateLines()[visit])
+        if (!shown.isEmpty() && shown != date)
             return changed(indexPath());
-        card.visits[visit] = withTexts(card.visits[visit], t.complaints, t.diagnosis, t.prescription);
-        return writeFile(path, card.serialise());
+        record = withTexts(record, t.complaints, t.diagnosis, t.prescription);
+        return writeFile(f.cardPath, f.card.serialise());
     });
 }
 

@@ -59,9 +59,23 @@ class PatientStore {
     QString cardPath(const QString& cardFile) const { return m_folder.path(kFolder + u'\\' + cardFile); }
 
   private:
+    // NotIndex for bytes without a "*".
+    Error readIndexBytes(QByteArray* bytes) const;
     Error readIndex(Index* index) const;
+    Error freshIndexBytes(int patient, QByteArray* bytes) const;
+    Error samePatient(int patient, const IndexRecord* now) const;
     Error freshRecord(int patient, Index* index) const;
     Error readCard(const IndexRecord& record, Card* card, QString* path) const;
+    struct Fresh {
+        Index index;
+        Card card;
+        QString cardPath;
+    };
+    using RecordCheck = std::function<Error(const IndexRecord&)>;
+    static constexpr qsizetype kEveryDate = -1;
+    Error freshCard(int patient, const RecordCheck& check, qsizetype visits, Fresh* fresh) const;
+    static RecordCheck hasVisit(int visit);
+    Error writeCardAndIndex(const Fresh& fresh, const QByteArray& oldCard);
     Error writeFile(const QString& path, const QByteArray& bytes) const;
     Error writeIndex(const Index& index);
     Error finishInterrupted(Index& index, int patient);

@@ -13,6 +13,8 @@ namespace {
 
 const QByteArray kRows = QByteArray(",,,,,,,,,,,,,,,,,,,,,,,,,,,,\r\n>").repeated(25);
 const QByteArray kBlank = "01.02.2003\r\n>\r\n>\r\n>\r\n>" + kRows + "\r\n";
+const QByteArray kTwo = " 7\r\n*\xC8\xE2\xE0\xED\xEE\xE2 \xC8|1950|01.01.2001 |c 7.dat|\r\n*"
+                        "B b|19 |02.02.2002 03.03.2003 |c 3.dat|\r\n*";
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
@@ -75,6 +77,71 @@ class PatientFilesTest : public QObject {
     void noStarIsNoIndex() {
         QVERIFY(!Index::parse(""));
         QVERIFY(!Index::parse("0\r\n"));
+    }
+
+    // One record found by its separators in the bytes, the rest not decoded.
+    void recordAt_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("name"); // "-" for no record
+        const QByteArray three = " 9\r\n*\xC0\xE1 \xFF\xB8\x98|1950|01.01.2001 |c 9.dat|\r\n*"
+                                 "B b|19|02.02.2002 |c 3.dat|\r\n*C c|20|03.03.2003 |c 1.dat|\r\n*\r\n";
+        QTest::newRow("first, bytes of 0x80 and above") << three << 0 << QStringLiteral("Аб яё\u0098");
+        QTest::newRow("middle") << three << 1 << QStringLiteral("B b");
+        QTest::newRow("last") << three << 2 << QStringLiteral("C c");
+        QTest::newRow("tail is no record") << three << 3 << QStringLiteral("-");
+        QTest::newRow("negative") << three << -1 << QStringLiteral("-");
+        QTest::newRow("no final CR LF") << three.chopped(2) << 2 << QStringLiteral("C c");
+        QTest::newRow("record without CR LF")
+            << QByteArray(" 1\r\n*a|b|c |c 1.dat|*") << 0 << QStringLiteral("a");
+        QTest::newRow("final star lost") << three.left(three.lastIndexOf('*')) << 2 << QStringLiteral("-");
+        QTest::newRow("no records") << QByteArray("0\r\n*") << 0 << QStringLiteral("-");
+        QTest::newRow("no star at all") << QByteArray(" 1\r\n") << 0 << QStringLiteral("-");
+    }
+    void recordAt() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, position);
+        QFETCH(QString, name);
+        const auto r = Index::recordAt(bytes, position);
+        QCOMPARE(r ? r->name() : QStringLiteral("-"), name);
+        // The same record as the whole index read.
+        const auto ix = Index::parse(bytes);
+        if (r)
+            QCOMPARE(r->text(), ix->records.at(position).text());
+        else
+            QVERIFY(!ix || position < 0 || position >= ix->records.size());
+    }
+
+    // Whether bytes read now still give the index read before, without decoding them.
+    void isParseOf_data() {
+        QTest::addColumn<QByteArray>("now");
+        QTest::addColumn<bool>("same");
+        const QByteArray was = kTwo + "\r\n";
+        QTest::newRow("same bytes") << was << true;
+        QTest::newRow("other tail") << kTwo + "\r\n\r\n\r\n" << true;
+        QTest::newRow("no tail") << kTwo << true;
+        QTest::newRow("records swapped")
+            << QByteArray(" 7\r\n*B b|19 |02.02.2002 03.03.2003 |c 3.dat|\r\n*"
+                          "\xC8\xE2\xE0\xED\xEE\xE2 \xC8|1950|01.01.2001 |c 7.dat|\r\n*")
+            << false;
+        QTest::newRow("last record gone") << kTwo.left(kTwo.indexOf("B b")) << false;
+        QTest::newRow("record added") << kTwo + "C c|1|01.01.2001 |c 8.dat|\r\n*" << false;
+        QTest::newRow("final star lost") << kTwo.chopped(1) + "\r\n" << false;
+        QTest::newRow("letter 0xC8 now 0xC9") << QByteArray(kTwo).replace('\xC8', '\xC9') << false;
+        QTest::newRow("one digit, same length") << QByteArray(kTwo).replace("2002", "2012") << false;
+        QTest::newRow("letter among digits") << QByteArray(kTwo).replace("c 3.dat", "c 3.d\xE0t") << false;
+        QTest::newRow("counter") << QByteArray(kTwo).replace(" 7\r\n", " 8\r\n") << false;
+        QTest::newRow("empty file") << QByteArray() << false;
+    }
+    void isParseOf() {
+        QFETCH(QByteArray, now);
+        QFETCH(bool, same);
+        const auto was = Index::parse(kTwo + "\r\n");
+        QVERIFY(was);
+        QCOMPARE(was->isParseOf(now), same);
+        // The answer agrees with a whole read.
+        const auto fresh = Index::parse(now);
+        QCOMPARE(fresh && fresh->serialise() == was->serialise(), same);
     }
 
     void cardRoundTrip_data() {

@@ -133,6 +133,77 @@ class PatientStoreTest : public QObject {
         QCOMPARE(r.dateLines(), dates);
     }
 
+    // What another workstation did to the index between the list's read and the click on
+    // patient 1 (card 2): pieces are the index split at "*" (counter, three records, tail).
+    void chooseReadsTheIndexAfresh_data() {
+        QTest::addColumn<int>("edit");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("records"); // in the store's index afterwards
+        const int ok = int(Fault::None), changed = int(Fault::Changed);
+        QTest::newRow("nothing") << 0 << ok << 3;
+        QTest::newRow("longer tail") << 1 << ok << 3;
+        QTest::newRow("another patient renamed") << 2 << ok << 3;
+        QTest::newRow("own year mended") << 3 << ok << 3;
+        QTest::newRow("cut after the chosen record") << 4 << ok << 2;
+        QTest::newRow("moved down by a new patient") << 5 << changed << 3;
+        QTest::newRow("deleted, the next in its place") << 6 << changed << 3;
+        QTest::newRow("deleted with all after it") << 7 << changed << 3;
+        QTest::newRow("index deleted") << 8 << changed << 3;
+    }
+    void chooseReadsTheIndexAfresh() {
+        QFETCH(int, edit);
+        QFETCH(int, fault);
+        QFETCH(int, records);
+        generated();
+        const QList<IndexRecord> before = m_store->index().records;
+        QList<QByteArray> p = bytesOf(db("client.crd")).split('*');
+        QCOMPARE(p.size(), 5);
+        const QByteArray renamed = "\xDF\xEA\xEE\xE2 \xFF|1900|01.01.2001 |c 3.dat|\r\n";
+        switch (edit) {
+        case 1:
+            p[4] += "\r\n\r\n";
+            break;
+        case 2:
+            p[1] = renamed;
+            break;
+        case 3:
+            p[2].replace('|' + before[1].year().toLatin1() + '|', "|1901|");
+            break;
+        case 4:
+            p = p.mid(0, 4);
+            break;
+        case 5:
+            p.insert(1, "X Y|1|01.01.2001 |c 4.dat|\r\n");
+            break;
+        case 6:
+            p.removeAt(2);
+            break;
+        case 7:
+            p = p.mid(0, 2) << "";
+            break;
+        }
+        const QByteArray now = p.join('*');
+        if (edit == 8)
+            QVERIFY(QFile::remove(db("client.crd")));
+        else
+            put(db("client.crd"), now);
+        IndexRecord r;
+        QCOMPARE(int(m_store->choose(1, &r).fault), fault);
+        QCOMPARE(m_store->index().records.size(), records);
+        if (fault != int(Fault::None)) { // the list as it was, to be read on the next opening
+            for (qsizetype k = 0; k < before.size(); ++k)
+                QCOMPARE(m_store->index().records[k].text(), before[k].text());
+            return;
+        }
+        // The store's index is the file as it is now, the chosen record decoded from it.
+        const auto fresh = Index::parse(now);
+        QVERIFY(fresh);
+        for (qsizetype k = 0; k < records; ++k)
+            QCOMPARE(m_store->index().records[k].text(), fresh->records[k].text());
+        QCOMPARE(r.text(), fresh->records[1].text());
+        QCOMPARE(r.cardFile(), QStringLiteral("c 2.dat"));
+    }
+
     void interruptedVisitChangeIsFinished() {
         generated();
         const QByteArray index = bytesOf(db("client.crd"));
