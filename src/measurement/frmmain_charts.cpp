@@ -15,6 +15,10 @@ void frmmain::openCharts() {
 
 void frmmain::selectFromChart(int meridian, bool leftSide, int row) {
     const bool branch = meridian >= catalogue::kFirstBranchRow;
+    // Only a place the grid has: anything else would index past its rows.
+    if (meridian < 0 || meridian >= catalogue::kResultRows ||
+        (!branch && (row < 0 || row >= catalogue::kRows)))
+        return;
     // VEGA holds the window in medication testing; the branch mode must wait for its end.
     if (branch && reading.blnVega())
         return;

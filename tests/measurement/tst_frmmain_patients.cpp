@@ -215,6 +215,26 @@ class MainPatientsTest : public QObject {
         QCOMPARE(w->Index, row);
     }
 
+    // A place the grid has not leaves the window as it stood.
+    void selectFromChartOutsideTheGrid_data() {
+        QTest::addColumn<int>("meridian");
+        QTest::addColumn<int>("row");
+        QTest::newRow("meridian below") << -1 << 0;
+        QTest::newRow("meridian past the branches") << catalogue::kResultRows << 0;
+        QTest::newRow("row below") << 3 << -1;
+        QTest::newRow("row past the column") << 3 << catalogue::kRows;
+    }
+    void selectFromChartOutsideTheGrid() {
+        QFETCH(int, meridian);
+        QFETCH(int, row);
+        w->selectFromChart(8, true, 5);
+        w->selectFromChart(meridian, false, row);
+        QCOMPARE(w->currentMode(), modes::Mode::Points);
+        QCOMPARE(w->cbomeridian->currentIndex(), 8);
+        QVERIFY(w->optleft->isChecked());
+        QCOMPARE(highlightedRows(*w), QList<int>{5});
+    }
+
     void closingWithUnsavedResultsAsks_data() {
         QTest::addColumn<bool>("unsaved");
         QTest::addColumn<int>("answer");
