@@ -1,6 +1,7 @@
 // The main window's side of the patient records: the modal patient list, the caption,
 // "Сохранить" into the chosen visit, and closing with results not saved.
 #include "measurement/frmmain.h"
+#include "measurement/pointgrid.h"
 #include "patientgen.h"
 #include "patients/frmclient.h"
 #include "patients/patientfiles.h"
@@ -94,8 +95,8 @@ class MainPatientsTest : public QObject {
         const int bottom = catalogue::bottomRow(0);
         QCOMPARE(w->Index, bottom);
         const session::ResultFields cell = session::splitResult(stored.cell(0, bottom));
-        QCOMPARE(w->txtmax[bottom]->text(), cell.max);
-        QCOMPARE(w->txtpad[bottom]->text(), cell.drop);
+        QCOMPARE(w->grid->txtmax[bottom]->text(), cell.max);
+        QCOMPARE(w->grid->txtpad[bottom]->text(), cell.drop);
         QVERIFY(log->shown.isEmpty());
     }
 
