@@ -68,34 +68,14 @@ void useFormFont(QWidget* window) {
     window->setFont(f);
 }
 
-void widenToFit(QWidget* window) {
-    QSize size = window->size();
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLabel*>(w))
-            continue;
-        const int need = w->sizeHint().width();
-        if (need > w->width())
-            w->resize(need, w->height());
-        if (w->parentWidget() == window)
-            size = size.expandedTo(QSize(w->geometry().right() + 1, size.height()));
-    }
-    if (size != window->size()) {
-        if (window->minimumSize() == window->maximumSize())
-            window->setFixedSize(size);
-        else
-            window->resize(size);
-    }
-}
-
 namespace {
 
 // The width the caption needs. A push button's own hint has a minimum width that is no
 // part of its text, so only its text and frame are counted.
-QSize captionNeeds(const QWidget* w) {
-    if (const auto* b = qobject_cast<const QPushButton*>(w)) {
-        return {b->fontMetrics().size(Qt::TextShowMnemonic, b->text()).width() + 12, 0};
-    }
-    return w->sizeHint();
+int captionNeeds(const QWidget* w) {
+    if (const auto* b = qobject_cast<const QPushButton*>(w))
+        return b->fontMetrics().size(Qt::TextShowMnemonic, b->text()).width() + 12;
+    return w->sizeHint().width();
 }
 
 } // namespace
@@ -104,10 +84,11 @@ void fitCaption(QWidget* w, int maxWidth) {
     if (auto* c = qobject_cast<QComboBox*>(w))
         c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (;;) {
-        const QSize need = captionNeeds(w);
         // Heights are the layout's; only a width can fall short.
-        if (need.width() <= maxWidth) {
-            w->resize(std::max(w->width(), need.width()), w->height());
+        if (captionNeeds(w) <= maxWidth) {
+            // Where the form has room, as wide as the widget would be by itself.
+            const int natural = std::min(w->sizeHint().width(), maxWidth);
+            w->resize(std::max(w->width(), natural), w->height());
             return;
         }
         QFont f = w->font();
@@ -116,5 +97,22 @@ void fitCaption(QWidget* w, int maxWidth) {
             return;
         f.setPixelSize(pixels - 1);
         w->setFont(f);
+    }
+}
+
+void widenToFit(QWidget* window) {
+    QSize size = window->size();
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLabel*>(w))
+            continue;
+        fitCaption(w, kAnyWidth);
+        if (w->parentWidget() == window)
+            size = size.expandedTo(QSize(w->geometry().right() + 1, size.height()));
+    }
+    if (size != window->size()) {
+        if (window->minimumSize() == window->maximumSize())
+            window->setFixedSize(size);
+        else
+            window->resize(size);
     }
 }
