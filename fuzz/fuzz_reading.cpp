@@ -24,6 +24,7 @@ QString values(std::initializer_list<double> v) {
 // and checks every record the processor returns.
 struct Watcher {
     const ReadingProcessor* processor = nullptr;
+    const ReadingContext* ctx = nullptr; // the controls the record was made with
     bool timer1 = false;
     bool timer2 = false;
     int listPosition = 0;
@@ -63,11 +64,24 @@ struct Watcher {
     void result(const Effects::Result& r, bool beep) {
         FUZZ_CHECK(r.max > 0 && r.max <= 100 && r.drop >= 0 && r.drop <= r.max,
                    values({double(r.max), double(r.drop)}));
-        // The context always gives a row here, so every result is stored and beeps.
-        FUZZ_CHECK(r.row >= 0 && r.row < catalogue::kResultRows && r.column >= 0 &&
-                       r.column < catalogue::kResultColumns,
+        // Stored, with its beeps, exactly when the controls select a row; then in the matrix.
+        FUZZ_CHECK(
+            (r.row >= 0) == selectsRow() && beep == (r.row >= 0),
+            values({double(r.row), double(ctx->listPosition), double(ctx->number), double(ctx->intright)}));
+        if (r.row < 0)
+            return;
+        FUZZ_CHECK(r.row < catalogue::kResultRows && r.column >= 0 && r.column < catalogue::kResultColumns,
                    values({double(r.row), double(r.column)}));
-        FUZZ_CHECK(r.text == session::resultText(r.max, r.drop) && beep, r.text);
+        FUZZ_CHECK(r.text == session::resultText(r.max, r.drop), r.text);
+    }
+
+    bool selectsRow() const {
+        const int p = ctx->listPosition;
+        if (ctx->branches)
+            return p >= 0 && p < catalogue::kBranchCount;
+        return p >= 0 && p < catalogue::kMeridianCount && ctx->number >= 0 &&
+               ctx->number < catalogue::kRows &&
+               (ctx->intright == 0 || ctx->intright == catalogue::kRightOffset);
     }
 
     void move(Effects::Move m) {
@@ -137,6 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sink.processor = &p;
     const auto take = [&](const Effects& e) { sink.take(e); };
     ReadingContext ctx;
+    sink.ctx = &ctx;
     const auto context = [&] {
         ReadingContext c = ctx;
         c.timer2Running = sink.timer2;

@@ -36,6 +36,19 @@ struct ReadingContext {
     int intright = 0;           // 0 left side, 14 right side
 };
 
+// A finished measurement: txtmax(number)/lblmax show max, txtpad(number)/lblpad show
+// drop, and strRezult(row, column) takes `text`. Row -1: no meridian, point or branch
+// item was selected; the window says the result was not stored, so none is ever lost
+// unnoticed, and does not beep.
+struct ReadingResult {
+    int max = 0;
+    int drop = 0;
+    int row = -1;
+    int column = -1;
+    QString text;
+    bool operator==(const ReadingResult&) const = default;
+};
+
 // What one byte or one Timer1 expiry asks of the window. The window carries the members
 // out in the order they are declared, which is the order the processor decides them in:
 // the reset before the press it closes, a result stored before its beeps.
@@ -50,18 +63,7 @@ struct Effects {
         EndVega,       // lblVega hidden, optdiagnoz/opthand shown, opttest enabled, then
                        // optdiagnoz_Click
     };
-    // A finished measurement: txtmax(number)/lblmax show max, txtpad(number)/lblpad show
-    // drop, and strRezult(row, column) takes `text`. Row -1: no meridian, point or branch
-    // item was selected; the window says the result was not stored, so none is ever lost
-    // unnoticed, and does not beep.
-    struct Result {
-        int max = 0;
-        int drop = 0;
-        int row = -1;
-        int column = -1;
-        QString text;
-        bool operator==(const Result&) const = default;
-    };
+    using Result = ReadingResult;
 
     // Byte 250: lblVega hidden, optdiagnoz and opthand shown and point diagnostics
     // selected, opttest enabled.

@@ -305,6 +305,21 @@ class MainWindowDeviceTest : public QObject {
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
     }
 
+    // One byte, two things asked: the reset code closing a short press. Points come back
+    // first (the list starts again from its bottom row), then the cursor steps up from there.
+    void resetClosingAShortPress() {
+        start();
+        w->opthand->setChecked(true);
+        QVERIFY(w->opthand->isChecked());
+        send({255});
+        QVERIFY(w->Timer2.isActive());
+        send({250});
+        QVERIFY(w->optdiagnoz->isChecked());
+        QVERIFY(!w->Timer2.isActive());
+        QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
+        QCOMPARE(selectedRow(), 9);
+    }
+
     void branchResultGoesToItsRow() {
         start();
         w->opthand->setChecked(true);
