@@ -3,7 +3,6 @@
 // on the event loop and every byte goes through the reading processor, whose timers are
 // real QTimers as in the window. Prints bytes sent and processed and the time from a
 // byte's write to its delivery.
-#include "idlesink.h"
 #include "linerate.h"
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
@@ -23,29 +22,27 @@
 
 namespace {
 
-struct TimerSink : QObject, IdleSink {
+struct TimerSink : QObject {
     QTimer timer1, timer2;
-    reading::ReadingProcessor p{*this};
+    reading::ReadingProcessor p;
     long results = 0;
     TimerSink() {
         timer1.setSingleShot(true);
         timer2.setSingleShot(true);
-        connect(&timer1, &QTimer::timeout, this, [this] { p.Timer1_Timer(); });
+        connect(&timer1, &QTimer::timeout, this, [this] { take(p.Timer1_Timer()); });
     }
-    void startTimer1(int ms) override { timer1.start(ms); }
-    void stopTimer1() override { timer1.stop(); }
-    void startTimer2(int ms) override { timer2.start(ms); }
-    void stopTimer2() override { timer2.stop(); }
-    void showBar(int) override {}
-    void showLive(int) override {}
-    void showResult(int, int) override {}
-    void storeResult(int, int, const QString&) override { ++results; }
-    void beep3() override {}
-    void resetToPoints() override {}
-    void nextMeridian() override {}
-    void previousPoint() override {}
-    void startVega() override {}
-    void endVega() override {}
+    void take(const reading::Effects& e) {
+        if (e.stopTimer2)
+            timer2.stop();
+        if (e.startTimer2Ms)
+            timer2.start(*e.startTimer2Ms);
+        if (e.stopTimer1)
+            timer1.stop();
+        if (e.startTimer1Ms)
+            timer1.start(*e.startTimer1Ms);
+        if (e.result && e.result->row >= 0)
+            ++results;
+    }
 };
 
 } // namespace
@@ -92,7 +89,7 @@ int main(int argc, char** argv) {
             }
             ++received;
             ctx.timer2Running = sink.timer2.isActive();
-            sink.p.processByte(quint8(c), ctx);
+            sink.take(sink.p.processByte(quint8(c), ctx));
             ++processed;
         }
         if (received >= total)

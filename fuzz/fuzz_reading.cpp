@@ -20,73 +20,98 @@ QString values(std::initializer_list<double> v) {
     return out;
 }
 
-// Stands in for the window: runs the timers as flags and keeps the cursor the button moves.
-struct WatchingSink : ReadingSink {
-    ReadingProcessor* processor = nullptr;
+// Stands in for the window: runs the timers as flags, keeps the cursor the button moves
+// and checks every record the processor returns.
+struct Watcher {
+    const ReadingProcessor* processor = nullptr;
+    const ReadingContext* ctx = nullptr; // the controls the record was made with
     bool timer1 = false;
     bool timer2 = false;
     int listPosition = 0;
     bool branches = false;
     int index = 0;
     int meridian = 0;
-    int shownMax = -1;
-    int shownDrop = -1;
 
-    void startTimer1(int ms) override {
-        FUZZ_CHECK(ms >= 1 && ms <= session::Settings::kMaxMs, values({double(ms)}));
-        timer1 = true;
+    void take(const Effects& e) {
+        if (e.resetToPoints)
+            FUZZ_CHECK(!processor->blnVega() && processor->sngVega() == 1.0f, QString());
+        if (e.stopTimer2)
+            timer2 = false;
+        if (e.startTimer2Ms) {
+            FUZZ_CHECK(*e.startTimer2Ms == kPressWindowMs && !e.stopTimer2,
+                       values({double(*e.startTimer2Ms)}));
+            timer2 = true;
+        }
+        move(e.move);
+        if (e.barTwips)
+            FUZZ_CHECK(*e.barTwips >= 0 && *e.barTwips <= kScaleTwips, values({double(*e.barTwips)}));
+        if (e.stopTimer1)
+            timer1 = false;
+        if (e.startTimer1Ms) {
+            const int ms = *e.startTimer1Ms;
+            FUZZ_CHECK(ms >= 1 && ms <= session::Settings::kMaxMs && !e.stopTimer1, values({double(ms)}));
+            timer1 = true;
+        }
+        if (e.live) {
+            const float factor = processor->blnVega() ? processor->sngVega() : 1.0f;
+            FUZZ_CHECK(*e.live >= 0 && *e.live <= std::floor(100 * factor),
+                       values({double(*e.live), factor}));
+        }
+        if (e.result)
+            result(*e.result, e.beep3);
     }
-    void stopTimer1() override { timer1 = false; }
-    void startTimer2(int ms) override {
-        FUZZ_CHECK(ms == kPressWindowMs, values({double(ms)}));
-        timer2 = true;
+
+    void result(const Effects::Result& r, bool beep) {
+        FUZZ_CHECK(r.max > 0 && r.max <= 100 && r.drop >= 0 && r.drop <= r.max,
+                   values({double(r.max), double(r.drop)}));
+        // Stored, with its beeps, exactly when the controls select a row; then in the matrix.
+        FUZZ_CHECK(
+            (r.row >= 0) == selectsRow() && beep == (r.row >= 0),
+            values({double(r.row), double(ctx->listPosition), double(ctx->number), double(ctx->intright)}));
+        if (r.row < 0)
+            return;
+        FUZZ_CHECK(r.row < catalogue::kResultRows && r.column >= 0 && r.column < catalogue::kResultColumns,
+                   values({double(r.row), double(r.column)}));
+        FUZZ_CHECK(r.text == session::resultText(r.max, r.drop), r.text);
     }
-    void stopTimer2() override { timer2 = false; }
-    void showBar(int widthTwips) override {
-        FUZZ_CHECK(widthTwips >= 0 && widthTwips <= kScaleTwips, values({double(widthTwips)}));
+
+    bool selectsRow() const {
+        const int p = ctx->listPosition;
+        if (ctx->branches)
+            return p >= 0 && p < catalogue::kBranchCount;
+        return p >= 0 && p < catalogue::kMeridianCount && ctx->number >= 0 &&
+               ctx->number < catalogue::kRows &&
+               (ctx->intright == 0 || ctx->intright == catalogue::kRightOffset);
     }
-    void showLive(int value) override {
-        const float factor = processor->blnVega() ? processor->sngVega() : 1.0f;
-        FUZZ_CHECK(value >= 0 && value <= std::floor(100 * factor), values({double(value), factor}));
+
+    void move(Effects::Move m) {
+        switch (m) {
+        case Effects::Move::None:
+            break;
+        case Effects::Move::NextMeridian:
+            listPosition = catalogue::nextMeridianPosition(listPosition, branches ? modes::Mode::Branches
+                                                                                  : modes::Mode::Points);
+            FUZZ_CHECK(listPosition >= 0 &&
+                           listPosition < (branches ? catalogue::kBranchCount : catalogue::kMeridianCount),
+                       values({double(listPosition)}));
+            break;
+        case Effects::Move::PreviousPoint:
+            index = catalogue::previousPointRow(index, meridian);
+            if (meridian >= 0 && meridian < catalogue::kMeridianCount)
+                FUZZ_CHECK(index >= 0 && index <= catalogue::bottomRow(meridian),
+                           values({double(index), double(meridian)}));
+            break;
+        case Effects::Move::StartVega: {
+            // The reference shown as 80 is a value on the scale, 1..100.
+            const float f = processor->sngVega();
+            FUZZ_CHECK(processor->blnVega() && std::isfinite(f) && f >= 0.8f && f <= 80.0f, values({f}));
+            break;
+        }
+        case Effects::Move::EndVega:
+            FUZZ_CHECK(!processor->blnVega() && processor->sngVega() == 1.0f, QString());
+            break;
+        }
     }
-    void showResult(int max, int drop) override {
-        FUZZ_CHECK(max > 0 && max <= 100 && drop >= 0 && drop <= max, values({double(max), double(drop)}));
-        shownMax = max;
-        shownDrop = drop;
-    }
-    void storeResult(int row, int column, const QString& text) override {
-        FUZZ_CHECK(row >= 0 && row < catalogue::kResultRows && column >= 0 &&
-                       column < catalogue::kResultColumns,
-                   values({double(row), double(column)}));
-        FUZZ_CHECK(text == session::resultText(shownMax, shownDrop), text);
-    }
-    void beep3() override {}
-    // Only when there is no row to take the result: the context always gives one here.
-    void resultNotStored(int max, int drop) override {
-        FUZZ_CHECK(false, values({double(max), double(drop)}));
-    }
-    void resetToPoints() override {
-        FUZZ_CHECK(!processor->blnVega() && processor->sngVega() == 1.0f, QString());
-    }
-    void nextMeridian() override {
-        listPosition = catalogue::nextMeridianPosition(listPosition, branches ? modes::Mode::Branches
-                                                                              : modes::Mode::Points);
-        FUZZ_CHECK(listPosition >= 0 &&
-                       listPosition < (branches ? catalogue::kBranchCount : catalogue::kMeridianCount),
-                   values({double(listPosition)}));
-    }
-    void previousPoint() override {
-        index = catalogue::previousPointRow(index, meridian);
-        if (meridian >= 0 && meridian < catalogue::kMeridianCount)
-            FUZZ_CHECK(index >= 0 && index <= catalogue::bottomRow(meridian),
-                       values({double(index), double(meridian)}));
-    }
-    void startVega() override {
-        // The reference shown as 80 is a value on the scale, 1..100.
-        const float f = processor->sngVega();
-        FUZZ_CHECK(processor->blnVega() && std::isfinite(f) && f >= 0.8f && f <= 80.0f, values({f}));
-    }
-    void endVega() override { FUZZ_CHECK(!processor->blnVega() && processor->sngVega() == 1.0f, QString()); }
 };
 
 // Mostly what the window can hold; now and then any number, which the processor must survive.
@@ -95,7 +120,7 @@ int anyOr(FuzzedDataProvider& in, int low, int high) {
                                                  : in.ConsumeIntegralInRange(low, high);
 }
 
-void changeControls(FuzzedDataProvider& in, ReadingContext& c, WatchingSink& sink) {
+void changeControls(FuzzedDataProvider& in, ReadingContext& c, Watcher& sink) {
     c.oneTouch = in.ConsumeBool();
     c.measuringMs = anyOr(in, 1, session::Settings::kMaxMs);
     c.testing = in.ConsumeBool();
@@ -121,10 +146,12 @@ void checkState(const ReadingProcessor& p) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
-    WatchingSink sink;
-    ReadingProcessor p(sink);
+    Watcher sink;
+    ReadingProcessor p;
     sink.processor = &p;
+    const auto take = [&](const Effects& e) { sink.take(e); };
     ReadingContext ctx;
+    sink.ctx = &ctx;
     const auto context = [&] {
         ReadingContext c = ctx;
         c.timer2Running = sink.timer2;
@@ -134,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         switch (in.ConsumeIntegralInRange(0, 9)) {
         case 0:
             if (sink.timer1)
-                p.Timer1_Timer();
+                take(p.Timer1_Timer());
             break;
         case 1:
             sink.timer2 = false; // Timer2_Timer
@@ -147,11 +174,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         case 4: {
             const std::string burst = in.ConsumeRandomLengthString(64);
-            p.processBytes(QByteArray(burst.data(), qsizetype(burst.size())), context);
+            p.processBytes(QByteArray(burst.data(), qsizetype(burst.size())), context, take);
             break;
         }
         default:
-            p.processByte(in.ConsumeIntegral<quint8>(), context());
+            take(p.processByte(in.ConsumeIntegral<quint8>(), context()));
         }
         checkState(p);
     }

@@ -68,14 +68,81 @@ void useFormFont(QWidget* window) {
     window->setFont(f);
 }
 
+namespace {
+
+// The width the caption needs. A push button's own hint has a minimum width that is no
+// part of its text, so only its text and frame are counted.
+int captionNeeds(const QWidget* w) {
+    if (const auto* b = qobject_cast<const QPushButton*>(w))
+        return b->fontMetrics().size(Qt::TextShowMnemonic, b->text()).width() + 12;
+    return w->sizeHint().width();
+}
+
+// The text that sets the caption's width: a combo box's widest item in the widget's font.
+QString widestText(const QWidget* w) {
+    if (const auto* c = qobject_cast<const QComboBox*>(w)) {
+        const QFontMetrics fm = c->fontMetrics();
+        QString widest;
+        for (int i = 0; i < c->count(); ++i)
+            if (fm.horizontalAdvance(c->itemText(i)) > fm.horizontalAdvance(widest))
+                widest = c->itemText(i);
+        return widest;
+    }
+    if (const auto* b = qobject_cast<const QAbstractButton*>(w))
+        return b->text();
+    if (const auto* l = qobject_cast<const QLabel*>(w))
+        return l->text();
+    return {};
+}
+
+int textWidth(const QString& text, const QFont& font) {
+    return QFontMetrics(font).size(Qt::TextShowMnemonic, text).width();
+}
+
+int pixelSize(const QFont& f) {
+    return f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
+}
+
+} // namespace
+
+void fitCaption(QWidget* w, int maxWidth) {
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Heights are the layout's; only a width can fall short.
+    if (const int need = captionNeeds(w); need > maxWidth) {
+        // The size is chosen by measuring the text alone: every font set on a widget is
+        // passed on to its parts and measured again, which start-up would pay for each step.
+        // Never more than the widget will measure, so no size that fits is passed over.
+        const QString text = widestText(w);
+        const int frame = need - textWidth(text, w->font());
+        QFont f = w->font();
+        for (int pixels = pixelSize(f) - 1; pixels >= kMinCaptionPixels; --pixels) {
+            f.setPixelSize(pixels);
+            if (frame + textWidth(text, f) <= maxWidth)
+                break;
+        }
+        if (pixelSize(f) < pixelSize(w->font()))
+            w->setFont(f);
+    }
+    // Should the text alone have misjudged it, a pixel at a time as the widget measures.
+    while (captionNeeds(w) > maxWidth && pixelSize(w->font()) > kMinCaptionPixels) {
+        QFont f = w->font();
+        f.setPixelSize(pixelSize(f) - 1);
+        w->setFont(f);
+    }
+    if (captionNeeds(w) <= maxWidth) {
+        // Where the form has room, as wide as the widget would be by itself.
+        const int natural = std::min(w->sizeHint().width(), maxWidth);
+        w->resize(std::max(w->width(), natural), w->height());
+    }
+}
+
 void widenToFit(QWidget* window) {
     QSize size = window->size();
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLabel*>(w))
             continue;
-        const int need = w->sizeHint().width();
-        if (need > w->width())
-            w->resize(need, w->height());
+        fitCaption(w, kAnyWidth);
         if (w->parentWidget() == window)
             size = size.expandedTo(QSize(w->geometry().right() + 1, size.height()));
     }
@@ -84,37 +151,5 @@ void widenToFit(QWidget* window) {
             window->setFixedSize(size);
         else
             window->resize(size);
-    }
-}
-
-namespace {
-
-// The width the caption needs. A push button's own hint has a minimum width that is no
-// part of its text, so only its text and frame are counted.
-QSize captionNeeds(const QWidget* w) {
-    if (const auto* b = qobject_cast<const QPushButton*>(w)) {
-        return {b->fontMetrics().size(Qt::TextShowMnemonic, b->text()).width() + 12, 0};
-    }
-    return w->sizeHint();
-}
-
-} // namespace
-
-void fitCaption(QWidget* w, int maxWidth) {
-    if (auto* c = qobject_cast<QComboBox*>(w))
-        c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    for (;;) {
-        const QSize need = captionNeeds(w);
-        // Heights are the layout's; only a width can fall short.
-        if (need.width() <= maxWidth) {
-            w->resize(std::max(w->width(), need.width()), w->height());
-            return;
-        }
-        QFont f = w->font();
-        const int pixels = f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
-        if (pixels <= kMinCaptionPixels)
-            return;
-        f.setPixelSize(pixels - 1);
-        w->setFont(f);
     }
 }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QImage>
 #include <QWidget>
+#include <limits>
 
 // A straight line across its widget (vertical when taller than wide), like a drawn line
 // shape; its colour is kept as a colour value so callers and tests speak one language.
@@ -48,16 +49,18 @@ template <typename Handler> void onSelected(QAbstractButton* option, QObject* co
 // The layouts are laid out in twips for a small dialog font; this font fits them.
 void useFormFont(QWidget* window);
 
-// Widens every button and label of the window whose caption is wider than the layout
-// gives it in the font used, never narrowing; the window grows when one passes its edge.
-void widenToFit(QWidget* window);
-
-// Makes a caption fit in the font actually in use, keeping the widget's place: it is
-// widened up to maxWidth pixels where the form has room, and only where that is not
-// enough its font is made a pixel smaller at a time (not below kMinCaptionPixels). A
-// combo box is fitted to its longest item, as the closed list may show any of them.
+// Makes a caption fit in the font actually in use, keeping the widget's place: where the
+// form has room (up to maxWidth pixels) the widget is widened to the width it would take by
+// itself, never narrowed; only where even its caption does not fit is its font made a pixel
+// smaller at a time (not below kMinCaptionPixels). A combo box is fitted to its longest
+// item, as the closed list may show any of them. kAnyWidth: the window makes room.
 constexpr int kMinCaptionPixels = 8;
+constexpr int kAnyWidth = std::numeric_limits<int>::max();
 void fitCaption(QWidget* w, int maxWidth);
+
+// Every button and label of the window fitted with no limit; the window grows when one
+// passes its edge.
+void widenToFit(QWidget* window);
 
 // Text colour and background of a label from colour values.
 void setTextColour(QWidget* w, quint32 value);

@@ -27,7 +27,6 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTimer>
-#include <algorithm>
 #include <utility>
 
 namespace {
@@ -57,9 +56,6 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     m_bodyMap = std::make_unique<bodymap::BodyMap>(m_folder);
     Frame1 = new Gauge(this);
     Frame1->setGeometry(tw(120, 0, 5400, 1455));
-    lblpower = Frame1->lblpower;
-    lblmax = Frame1->lblmax;
-    lblpad = Frame1->lblpad;
     buildModeFrame();
     buildPointFrame();
     buildFunctionFrame();
@@ -130,7 +126,7 @@ void frmmain::buildPointFrame() {
 
     pic = make<PictureBox>(Frame2, tw(100, 480, 2490, 3975));
 
-    label[0] = make<QLabel>(Frame2, QStringLiteral("Сторона:"), tw(2760, 960, 1000, 255));
+    m_sideLabel = make<QLabel>(Frame2, QStringLiteral("Сторона:"), tw(2760, 960, 1000, 255));
     optleft = make<QRadioButton>(Frame2, QStringLiteral("Левая"), tw(2760, 1320, 1000, 255));
     optright = make<QRadioButton>(Frame2, QStringLiteral("Правая"), tw(2760, 1680, 1000, 255));
     chkkti = make<QCheckBox>(Frame2, QStringLiteral("по КТИ"), tw(2760, 2400, 1000, 255));
@@ -139,14 +135,14 @@ void frmmain::buildPointFrame() {
     onSelected(optright, this, [this] { optright_Click(); });
 
     grid = new PointGrid(Frame2);
-    std::copy(grid->header.begin(), grid->header.end(), label.begin() + 1);
-    lblnumber = grid->lblnumber;
-    txtmax = grid->txtmax;
-    txtpad = grid->txtpad;
     connect(grid, &PointGrid::rowClicked, this, &frmmain::lblnumber_Click);
     connect(grid, &PointGrid::keyDown, this, [this](int row, bool maxBox, int code, int shift) {
         maxBox ? txtmax_KeyDown(row, code, shift) : txtpad_KeyDown(row, code, shift);
     });
+}
+
+QLabel* frmmain::label(int i) const {
+    return i == 0 ? m_sideLabel : grid->header.at(i - 1);
 }
 
 void frmmain::buildFunctionFrame() {

@@ -40,7 +40,7 @@ namespace bodymap {
 class BodyMap;
 }
 
-class frmmain : public QWidget, private reading::ReadingSink {
+class frmmain : public QWidget {
     Q_OBJECT
   public:
     // Data files are read from and written to `folder`.
@@ -114,7 +114,7 @@ class frmmain : public QWidget, private reading::ReadingSink {
     int number = 0;
     int intright = 0;
     // datain, datainmax, ..., blnVega, sngVega and int3 live in the processor.
-    reading::ReadingProcessor reading{*this};
+    reading::ReadingProcessor reading;
     DeviceLink mscomm;
 
     QStringList strFunctionLine;
@@ -125,7 +125,7 @@ class frmmain : public QWidget, private reading::ReadingSink {
     QPushButton* cmdsave = nullptr;
     QPushButton* cmdoptions = nullptr;
     QPushButton* cmdhelp = nullptr;
-    Gauge* Frame1 = nullptr; // the scale, the live bar and the two figures
+    Gauge* Frame1 = nullptr; // the scale, the live bar lblpower and the figures lblmax, lblpad
     QGroupBox* Frame2 = nullptr;
     QGroupBox* Frame3 = nullptr;
     QRadioButton* optdiagnoz = nullptr;
@@ -137,19 +137,14 @@ class frmmain : public QWidget, private reading::ReadingSink {
     QCheckBox* chkkti = nullptr;
     QRadioButton* optleft = nullptr;
     QRadioButton* optright = nullptr;
-    std::array<QLabel*, 4> label{}; // "Сторона:", then the grid's header
-    PointGrid* grid = nullptr;      // the point column; the three arrays below are its rows
-    std::array<QLabel*, catalogue::kRows> lblnumber{};
-    std::array<QLineEdit*, catalogue::kRows> txtmax{};
-    std::array<QLineEdit*, catalogue::kRows> txtpad{};
+    // label(0) "Сторона:" is the window's; label(1..3) are the grid's header.
+    QLabel* label(int i) const;
+    PointGrid* grid = nullptr; // the point column: lblnumber, txtmax and txtpad are its rows
     QGroupBox* frapoint = nullptr;
     QPlainTextEdit* txtfunction = nullptr;
     QListWidget* lstpreparat = nullptr;
     QPushButton* cmdaddcard = nullptr;
     PictureBox* pic = nullptr;
-    QLabel* lblpower = nullptr;
-    QLabel* lblmax = nullptr;
-    QLabel* lblpad = nullptr;
     QTimer Timer1;
     QTimer Timer2;
 
@@ -180,22 +175,12 @@ class frmmain : public QWidget, private reading::ReadingSink {
     void chooseSide(bool left);
     int currentMeridian() const;
 
-    // What the reading processing asks of the window.
-    void startTimer1(int ms) override;
-    void stopTimer1() override;
-    void startTimer2(int ms) override;
-    void stopTimer2() override;
-    void showBar(int widthTwips) override;
-    void showLive(int value) override;
-    void showResult(int max, int drop) override;
-    void storeResult(int row, int column, const QString& text) override;
-    void beep3() override;
-    void resultNotStored(int max, int drop) override;
-    void resetToPoints() override;
-    void nextMeridian() override;
-    void previousPoint() override;
-    void startVega() override;
-    void endVega() override;
+    // What a byte or a Timer1 expiry asks of the window, carried out in the record's order.
+    void applyEffects(const reading::Effects& e);
+    void applyMove(reading::Effects::Move move);
+    void takeResult(const reading::Effects::Result& r);
+    void beep3();
+    void resetToPoints();
     reading::ReadingContext readingContext() const;
     void showVegaControls(bool vega);
 
@@ -204,6 +189,7 @@ class frmmain : public QWidget, private reading::ReadingSink {
     frmoption* m_options = nullptr;
     Beeper* m_beeper = nullptr;
     std::unique_ptr<bodymap::BodyMap> m_bodyMap;
+    QLabel* m_sideLabel = nullptr; // label(0)
     bool m_deviceMessageShown = false;
     bool m_mapWaitsForPaint = false;
     std::function<void()> m_pendingMap;

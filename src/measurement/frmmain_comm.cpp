@@ -18,11 +18,13 @@
 
 void frmmain::mscomm_OnComm(const QByteArray& received) {
     // Each byte is handled as if it had come alone, so a burst loses nothing.
-    reading.processBytes(received, [this] { return readingContext(); });
+    reading.processBytes(
+        received, [this] { return readingContext(); },
+        [this](const reading::Effects& e) { applyEffects(e); });
 }
 
 void frmmain::Timer1_Timer() {
-    reading.Timer1_Timer();
+    applyEffects(reading.Timer1_Timer());
 }
 
 void frmmain::Timer2_Timer() {
@@ -65,46 +67,67 @@ void frmmain::setBeeper(Beeper* beeper) {
     m_beeper = beeper;
 }
 
-void frmmain::startTimer1(int ms) {
-    Timer1.start(ms);
+void frmmain::applyEffects(const reading::Effects& e) {
+    if (e.resetToPoints)
+        resetToPoints();
+    if (e.stopTimer2)
+        Timer2.stop();
+    if (e.startTimer2Ms)
+        Timer2.start(*e.startTimer2Ms);
+    applyMove(e.move);
+    if (e.barTwips)
+        Frame1->showBar(*e.barTwips);
+    if (e.stopTimer1)
+        Timer1.stop();
+    if (e.startTimer1Ms)
+        Timer1.start(*e.startTimer1Ms);
+    if (e.live)
+        Frame1->showLive(*e.live);
+    if (e.result)
+        takeResult(*e.result);
+    if (e.beep3)
+        beep3();
 }
 
-void frmmain::stopTimer1() {
-    Timer1.stop();
+void frmmain::applyMove(reading::Effects::Move move) {
+    using Move = reading::Effects::Move;
+    switch (move) {
+    case Move::None:
+        break;
+    case Move::NextMeridian:
+        cbomeridian->setCurrentIndex(
+            catalogue::nextMeridianPosition(cbomeridian->currentIndex(), currentMode()));
+        cbomeridian_Click();
+        break;
+    case Move::PreviousPoint:
+        Index = catalogue::previousPointRow(Index, currentMeridian());
+        lblnumber_Click(Index);
+        break;
+    case Move::StartVega:
+        showVegaControls(true);
+        cmdsave->setEnabled(false);
+        Frame1->colourVega();
+        break;
+    case Move::EndVega:
+        showVegaControls(false);
+        optdiagnoz_Click();
+        break;
+    }
 }
 
-void frmmain::startTimer2(int ms) {
-    Timer2.start(ms);
-}
-
-void frmmain::stopTimer2() {
-    Timer2.stop();
-}
-
-void frmmain::showBar(int widthTwips) {
-    Frame1->showBar(widthTwips);
-}
-
-void frmmain::showLive(int value) {
-    Frame1->showLive(value);
-}
-
-void frmmain::showResult(int max, int drop) {
-    grid->showResult(number, max, drop);
-    Frame1->showFigures(QString::number(max), QString::number(drop));
-}
-
-void frmmain::storeResult(int row, int column, const QString& text) {
-    m_session.strRezult.cell(row, column) = text;
+void frmmain::takeResult(const reading::Effects::Result& r) {
+    if (r.row < 0) {
+        msgbox::info(this, QStringLiteral("Результат измерения (макс. %1, паден. %2) не сохранен: "
+                                          "не выбрана ни точка, ни ответвление.\n"
+                                          "Выберите точку или ответвление и повторите измерение.")
+                               .arg(r.max)
+                               .arg(r.drop));
+        return;
+    }
+    grid->showResult(number, r.max, r.drop);
+    Frame1->showFigures(QString::number(r.max), QString::number(r.drop));
+    m_session.strRezult.cell(r.row, r.column) = r.text;
     m_session.markUnsaved();
-}
-
-void frmmain::resultNotStored(int max, int drop) {
-    msgbox::info(this, QStringLiteral("Результат измерения (макс. %1, паден. %2) не сохранен: "
-                                      "не выбрана ни точка, ни ответвление.\n"
-                                      "Выберите точку или ответвление и повторите измерение.")
-                           .arg(max)
-                           .arg(drop));
 }
 
 void frmmain::beep3() {
@@ -125,25 +148,4 @@ void frmmain::resetToPoints() {
     showVegaControls(false);
     // Selecting point diagnostics runs its handler only when it was not selected.
     optdiagnoz->setChecked(true);
-}
-
-void frmmain::nextMeridian() {
-    cbomeridian->setCurrentIndex(catalogue::nextMeridianPosition(cbomeridian->currentIndex(), currentMode()));
-    cbomeridian_Click();
-}
-
-void frmmain::previousPoint() {
-    Index = catalogue::previousPointRow(Index, currentMeridian());
-    lblnumber_Click(Index);
-}
-
-void frmmain::startVega() {
-    showVegaControls(true);
-    cmdsave->setEnabled(false);
-    Frame1->colourVega();
-}
-
-void frmmain::endVega() {
-    showVegaControls(false);
-    optdiagnoz_Click();
 }

@@ -61,7 +61,7 @@ void frmmain::applyMode(modes::Mode mode) {
     txtfunction->setVisible(l.functionVisible);
     lstpreparat->setVisible(l.medicationsVisible);
     cmdaddcard->setVisible(l.medicationsVisible);
-    label[0]->setVisible(l.headerVisible);
+    m_sideLabel->setVisible(l.headerVisible);
     grid->setHeaderVisible(l.headerVisible);
     chkkti->setVisible(l.sideVisible);
     optleft->setVisible(l.sideVisible);

@@ -13,6 +13,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #ifdef TAVEN_WARM_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -21,25 +23,22 @@
 
 namespace {
 
-// Start-up timing ends when the window has been painted once, text and all.
+// Runs `then` once the window has been painted for the first time (start-up timing ends
+// there; what the first frame does not need waits for it).
 class FirstPaint : public QObject {
   public:
-    using QObject::QObject;
+    FirstPaint(QWidget* w, std::function<void()> then) : QObject(w), m_then(std::move(then)) {
+        w->installEventFilter(this);
+    }
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint && !m_seen) {
-            m_seen = true;
-            QTimer::singleShot(0, qApp, &QApplication::quit);
-        }
+        if (e->type() == QEvent::Paint && m_then)
+            QTimer::singleShot(0, qApp, std::exchange(m_then, nullptr));
         return false;
     }
 
   private:
-    bool m_seen = false;
+    std::function<void()> m_then;
 };
-
-void quitAfterFirstPaint(QWidget* w) {
-    w->installEventFilter(new FirstPaint(w));
-}
 
 // The working folder, filled from the installed data with what it lacks; what could not be
 // copied goes to `errors`.
@@ -83,10 +82,6 @@ int main(int argc, char** argv) {
     const WorkFolder folder(prepareWorkFolder(cli.options, &fillErrors));
     for (const QString& e : fillErrors)
         std::fprintf(stderr, "%s\n", e.toLocal8Bit().constData());
-    // A save killed between writing and renaming leaves its temporary file behind.
-    textfile::removeLeftTemporaries(folder.root());
-    textfile::removeLeftTemporaries(folder.path(QStringLiteral("Database")));
-
     Beeper beeper;
     beeper.setSystemBeep([] { QApplication::beep(); });
     frmmain w(folder);
@@ -94,10 +89,17 @@ int main(int argc, char** argv) {
     w.drawMapAfterFirstPaint();
     w.Form_Load();
     w.show();
-    if (cli.options.quitAfterShow) {
-        quitAfterFirstPaint(&w);
+    // The timing's stop comes first: what waits for the first paint is no part of it.
+    if (cli.options.quitAfterShow)
+        new FirstPaint(&w, [] { QApplication::quit(); });
+    // A save killed between writing and renaming leaves its temporary file behind; nothing
+    // reads those, so they go once the window is up.
+    new FirstPaint(&w, [&folder] {
+        textfile::removeLeftTemporaries(folder.root());
+        textfile::removeLeftTemporaries(folder.path(QStringLiteral("Database")));
+    });
+    if (cli.options.quitAfterShow)
         return app.exec();
-    }
     if (!fillErrors.isEmpty())
         msgbox::info(&w, fillErrors.join(u'\n'));
     beeper.prepare();

@@ -8,39 +8,43 @@
 
 namespace reading {
 
-void ReadingProcessor::processByte(quint8 byte, const ReadingContext& ctx) {
+Effects ReadingProcessor::processByte(quint8 byte, const ReadingContext& ctx) {
+    Effects fx;
     m_datain = byte;
     if (m_datain == kResetByte)
-        reset();
+        reset(fx);
     if (m_datain == kButtonByte) {
         // A second 255 while a press waits changes nothing: Timer2 runs from the first.
         if (!m_blnpoint) {
             m_blnpoint = true;
-            m_sink.startTimer2(kPressWindowMs);
+            fx.startTimer2Ms = kPressWindowMs;
         }
-        return;
+        return fx;
     }
     if (m_blnpoint) {
-        closePress(ctx);
-        return;
+        closePress(ctx, fx);
+        return fx;
     }
     // The reset code is a marker, not a reading: taken as value 100 it would raise the
     // maximum of a touch in hand, or start a touch of its own.
-    if (m_datain == kResetByte)
-        return;
-    aReading(ctx);
+    if (m_datain != kResetByte)
+        aReading(ctx, fx);
+    return fx;
 }
 
-void ReadingProcessor::processBytes(const QByteArray& bytes, const std::function<ReadingContext()>& context) {
+void ReadingProcessor::processBytes(const QByteArray& bytes, const std::function<ReadingContext()>& context,
+                                    const std::function<void(const Effects&)>& apply) {
     for (const char c : bytes)
-        processByte(static_cast<quint8>(c), context());
+        apply(processByte(static_cast<quint8>(c), context()));
 }
 
-void ReadingProcessor::Timer1_Timer() {
-    m_sink.stopTimer1();
+Effects ReadingProcessor::Timer1_Timer() {
+    Effects fx;
+    fx.stopTimer1 = true;
     // Only a touch still in hand has a result to take; a touch that ended early was dropped.
     if (m_blnrezult)
         m_blndata = true;
+    return fx;
 }
 
 int ReadingProcessor::barWidth(int value) const {
@@ -55,22 +59,17 @@ void ReadingProcessor::restart() {
     int3 = 0;
 }
 
-void ReadingProcessor::reset() {
+void ReadingProcessor::reset(Effects& fx) {
     m_blnVega = false;
     m_sngVega = 1.0f;
-    m_sink.resetToPoints();
+    fx.resetToPoints = true;
 }
 
-void ReadingProcessor::closePress(const ReadingContext& ctx) {
-    // State first: the window's handlers may show a modal box, during which bytes go on
-    // arriving.
+void ReadingProcessor::closePress(const ReadingContext& ctx, Effects& fx) {
     m_blnpoint = false;
-    m_sink.stopTimer2();
+    fx.stopTimer2 = true;
     if (ctx.timer2Running) {
-        if (ctx.kti)
-            m_sink.nextMeridian();
-        else
-            m_sink.previousPoint();
+        fx.move = ctx.kti ? Effects::Move::NextMeridian : Effects::Move::PreviousPoint;
         return;
     }
     if (!ctx.testing || !ctx.oneTouch)
@@ -80,19 +79,19 @@ void ReadingProcessor::closePress(const ReadingContext& ctx) {
         if (m_datain >= kVegaMinByte && m_datain <= kVegaMaxByte && m_datainmin > 0) {
             m_blnVega = true;
             m_sngVega = static_cast<float>(static_cast<double>(kVegaReference) / m_datainmin);
-            m_sink.startVega();
+            fx.move = Effects::Move::StartVega;
         }
     } else {
         m_blnVega = false;
         m_sngVega = 1.0f;
-        m_sink.endVega();
+        fx.move = Effects::Move::EndVega;
     }
 }
 
-void ReadingProcessor::aReading(const ReadingContext& ctx) {
+void ReadingProcessor::aReading(const ReadingContext& ctx, Effects& fx) {
     m_datain = std::clamp(m_datain, kLowByte, kHighByte);
     const int v = m_datain - kLowByte;
-    m_sink.showBar(barWidth(v));
+    fx.barTwips = barWidth(v);
 
     // When the probe leaves the skin right after the measuring time ran out, the result
     // belongs to the touch that just ended, not to the zero that ended it.
@@ -102,7 +101,7 @@ void ReadingProcessor::aReading(const ReadingContext& ctx) {
         // A touch that ends before its time is up is dropped, so no result with a
         // maximum of 0 is ever taken from it.
         if (m_blnrezult && !m_blndata)
-            m_sink.stopTimer1();
+            fx.stopTimer1 = true;
         m_blnrezult = false;
         m_datainmax = 0;
     } else {
@@ -116,35 +115,35 @@ void ReadingProcessor::aReading(const ReadingContext& ctx) {
         if (m_blnVega || ctx.testing) {
             if (ended)
                 m_blndata = false;
-            m_sink.showLive(m_blnVega ? static_cast<int>(std::floor(m_datainmin * m_sngVega)) : m_datainmin);
+            fx.live = m_blnVega ? static_cast<int>(std::floor(m_datainmin * m_sngVega)) : m_datainmin;
             return;
         }
         if (!m_blnrezult && m_datain >= kTouchStartByte)
-            startTouch(ctx);
+            startTouch(ctx, fx);
         if (m_blndata) {
             m_blndata = false;
             if (max > 0)
-                takeResult(ctx, max, max - m_datainmin);
+                takeResult(ctx, max, max - m_datainmin, fx);
         }
         return;
     }
 
     if (!m_blnrezult && m_datain >= kTouchStartByte)
-        startTouch(ctx);
+        startTouch(ctx, fx);
     if (!m_blndata)
         return;
     m_blndata = false;
     if (max > 0)
-        oneOfThreeTouches(ctx, max, ended);
+        oneOfThreeTouches(ctx, max, ended, fx);
 }
 
-void ReadingProcessor::oneOfThreeTouches(const ReadingContext& ctx, int max, bool ended) {
+void ReadingProcessor::oneOfThreeTouches(const ReadingContext& ctx, int max, bool ended, Effects& fx) {
     if (int3 < 0 || int3 > 2)
         int3 = 0;
     (int3 == 0 ? datainmax1 : int3 == 1 ? datainmax2 : datainmax3) = max;
     ++int3;
     if (int3 < 3) {
-        m_sink.beep3();
+        fx.beep3 = true;
         return;
     }
     m_datainmax = std::max({datainmax1, datainmax2, datainmax3});
@@ -153,12 +152,12 @@ void ReadingProcessor::oneOfThreeTouches(const ReadingContext& ctx, int max, boo
     const int setMax = m_datainmax;
     if (ended)
         m_datainmax = 0; // the next touch tracks its own maximum
-    takeResult(ctx, setMax, setMax - m_datainmin);
+    takeResult(ctx, setMax, setMax - m_datainmin, fx);
 }
 
-void ReadingProcessor::startTouch(const ReadingContext& ctx) {
+void ReadingProcessor::startTouch(const ReadingContext& ctx, Effects& fx) {
     m_blnrezult = true;
-    m_sink.startTimer1(session::Settings::validMs(ctx.measuringMs));
+    fx.startTimer1Ms = session::Settings::validMs(ctx.measuringMs);
 }
 
 bool ReadingProcessor::hasRow(const ReadingContext& ctx) {
@@ -168,18 +167,16 @@ bool ReadingProcessor::hasRow(const ReadingContext& ctx) {
            ctx.number < catalogue::kRows && (ctx.intright == 0 || ctx.intright == catalogue::kRightOffset);
 }
 
-void ReadingProcessor::takeResult(const ReadingContext& ctx, int max, int drop) {
-    if (!hasRow(ctx)) {
-        m_sink.resultNotStored(max, drop);
+void ReadingProcessor::takeResult(const ReadingContext& ctx, int max, int drop, Effects& fx) {
+    Effects::Result& r = fx.result.emplace();
+    r.max = max;
+    r.drop = drop;
+    if (!hasRow(ctx))
         return;
-    }
-    m_sink.showResult(max, drop);
-    const QString text = session::resultText(max, drop);
-    if (ctx.branches)
-        m_sink.storeResult(catalogue::kFirstBranchRow + ctx.listPosition, 0, text);
-    else
-        m_sink.storeResult(ctx.listPosition, ctx.intright + ctx.number, text);
-    m_sink.beep3();
+    r.text = session::resultText(max, drop);
+    r.row = ctx.branches ? catalogue::kFirstBranchRow + ctx.listPosition : ctx.listPosition;
+    r.column = ctx.branches ? 0 : ctx.intright + ctx.number;
+    fx.beep3 = true;
 }
 
 } // namespace reading

@@ -1,13 +1,14 @@
 #pragma once
 // Turns the device's byte stream into the bar, the figures and the stored results, one
 // byte at a time. No widgets and no timers here: the window passes the state of its
-// controls with every byte and carries out what the processor asks through ReadingSink,
-// so a test can drive the whole measurement byte by byte.
+// controls with every byte and carries out the Effects the byte returns, so a test can
+// drive the whole measurement byte by byte and read what each byte asks for.
 #include "common/session.h"
 #include <QByteArray>
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace reading {
 
@@ -35,55 +36,64 @@ struct ReadingContext {
     int intright = 0;           // 0 left side, 14 right side
 };
 
-// What the processor asks of the window. Every call comes from inside processByte() or
-// Timer1_Timer().
-class ReadingSink {
-  public:
-    virtual ~ReadingSink() = default;
-    virtual void startTimer1(int ms) = 0;
-    virtual void stopTimer1() = 0;
-    virtual void startTimer2(int ms) = 0;
-    virtual void stopTimer2() = 0;
-    // lblpower width in twips, 0..kScaleTwips.
-    virtual void showBar(int widthTwips) = 0;
-    // Medication testing or VEGA: lblmax shows the value, lblpad is emptied.
-    virtual void showLive(int value) = 0;
-    // txtmax(number) and lblmax show max, txtpad(number) and lblpad show drop.
-    virtual void showResult(int max, int drop) = 0;
-    // strRezult(row, column) = text ("max drop"); row and column are within the matrix.
-    virtual void storeResult(int row, int column, const QString& text) = 0;
-    // Three beeps; must return at once (the bytes that follow are processed right away).
-    virtual void beep3() = 0;
-    // A measurement ended with no row to take it (no meridian, point or branch item
-    // selected): said instead of the beeps, so no result is ever lost unnoticed.
-    virtual void resultNotStored(int max, int drop) = 0;
+// A finished measurement: txtmax(number)/lblmax show max, txtpad(number)/lblpad show
+// drop, and strRezult(row, column) takes `text`. Row -1: no meridian, point or branch
+// item was selected; the window says the result was not stored, so none is ever lost
+// unnoticed, and does not beep.
+struct ReadingResult {
+    int max = 0;
+    int drop = 0;
+    int row = -1;
+    int column = -1;
+    QString text;
+    bool operator==(const ReadingResult&) const = default;
+};
+
+// What one byte or one Timer1 expiry asks of the window. The window carries the members
+// out in the order they are declared, which is the order the processor decides them in:
+// the reset before the press it closes, a result stored before its beeps.
+struct Effects {
+    // What a closed press does, besides stopping Timer2.
+    enum class Move : quint8 {
+        None,
+        NextMeridian,  // short press with "по КТИ": catalogue::nextMeridianPosition()
+        PreviousPoint, // short press without: Index one row up (catalogue::previousPointRow())
+        StartVega,     // lblVega shown, optdiagnoz/opthand hidden, opttest and cmdsave
+                       // disabled, scale in VEGA colours; sngVega is already set
+        EndVega,       // lblVega hidden, optdiagnoz/opthand shown, opttest enabled, then
+                       // optdiagnoz_Click
+    };
+    using Result = ReadingResult;
+
     // Byte 250: lblVega hidden, optdiagnoz and opthand shown and point diagnostics
     // selected, opttest enabled.
-    virtual void resetToPoints() = 0;
-    // Short press with "по КТИ": the next meridian (catalogue::nextMeridianPosition()).
-    virtual void nextMeridian() = 0;
-    // Short press without "по КТИ": Index one row up (catalogue::previousPointRow()).
-    virtual void previousPoint() = 0;
-    // lblVega shown, optdiagnoz/opthand hidden, opttest and cmdsave disabled, scale in
-    // VEGA colours. sngVega is already set.
-    virtual void startVega() = 0;
-    // lblVega hidden, optdiagnoz/opthand shown, opttest enabled, then optdiagnoz_Click.
-    virtual void endVega() = 0;
+    bool resetToPoints = false;
+    bool stopTimer2 = false;
+    std::optional<int> startTimer2Ms;
+    Move move = Move::None;
+    std::optional<int> barTwips; // lblpower width, 0..kScaleTwips
+    bool stopTimer1 = false;
+    std::optional<int> startTimer1Ms;
+    // Medication testing or VEGA: lblmax shows the value, lblpad is emptied.
+    std::optional<int> live;
+    std::optional<Result> result;
+    bool beep3 = false; // three beeps; must return at once (the next byte waits for them)
+
+    bool operator==(const Effects&) const = default;
 };
 
 class ReadingProcessor {
   public:
-    explicit ReadingProcessor(ReadingSink& sink) : m_sink(sink) {}
-
     // One received byte.
-    void processByte(quint8 byte, const ReadingContext& ctx);
-    // Every byte of a notification, in order; the context is asked afresh for each byte
-    // because the previous byte may have started or stopped Timer2. Nothing to read does
-    // nothing.
-    void processBytes(const QByteArray& bytes, const std::function<ReadingContext()>& context);
+    [[nodiscard]] Effects processByte(quint8 byte, const ReadingContext& ctx);
+    // Every byte of a notification, in order; each byte's effects are applied before the
+    // context is asked afresh for the next, because the previous byte may have started or
+    // stopped Timer2. Nothing to read does nothing.
+    void processBytes(const QByteArray& bytes, const std::function<ReadingContext()>& context,
+                      const std::function<void(const Effects&)>& apply);
 
     // Timer1 expiry: the measuring time of the touch in hand has run out.
-    void Timer1_Timer();
+    [[nodiscard]] Effects Timer1_Timer();
 
     // Bar width in twips for a scale value, with the VEGA factor; never past the scale's end.
     int barWidth(int value) const;
@@ -105,17 +115,16 @@ class ReadingProcessor {
     int touchCount() const { return int3; }
 
   private:
-    void reset();
-    void closePress(const ReadingContext& ctx);
-    void aReading(const ReadingContext& ctx);
-    void startTouch(const ReadingContext& ctx);
+    void reset(Effects& fx);
+    void closePress(const ReadingContext& ctx, Effects& fx);
+    void aReading(const ReadingContext& ctx, Effects& fx);
+    void startTouch(const ReadingContext& ctx, Effects& fx);
     // Three touches: the maximum of a finished touch; the third gives the result.
-    void oneOfThreeTouches(const ReadingContext& ctx, int max, bool ended);
-    // Shows and stores a result and beeps; with no row to take it, says so instead.
-    void takeResult(const ReadingContext& ctx, int max, int drop);
+    void oneOfThreeTouches(const ReadingContext& ctx, int max, bool ended, Effects& fx);
+    // A result to show, store and beep for; with no row to take it, one to tell of.
+    static void takeResult(const ReadingContext& ctx, int max, int drop, Effects& fx);
     static bool hasRow(const ReadingContext& ctx);
 
-    ReadingSink& m_sink;
     int m_datain = 0;
     int m_datainmax = 0;
     int m_datainmin = 0;

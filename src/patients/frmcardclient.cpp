@@ -20,21 +20,12 @@ QRect tw(int left, int top, int width, int height) {
     return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
-// A caption wider than its place in the form font gets a smaller font, down to 8 pixels,
-// rather than being cut.
-void fitCaption(QWidget* w, const QString& caption, int margin = 0) {
-    QFont f = w->font();
-    const int room = w->width() - margin;
-    while (QFontMetrics(f).horizontalAdvance(caption) > room && f.pixelSize() > 8)
-        f.setPixelSize(f.pixelSize() - 1);
-    w->setFont(f);
-}
-
 template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
     auto* w = new W(caption, parent);
     w->setGeometry(r);
     w->setAccessibleName(caption);
-    fitCaption(w, caption);
+    // The form has no room to spare: a caption too wide gets a smaller font.
+    fitCaption(w, w->width());
     return w;
 }
 
@@ -158,7 +149,7 @@ void frmcardclient::Form_Load() {
         m_cells = charts::VisitCells::of(results);
     lblname->setText(c.name);
     lblname->setToolTip(c.name);
-    fitCaption(lblname, c.name);
+    fitCaption(lblname, lblname->width());
     lblyear->setText(c.year);
     lbldate->setText(c.visitDate);
     // Each pending addition begins with its own CR LF, so it starts a line of its own.

@@ -88,7 +88,10 @@ void frmclient::build() {
         v->addAction(charts);
         v->setContextMenuPolicy(Qt::ActionsContextMenu);
     }
+    connectHandlers();
+}
 
+void frmclient::connectHandlers() {
     connect(lstname->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_silent)
             lstname_Click();

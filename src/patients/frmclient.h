@@ -76,6 +76,7 @@ class frmclient : public QDialog {
 
   private:
     void build();
+    void connectHandlers();
     // Shows a store failure; a list out of date is read again when the window next opens.
     bool failed(const patients::Error& e);
     void syncNames(int keepRow);

@@ -30,7 +30,7 @@ bool highlighted(const QLabel* l) {
 QList<int> highlightedRows(const frmmain& w) {
     QList<int> rows;
     for (int r = 0; r < catalogue::kRows; ++r)
-        if (highlighted(w.lblnumber[r]))
+        if (highlighted(w.grid->lblnumber[r]))
             rows << r;
     return rows;
 }
@@ -38,8 +38,8 @@ QList<int> highlightedRows(const frmmain& w) {
 int visibleRows(const frmmain& w) {
     int n = 0;
     for (int r = 0; r < catalogue::kRows; ++r) {
-        const bool v = w.lblnumber[r]->isVisibleTo(w.Frame2);
-        if (v != w.txtmax[r]->isVisibleTo(w.Frame2) || v != w.txtpad[r]->isVisibleTo(w.Frame2))
+        const bool v = w.grid->lblnumber[r]->isVisibleTo(w.Frame2);
+        if (v != w.grid->txtmax[r]->isVisibleTo(w.Frame2) || v != w.grid->txtpad[r]->isVisibleTo(w.Frame2))
             return -1; // a row must show or hide as a whole
         if (v && n != r)
             return -2; // visible rows are the top ones
@@ -87,18 +87,18 @@ class MainWindowTest : public QObject {
         QVERIFY2(log->shown.isEmpty(), qPrintable(log->shown.value(0).text));
         QCOMPARE(w->windowTitle(), QStringLiteral("Диагностика по Тавену"));
         QVERIFY(w->session().strRezult.isEmpty());
-        QCOMPARE(w->lblmax->text(), QStringLiteral("0"));
-        QCOMPARE(w->lblpad->text(), QStringLiteral("0"));
-        QCOMPARE(w->lblpower->width(), 0);
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("0"));
+        QCOMPARE(w->Frame1->lblpad->text(), QStringLiteral("0"));
+        QCOMPARE(w->Frame1->lblpower->width(), 0);
         QCOMPARE(w->cbomeridian->count(), 21);
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
         QVERIFY(w->optleft->isChecked() && !w->optright->isChecked());
         QVERIFY(w->optdiagnoz->isChecked());
         QCOMPARE(w->intright, 0);
         QCOMPARE(visibleRows(*w), 11);
-        QCOMPARE(w->lblnumber[10]->text(), QStringLiteral("1"));
-        QCOMPARE(w->lblnumber[0]->text(), QStringLiteral("5"));
-        QCOMPARE(w->lblnumber[8]->toolTip(),
+        QCOMPARE(w->grid->lblnumber[10]->text(), QStringLiteral("1"));
+        QCOMPARE(w->grid->lblnumber[0]->text(), QStringLiteral("5"));
+        QCOMPARE(w->grid->lblnumber[8]->toolTip(),
                  QStringLiteral("КТИ.лимфоэпителиальное глоточное кольцо Пирогова-Вальдейера"));
         QCOMPARE(highlightedRows(*w), QList<int>{10});
         QCOMPARE(w->number, 10);
@@ -122,10 +122,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->pic->geometry(), QRect(6, 32, 166, 265));
         // The point column sits in the point frame where the layout puts it.
         auto inFrame = [this](const QWidget* c) { return QRect(c->mapTo(w->Frame2, QPoint()), c->size()); };
-        QCOMPARE(inFrame(w->lblnumber[3]), QRect(256, 112, 33, 16));
-        QCOMPARE(inFrame(w->txtpad[13]), QRect(320, 272, 33, 16));
-        QCOMPARE(inFrame(w->label[1]).topLeft(), QPoint(256, 48));
-        QVERIFY2(inFrame(w->label[3]).right() < w->Frame2->width(), "the header leaves the frame");
+        QCOMPARE(inFrame(w->grid->lblnumber[3]), QRect(256, 112, 33, 16));
+        QCOMPARE(inFrame(w->grid->txtpad[13]), QRect(320, 272, 33, 16));
+        QCOMPARE(inFrame(w->label(1)).topLeft(), QPoint(256, 48));
+        QVERIFY2(inFrame(w->label(3)).right() < w->Frame2->width(), "the header leaves the frame");
         QCOMPARE(w->frapoint->geometry(), QRect(384, 152, 185, 305));
         QCOMPARE(w->cmdclient->text(), QStringLiteral("Карта"));
         QCOMPARE(w->cmdclient->toolTip(), QStringLiteral("Выбор пациента"));
@@ -134,8 +134,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->cmdoptions->toolTip(), QStringLiteral("Параметры измерения"));
         QCOMPARE(w->cmdaddcard->toolTip(), QStringLiteral("Добавить препарат в карту"));
         QCOMPARE(w->cmdhelp->text(), QStringLiteral("Справка"));
-        QCOMPARE(w->label[0]->text(), QStringLiteral("Сторона:"));
-        QCOMPARE(w->label[3]->text(), QStringLiteral("паден"));
+        QCOMPARE(w->label(0)->text(), QStringLiteral("Сторона:"));
+        QCOMPARE(w->label(3)->text(), QStringLiteral("паден"));
         // The scale: tick k at x = 200 + 100k twips, numbers centred over every fifth tick.
         for (int k = 0; k < modes::kTicks; ++k)
             QCOMPARE(Gauge::tickRect(k).x(), (200 + 100 * k) / 15);
@@ -160,11 +160,11 @@ class MainWindowTest : public QObject {
         auto name = [](QWidget* x) {
             return QAccessible::queryAccessibleInterface(x)->text(QAccessible::Name);
         };
-        QCOMPARE(name(w->txtmax[10]), QStringLiteral("точка 1, макс."));
-        QCOMPARE(name(w->txtpad[8]), QStringLiteral("точка 1.2, паден."));
+        QCOMPARE(name(w->grid->txtmax[10]), QStringLiteral("точка 1, макс."));
+        QCOMPARE(name(w->grid->txtpad[8]), QStringLiteral("точка 1.2, паден."));
         chooseMeridian("Легкие");
-        QCOMPARE(name(w->txtmax[10]), QStringLiteral("точка 11, макс."));
-        QCOMPARE(name(w->lblnumber[10]), QStringLiteral("точка 11"));
+        QCOMPARE(name(w->grid->txtmax[10]), QStringLiteral("точка 11, макс."));
+        QCOMPARE(name(w->grid->lblnumber[10]), QStringLiteral("точка 11"));
         // The list is labelled by its caption, which follows the mode.
         w->opthand->setChecked(true);
         const auto labels =
@@ -195,13 +195,13 @@ class MainWindowTest : public QObject {
 
     void selectionByClick() {
         start();
-        QTest::mouseClick(w->lblnumber[3], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[3], Qt::LeftButton);
         QCOMPARE(highlightedRows(*w), QList<int>{3});
         QCOMPARE(w->number, 3);
         QCOMPARE(functionText(), QStringLiteral("L7"));
-        QTest::mouseClick(w->txtpad[5], Qt::LeftButton);
+        QTest::mouseClick(w->grid->txtpad[5], Qt::LeftButton);
         QCOMPARE(highlightedRows(*w), QList<int>{5});
-        QTest::mouseClick(w->txtmax[0], Qt::LeftButton);
+        QTest::mouseClick(w->grid->txtmax[0], Qt::LeftButton);
         QCOMPARE(w->number, 0);
         QCOMPARE(functionText(), QStringLiteral("L10"));
         // A click is no move of the probe's cursor.
@@ -211,7 +211,7 @@ class MainWindowTest : public QObject {
     void controlPointSelection() {
         start();
         w->chkkti->setChecked(true);
-        QTest::mouseClick(w->lblnumber[2], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[2], Qt::LeftButton);
         QCOMPARE(highlightedRows(*w), QList<int>{8});
         QCOMPARE(w->number, 8);
         QCOMPARE(functionText(), QStringLiteral("L2"));
@@ -226,7 +226,7 @@ class MainWindowTest : public QObject {
         start();
         chooseMeridian("Почки");
         QCOMPARE(visibleRows(*w), 14);
-        QTest::mouseClick(w->lblnumber[4], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[4], Qt::LeftButton);
         QTest::mouseClick(w->optright, Qt::LeftButton);
         QVERIFY(w->optright->isChecked() && !w->optleft->isChecked());
         QCOMPARE(w->intright, 14);
@@ -235,10 +235,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(functionText(), QStringLiteral("L332"));
         chooseMeridian("Мочевой пузырь");
         QCOMPARE(visibleRows(*w), 13);
-        QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[0], Qt::LeftButton);
         QCOMPARE(functionText(), QStringLiteral("L371"));
         chooseMeridian("Селезенка");
-        QTest::mouseClick(w->lblnumber[8], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[8], Qt::LeftButton);
         QCOMPARE(functionText(), QStringLiteral("L200"));
         w->optleft->setChecked(true);
         QCOMPARE(w->intright, 0);
@@ -246,35 +246,35 @@ class MainWindowTest : public QObject {
         chooseMeridian("Жировая дегенерация");
         QCOMPARE(visibleRows(*w), 4);
         chooseMeridian("Аллергия или сосуд. дегенерация");
-        QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
-        QCOMPARE(w->lblnumber[0]->text(), QStringLiteral("2"));
+        QTest::mouseClick(w->grid->lblnumber[0], Qt::LeftButton);
+        QCOMPARE(w->grid->lblnumber[0]->text(), QStringLiteral("2"));
         QCOMPARE(functionText(), QStringLiteral("L108"));
     }
 
     void manualCorrectionWritesTheMatrix() {
         start();
         chooseMeridian("Легкие");
-        QTest::keyClick(w->txtpad[3], Qt::Key_1);
-        QTest::keyClick(w->txtpad[3], Qt::Key_2);
+        QTest::keyClick(w->grid->txtpad[3], Qt::Key_1);
+        QTest::keyClick(w->grid->txtpad[3], Qt::Key_2);
         QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral(" 12"));
-        QTest::keyClick(w->txtmax[3], Qt::Key_4);
-        QTest::keyClick(w->txtmax[3], Qt::Key_5);
-        QCOMPARE(w->txtmax[3]->text(), QStringLiteral("45"));
+        QTest::keyClick(w->grid->txtmax[3], Qt::Key_4);
+        QTest::keyClick(w->grid->txtmax[3], Qt::Key_5);
+        QCOMPARE(w->grid->txtmax[3]->text(), QStringLiteral("45"));
         QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral("45 12"));
         // Keypad digits and letters leave the box alone but still rewrite the element.
-        QTest::keyClick(w->txtmax[3], Qt::Key_7, Qt::KeypadModifier);
-        QTest::keyClick(w->txtmax[3], Qt::Key_A);
-        QCOMPARE(w->txtmax[3]->text(), QStringLiteral("45"));
+        QTest::keyClick(w->grid->txtmax[3], Qt::Key_7, Qt::KeypadModifier);
+        QTest::keyClick(w->grid->txtmax[3], Qt::Key_A);
+        QCOMPARE(w->grid->txtmax[3]->text(), QStringLiteral("45"));
         w->session().strRezult.cell(1, 3) = QStringLiteral("stale");
-        QTest::keyClick(w->txtmax[3], Qt::Key_A);
+        QTest::keyClick(w->grid->txtmax[3], Qt::Key_A);
         QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral("45 12"));
-        QTest::keyClick(w->txtmax[3], Qt::Key_Delete);
+        QTest::keyClick(w->grid->txtmax[3], Qt::Key_Delete);
         QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral(" 12"));
-        QTest::keyClick(w->txtpad[3], Qt::Key_Delete);
+        QTest::keyClick(w->grid->txtpad[3], Qt::Key_Delete);
         QCOMPARE(w->session().strRezult.cell(1, 3), QStringLiteral(" "));
         // The right side writes its own columns.
         w->optright->setChecked(true);
-        QTest::keyClick(w->txtmax[2], Qt::Key_9);
+        QTest::keyClick(w->grid->txtmax[2], Qt::Key_9);
         QCOMPARE(w->session().strRezult.cell(1, 16), QStringLiteral("9 "));
         QCOMPARE(w->session().strRezult.cell(1, 2), QString());
         // Typing does not select the row.
@@ -296,15 +296,15 @@ class MainWindowTest : public QObject {
         w->session().strRezult.cell(0, 4) = QStringLiteral("40 -3");
         w->session().strRezult.cell(0, 14 + 3) = QStringLiteral("60 5");
         chooseMeridian("Лимфатический");
-        QCOMPARE(w->txtmax[3]->text(), QStringLiteral("85"));
-        QCOMPARE(w->txtpad[3]->text(), QStringLiteral("12"));
-        QCOMPARE(w->txtpad[4]->text(), QStringLiteral("-3"));
+        QCOMPARE(w->grid->txtmax[3]->text(), QStringLiteral("85"));
+        QCOMPARE(w->grid->txtpad[3]->text(), QStringLiteral("12"));
+        QCOMPARE(w->grid->txtpad[4]->text(), QStringLiteral("-3"));
         w->optright->setChecked(true);
-        QCOMPARE(w->txtmax[3]->text(), QStringLiteral("60"));
-        QCOMPARE(w->txtmax[4]->text(), QString());
-        QCOMPARE(w->txtpad[4]->text(), QString());
+        QCOMPARE(w->grid->txtmax[3]->text(), QStringLiteral("60"));
+        QCOMPARE(w->grid->txtmax[4]->text(), QString());
+        QCOMPARE(w->grid->txtpad[4]->text(), QString());
         chooseMeridian("Легкие");
-        QCOMPARE(w->txtmax[3]->text(), QString());
+        QCOMPARE(w->grid->txtmax[3]->text(), QString());
     }
 
     void modeWindowStates() {
@@ -326,28 +326,28 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->lblmerid->text(), QStringLiteral("Ответвления"));
         QVERIFY(!w->frapoint->isVisibleTo(w.get()));
         QVERIFY(!w->chkkti->isVisibleTo(w.get()) && !w->optleft->isVisibleTo(w.get()));
-        QVERIFY(!w->label[1]->isVisibleTo(w.get()));
+        QVERIFY(!w->label(1)->isVisibleTo(w.get()));
         QCOMPARE(visibleRows(*w), 0);
         QCOMPARE(w->cbomeridian->count(), 4);
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Рука-рука"));
-        QCOMPARE(w->lblmax->text(), QStringLiteral("70"));
-        QCOMPARE(w->lblpad->text(), QStringLiteral("4"));
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("70"));
+        QCOMPARE(w->Frame1->lblpad->text(), QStringLiteral("4"));
         chooseMeridian("Нога-нога");
-        QCOMPARE(w->lblmax->text(), QStringLiteral("62"));
-        QCOMPARE(w->lblpad->text(), QStringLiteral("12"));
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("62"));
+        QCOMPARE(w->Frame1->lblpad->text(), QStringLiteral("12"));
         chooseMeridian("Левая рука-нога");
-        QCOMPARE(w->lblmax->text(), QString());
-        QCOMPARE(w->lblpad->text(), QString());
+        QCOMPARE(w->Frame1->lblmax->text(), QString());
+        QCOMPARE(w->Frame1->lblpad->text(), QString());
         w->session().strRezult.cell(24, 0) = QStringLiteral("77"); // an edited card: no blank
         chooseMeridian("Правая рука-нога");
-        QCOMPARE(w->lblmax->text(), QStringLiteral("77"));
-        QCOMPARE(w->lblpad->text(), QString());
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("77"));
+        QCOMPARE(w->Frame1->lblpad->text(), QString());
 
         w->optdiagnoz->setChecked(true);
         QCOMPARE(w->lblmerid->text(), QStringLiteral("Меридиан"));
         QVERIFY(w->frapoint->isVisibleTo(w.get()) && w->txtfunction->isVisibleTo(w.get()));
         QVERIFY(!w->lstpreparat->isVisibleTo(w.get()));
-        QVERIFY(w->chkkti->isVisibleTo(w.get()) && w->label[0]->isVisibleTo(w.get()));
+        QVERIFY(w->chkkti->isVisibleTo(w.get()) && w->label(0)->isVisibleTo(w.get()));
         QCOMPARE(visibleRows(*w), 11);
         QCOMPARE(w->cbomeridian->count(), 21);
         // The side survives a mode change.
@@ -364,13 +364,13 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->lstpreparat->count(), 1);
         QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m0p1"));
         chooseMeridian("Жировая дегенерация");
-        QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[0], Qt::LeftButton);
         QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m17p4"));
-        QTest::mouseClick(w->lblnumber[3], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[3], Qt::LeftButton);
         QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m17p1"));
         QCOMPARE(w->lstpreparat->currentRow(), -1);
         w->chkkti->setChecked(true);
-        QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[0], Qt::LeftButton);
         QCOMPARE(w->lstpreparat->item(0)->text(), QStringLiteral("m17p2"));
         // Every selection starts a new pending prescription.
         w->session().strRecept = QStringLiteral("\r\nX");
@@ -405,17 +405,17 @@ class MainWindowTest : public QObject {
         results.cell(0, 14 + 10) = QStringLiteral("61 7");
         results.cell(22, 0) = QStringLiteral("62 12");
         w->session().loadVisit(session::Choice{}, results);
-        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("50"));
-        QCOMPARE(w->txtpad[10]->text(), QStringLiteral("5"));
+        QCOMPARE(w->grid->txtmax[10]->text(), QStringLiteral("50"));
+        QCOMPARE(w->grid->txtpad[10]->text(), QStringLiteral("5"));
         w->optright->setChecked(true);
-        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("61"));
+        QCOMPARE(w->grid->txtmax[10]->text(), QStringLiteral("61"));
         w->opthand->setChecked(true);
         w->cbomeridian->setCurrentIndex(1);
         w->cbomeridian_Click();
         results.cell(22, 0) = QStringLiteral("70 4");
         w->session().loadVisit(session::Choice{}, results);
-        QCOMPARE(w->lblmax->text(), QStringLiteral("70"));
-        QCOMPARE(w->lblpad->text(), QStringLiteral("4"));
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("70"));
+        QCOMPARE(w->Frame1->lblpad->text(), QStringLiteral("4"));
     }
 
     // At start-up the first picture waits for the window's first paint, then comes at once.
@@ -436,18 +436,18 @@ class MainWindowTest : public QObject {
         start();
         const QColor red(255, 0, 0), green(0, 255, 0);
         auto at = [this](int x, int y) { return w->pic->image().pixelColor(x, y); };
-        QTest::mouseClick(w->lblnumber[1], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[1], Qt::LeftButton);
         QCOMPARE(at(74, 46), red);
         for (int r : {0, 2, 10})
             QCOMPARE(at(catalogue::mapPoints(0, true)[r].x(), catalogue::mapPoints(0, true)[r].y()), green);
         w->optright->setChecked(true);
-        QTest::mouseClick(w->lblnumber[1], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[1], Qt::LeftButton);
         QCOMPARE(at(88, 46), red);
         QCOMPARE(at(74, 46) == red, false);
         w->optleft->setChecked(true);
         w->chkkti->setChecked(true);
         chooseMeridian("Почки");
-        QTest::mouseClick(w->lblnumber[2], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[2], Qt::LeftButton);
         QCOMPARE(at(102, 209), red);
         QCOMPARE(at(30, 29), green);
         w->chkkti->setChecked(false);
@@ -463,7 +463,7 @@ class MainWindowTest : public QObject {
         QVERIFY(branch != left);
         w->DrawPoints(3);
         QCOMPARE(w->pic->image(), branch);
-        QCOMPARE(w->txtmax[10]->text(), QString());
+        QCOMPARE(w->grid->txtmax[10]->text(), QString());
         QVERIFY2(log->shown.isEmpty(), qPrintable(log->shown.value(0).text));
     }
 
@@ -471,7 +471,7 @@ class MainWindowTest : public QObject {
         folder->remove("hand_l.bmp");
         start();
         for (int k = 0; k < 3; ++k)
-            QTest::mouseClick(w->lblnumber[k], Qt::LeftButton);
+            QTest::mouseClick(w->grid->lblnumber[k], Qt::LeftButton);
         QCOMPARE(log->shown.size(), 1);
         QVERIFY2(log->shown[0].text.contains("hand_l.bmp"), qPrintable(log->shown[0].text));
         QCOMPARE(w->pic->image().pixelColor(74, 46) == QColor(0, 255, 0), true);

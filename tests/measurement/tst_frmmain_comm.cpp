@@ -4,6 +4,7 @@
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
 #include "measurement/gauge.h"
+#include "measurement/pointgrid.h"
 #include "ptypair.h"
 #include "tempfolder.h"
 
@@ -70,7 +71,7 @@ class MainWindowDeviceTest : public QObject {
     }
     int selectedRow() const {
         for (int r = 0; r < catalogue::kRows; ++r)
-            if (backColour(w->lblnumber[r]) == colours::toQColor(colours::kInfoBackground))
+            if (backColour(w->grid->lblnumber[r]) == colours::toQColor(colours::kInfoBackground))
                 return r;
         return -1;
     }
@@ -96,13 +97,13 @@ class MainWindowDeviceTest : public QObject {
         send({75, 90, 110, 100});
         QVERIFY(w->Timer1.isActive());
         QCOMPARE(w->Timer1.interval(), 2000);
-        QCOMPARE(w->lblpower->width(), qRound(30 * 50 / 15.0));
+        QCOMPARE(w->Frame1->lblpower->width(), qRound(30 * 50 / 15.0));
         w->Timer1_Timer();
         send({95});
-        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("40"));
-        QCOMPARE(w->txtpad[10]->text(), QStringLiteral("15"));
-        QCOMPARE(w->lblmax->text(), QStringLiteral("40"));
-        QCOMPARE(w->lblpad->text(), QStringLiteral("15"));
+        QCOMPARE(w->grid->txtmax[10]->text(), QStringLiteral("40"));
+        QCOMPARE(w->grid->txtpad[10]->text(), QStringLiteral("15"));
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("40"));
+        QCOMPARE(w->Frame1->lblpad->text(), QStringLiteral("15"));
         QCOMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("40 15"));
         QCOMPARE(beeper->count, 1);
         // Holding the probe on the point starts no second measurement.
@@ -119,27 +120,27 @@ class MainWindowDeviceTest : public QObject {
         auto read = [](QWidget* x, QAccessible::Text t) {
             return QAccessible::queryAccessibleInterface(x)->text(t);
         };
-        QCOMPARE(read(w->lblpower, QAccessible::Name), QStringLiteral("Показание"));
-        QCOMPARE(read(w->lblpower, QAccessible::Description), QStringLiteral("0"));
-        QCOMPARE(read(w->lblmax, QAccessible::Name), QStringLiteral("Макс."));
-        QCOMPARE(read(w->lblpad, QAccessible::Name), QStringLiteral("Паден."));
+        QCOMPARE(read(w->Frame1->lblpower, QAccessible::Name), QStringLiteral("Показание"));
+        QCOMPARE(read(w->Frame1->lblpower, QAccessible::Description), QStringLiteral("0"));
+        QCOMPARE(read(w->Frame1->lblmax, QAccessible::Name), QStringLiteral("Макс."));
+        QCOMPARE(read(w->Frame1->lblpad, QAccessible::Name), QStringLiteral("Паден."));
         send({75, 90, 110});
-        QCOMPARE(read(w->lblpower, QAccessible::Description), QStringLiteral("40"));
+        QCOMPARE(read(w->Frame1->lblpower, QAccessible::Description), QStringLiteral("40"));
         w->Timer1_Timer();
         send({95});
-        QCOMPARE(read(w->lblpower, QAccessible::Description), QStringLiteral("25"));
-        QCOMPARE(read(w->lblmax, QAccessible::Description), QStringLiteral("40"));
-        QCOMPARE(read(w->lblpad, QAccessible::Description), QStringLiteral("15"));
+        QCOMPARE(read(w->Frame1->lblpower, QAccessible::Description), QStringLiteral("25"));
+        QCOMPARE(read(w->Frame1->lblmax, QAccessible::Description), QStringLiteral("40"));
+        QCOMPARE(read(w->Frame1->lblpad, QAccessible::Description), QStringLiteral("15"));
         w->opttest->setChecked(true);
         send({100});
-        QCOMPARE(read(w->lblmax, QAccessible::Description), QStringLiteral("30"));
-        QCOMPARE(read(w->lblpad, QAccessible::Description), QString());
+        QCOMPARE(read(w->Frame1->lblmax, QAccessible::Description), QStringLiteral("30"));
+        QCOMPARE(read(w->Frame1->lblpad, QAccessible::Description), QString());
     }
 
     void rightSideAndBurstsLoseNothing() {
         start();
         w->optright->setChecked(true);
-        QTest::mouseClick(w->lblnumber[4], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[4], Qt::LeftButton);
         // All of a burst counts: the peak sits in the middle of it.
         w->mscomm_OnComm(bytes({75, 90, 110, 100}));
         w->mscomm_OnComm(QByteArray());
@@ -160,7 +161,7 @@ class MainWindowDeviceTest : public QObject {
             QCOMPARE(beeper->count, k + 1);
         }
         QCOMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("55 15"));
-        QCOMPARE(w->lblmax->text(), QStringLiteral("55"));
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("55"));
         QCOMPARE(w->reading.touchCount(), 0);
     }
 
@@ -186,7 +187,7 @@ class MainWindowDeviceTest : public QObject {
         shortPress();
         QCOMPARE(selectedRow(), 9);
         // A click moves the selection, not the probe's cursor.
-        QTest::mouseClick(w->lblnumber[5], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[5], Qt::LeftButton);
         shortPress();
         QCOMPARE(selectedRow(), 8);
         for (int k = 0; k < 8; ++k)
@@ -195,7 +196,7 @@ class MainWindowDeviceTest : public QObject {
         shortPress();
         QCOMPARE(selectedRow(), 10);
         // The closing byte of a press is no reading.
-        QCOMPARE(w->lblpower->width(), 0);
+        QCOMPARE(w->Frame1->lblpower->width(), 0);
         QVERIFY(!w->Timer1.isActive());
         // After a change to a meridian with fewer points the cursor is within its rows.
         choose("Почки");
@@ -262,7 +263,7 @@ class MainWindowDeviceTest : public QObject {
         longPress(120); // no reading yet: nothing to re-reference to
         QVERIFY(!w->reading.blnVega());
         send({110}); // value 40
-        QCOMPARE(w->lblmax->text(), QStringLiteral("40"));
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("40"));
         longPress(100);
         QVERIFY(!w->reading.blnVega());
         longPress(140);
@@ -278,10 +279,10 @@ class MainWindowDeviceTest : public QObject {
         QCOMPARE(colours::toQColor(w->Frame1->numberColour(8)), colours::toQColor(colours::kRed));
         QCOMPARE(colours::toQColor(w->Frame1->numberColour(5)), colours::toQColor(colours::kBlue));
         send({120}); // value 50 against the reference 40
-        QCOMPARE(w->lblmax->text(), QStringLiteral("100"));
-        QCOMPARE(w->lblpower->width(), qRound(5000 / 15.0));
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("100"));
+        QCOMPARE(w->Frame1->lblpower->width(), qRound(5000 / 15.0));
         send({170}); // the bar stops at the end of the scale
-        QCOMPARE(w->lblpower->width(), qRound(5000 / 15.0));
+        QCOMPARE(w->Frame1->lblpower->width(), qRound(5000 / 15.0));
         longPress(90);
         QVERIFY(!w->reading.blnVega());
         QVERIFY(w->optdiagnoz->isChecked());
@@ -304,6 +305,21 @@ class MainWindowDeviceTest : public QObject {
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
     }
 
+    // One byte, two things asked: the reset code closing a short press. Points come back
+    // first (the list starts again from its bottom row), then the cursor steps up from there.
+    void resetClosingAShortPress() {
+        start();
+        w->opthand->setChecked(true);
+        QVERIFY(w->opthand->isChecked());
+        send({255});
+        QVERIFY(w->Timer2.isActive());
+        send({250});
+        QVERIFY(w->optdiagnoz->isChecked());
+        QVERIFY(!w->Timer2.isActive());
+        QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
+        QCOMPARE(selectedRow(), 9);
+    }
+
     void branchResultGoesToItsRow() {
         start();
         w->opthand->setChecked(true);
@@ -312,7 +328,7 @@ class MainWindowDeviceTest : public QObject {
         w->Timer1_Timer();
         send({90});
         QCOMPARE(w->session().strRezult.cell(22, 0), QStringLiteral("30 10"));
-        QCOMPARE(w->lblmax->text(), QStringLiteral("30"));
+        QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("30"));
         for (int r = 0; r < 21; ++r)
             for (int c = 0; c < catalogue::kResultColumns; ++c)
                 QVERIFY(w->session().strRezult.cell(r, c).isEmpty());
@@ -332,8 +348,8 @@ class MainWindowDeviceTest : public QObject {
         w->Timer1_Timer();
         QVERIFY(pty.write(bytes({95})));
         QTRY_COMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("40 15"));
-        QCOMPARE(w->txtmax[10]->text(), QStringLiteral("40"));
-        QCOMPARE(w->txtpad[10]->text(), QStringLiteral("15"));
+        QCOMPARE(w->grid->txtmax[10]->text(), QStringLiteral("40"));
+        QCOMPARE(w->grid->txtpad[10]->text(), QStringLiteral("15"));
         QVERIFY(pty.write(bytes({255, 80})));
         QTRY_COMPARE(selectedRow(), 9);
         QVERIFY2(pty.readBack().isEmpty(), "nothing is ever sent to the device");
@@ -351,7 +367,7 @@ class MainWindowDeviceTest : public QObject {
         QCOMPARE(log->shown[0].text, QStringLiteral("Прибор не подключен"));
         QCOMPARE(log->shown[0].title, QStringLiteral("Ошибка"));
         // The rest of the program works without the device.
-        QTest::mouseClick(w->lblnumber[3], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[3], Qt::LeftButton);
         QCOMPARE(selectedRow(), 3);
     }
 

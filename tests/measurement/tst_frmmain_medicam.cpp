@@ -1,6 +1,7 @@
 // Medication testing in the main window: the pending prescription from "Добавить в рецепт",
 // emptied by every point selection, and the editor opened from "Препараты".
 #include "measurement/frmmain.h"
+#include "measurement/pointgrid.h"
 #include "medications/frmmedicam.h"
 #include "tempfolder.h"
 
@@ -95,7 +96,7 @@ class MainMedicationTest : public QObject {
         QTest::mouseClick(w->cmdaddcard, Qt::LeftButton);
         QCOMPARE(w->session().strRecept, QStringLiteral("\r\nA"));
         if (kind == 0)
-            QTest::mouseClick(w->lblnumber[2], Qt::LeftButton);
+            QTest::mouseClick(w->grid->lblnumber[2], Qt::LeftButton);
         if (kind == 1) {
             w->cbomeridian->setCurrentIndex(4);
             w->cbomeridian_Click();
@@ -104,7 +105,7 @@ class MainMedicationTest : public QObject {
             QTest::mouseClick(w->optright, Qt::LeftButton);
         if (kind == 3) {
             w->chkkti->setChecked(true);
-            QTest::mouseClick(w->lblnumber[2], Qt::LeftButton);
+            QTest::mouseClick(w->grid->lblnumber[2], Qt::LeftButton);
         }
         QCOMPARE(w->session().strRecept, QString());
     }
@@ -130,8 +131,8 @@ class MainMedicationTest : public QObject {
         QVERIFY(!seen->isVisible());
         QVERIFY2(folder->bytes("Database/medicam.nam").contains("\r\nA\r\nB\r\nC\r\n"),
                  folder->bytes("Database/medicam.nam").constData());
-        QTest::mouseClick(w->lblnumber[0], Qt::LeftButton);
-        QTest::mouseClick(w->lblnumber[10], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[0], Qt::LeftButton);
+        QTest::mouseClick(w->grid->lblnumber[10], Qt::LeftButton);
         QCOMPARE(listed(), QStringList({"A", "B"}));
         start();
         QCOMPARE(listed(), QStringList({"A", "B", "C"}));

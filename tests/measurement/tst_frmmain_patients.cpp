@@ -4,6 +4,7 @@
 #include "common/colours.h"
 #include "common/widgets.h"
 #include "measurement/frmmain.h"
+#include "measurement/pointgrid.h"
 #include "patientgen.h"
 #include "patients/frmclient.h"
 #include "patients/patientfiles.h"
@@ -108,8 +109,8 @@ class MainPatientsTest : public QObject {
         const int bottom = catalogue::bottomRow(0);
         QCOMPARE(w->Index, bottom);
         const session::ResultFields cell = session::splitResult(stored.cell(0, bottom));
-        QCOMPARE(w->txtmax[bottom]->text(), cell.max);
-        QCOMPARE(w->txtpad[bottom]->text(), cell.drop);
+        QCOMPARE(w->grid->txtmax[bottom]->text(), cell.max);
+        QCOMPARE(w->grid->txtpad[bottom]->text(), cell.drop);
         QVERIFY(log->shown.isEmpty());
     }
 

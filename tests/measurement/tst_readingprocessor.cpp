@@ -1,80 +1,10 @@
 #include "catalogue/catalogue.h"
-#include "measurement/readingprocessor.h"
-#include "measurement/settings.h"
+#include "readingrig.h"
 
 #include <QtTest>
 #include <climits>
 
 using namespace reading;
-
-namespace {
-
-// Plays the window: keeps the two timers' state and records every request in order.
-struct Sink : ReadingSink {
-    bool timer1 = false;
-    int timer1Ms = 0;
-    bool timer2 = false;
-    int bar = -1;
-    int live = -1;
-    QList<QPair<int, int>> results;
-    QMap<QPair<int, int>, QString> stored;
-    int storeCalls = 0;
-    QStringList log;
-
-    void startTimer1(int ms) override { timer1 = true, timer1Ms = ms, log << "timer1"; }
-    void stopTimer1() override { timer1 = false; }
-    void startTimer2(int) override { timer2 = true; }
-    void stopTimer2() override { timer2 = false; }
-    void showBar(int w) override { bar = w, log << QString("bar %1").arg(w); }
-    void showLive(int v) override { live = v; }
-    void showResult(int max, int drop) override { results.append({max, drop}); }
-    void storeResult(int row, int column, const QString& text) override {
-        stored[{row, column}] = text, ++storeCalls;
-    }
-    void beep3() override { log << "beep"; }
-    void resultNotStored(int max, int drop) override {
-        log << QString("not stored %1 %2").arg(max).arg(drop);
-    }
-    void resetToPoints() override { log << "reset"; }
-    void nextMeridian() override { log << "nextMeridian"; }
-    void previousPoint() override { log << "previousPoint"; }
-    void startVega() override { log << "vegaOn"; }
-    void endVega() override { log << "vegaOff"; }
-    int count(const QString& entry) const { return int(log.count(entry)); }
-};
-
-struct Rig {
-    Sink sink;
-    ReadingProcessor p{sink};
-    ReadingContext ctx;
-
-    void feed(std::initializer_list<int> bytes) {
-        for (int b : bytes) {
-            ctx.timer2Running = sink.timer2;
-            p.processByte(quint8(b), ctx);
-        }
-    }
-    void expireTimer1() {
-        QVERIFY2(sink.timer1, "Timer1 is not running");
-        p.Timer1_Timer();
-    }
-    // One touch rising to `max` (value), the time running out at the peak, one more byte.
-    void touch(int max) {
-        feed({73, 70 + max});
-        expireTimer1();
-        feed({70 + max - 1, 70});
-    }
-    // A reading before the press, then 255 and, after Timer2 ran out, the closing byte.
-    void longPress(int reference, int closing) {
-        if (reference > 0)
-            feed({70 + reference});
-        feed({255});
-        sink.timer2 = false;
-        feed({closing});
-    }
-};
-
-} // namespace
 
 class TestReadingProcessor : public QObject {
     Q_OBJECT
@@ -313,7 +243,7 @@ class TestReadingProcessor : public QObject {
         QCOMPARE(r.sink.stored.value({0, 0}), "30 1");
         r.feed({90, 100, 70});
         QVERIFY2(!r.sink.timer1, "Timer1 still runs after the touch ended");
-        r.p.Timer1_Timer(); // an expiry already on its way does not arm a result
+        r.sink.take(r.p.Timer1_Timer()); // an expiry already on its way does not arm a result
         QVERIFY(!r.p.blndata());
         r.feed({70, 70, 70});
         QCOMPARE(r.sink.storeCalls, 1);
@@ -370,42 +300,51 @@ class TestReadingProcessor : public QObject {
             c.timer2Running = r.sink.timer2;
             return c;
         };
-        r.p.processBytes(QByteArray(), context);
+        const auto take = [&](const Effects& e) { r.sink.take(e); };
+        r.p.processBytes(QByteArray(), context, take);
         QCOMPARE(contexts, 0);
         QVERIFY(r.sink.log.isEmpty());
         // 255 and its closing byte together: Timer2 started by the first counts for the second.
-        r.p.processBytes(QByteArray("\xff\x78", 2), context);
+        r.p.processBytes(QByteArray("\xff\x78", 2), context, take);
         QCOMPARE(r.sink.log, QStringList{"previousPoint"});
         // The bytes after a result are processed after the beeps, in order.
-        r.p.processBytes(QByteArray("\x50\x5a", 2), context);
+        r.p.processBytes(QByteArray("\x50\x5a", 2), context, take);
         r.expireTimer1();
         r.sink.log.clear();
-        r.p.processBytes(QByteArray("\x55\x46\x49", 3), context);
+        r.p.processBytes(QByteArray("\x55\x46\x49", 3), context, take);
         QCOMPARE(r.sink.log, (QStringList{"bar 750", "beep", "bar 0", "bar 150", "timer1"}));
     }
 
-    void measuringMs_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("3") << "3" << 3000 << true;
-        QTest::newRow("2.5") << "2.5" << 2500 << true;
-        QTest::newRow("3,5") << "3,5" << 3500 << true;
-        QTest::newRow("1.2345") << "1.2345" << 1235 << true;
-        QTest::newRow("text") << "abc" << session::Settings::kDefaultMs << false;
-        QTest::newRow("empty") << "" << session::Settings::kDefaultMs << false;
-        QTest::newRow("0") << "0" << session::Settings::kDefaultMs << false;
-        QTest::newRow("negative") << "-2" << session::Settings::kDefaultMs << false;
-        QTest::newRow("too long") << "100" << session::Settings::kDefaultMs << false;
-        QTest::newRow("below a second") << "0.5" << session::Settings::kDefaultMs << false;
-    }
-    void measuringMs() {
-        QFETCH(QString, text);
-        QFETCH(int, ms);
-        QFETCH(bool, ok);
-        bool valid = !ok;
-        QCOMPARE(settings::measuringMs(text, &valid), ms);
-        QCOMPARE(valid, ok);
+    // Whole records where one byte asks for several things: the window carries them out
+    // in the record's order, so each must come in one record and nothing else with it.
+    void oneByteRecord() {
+        Rig r;
+        r.ctx.listPosition = 2;
+        r.ctx.number = 4;
+        r.feed({73, 100});
+        r.expireTimer1();
+        r.ctx.timer2Running = false;
+        Effects result;
+        result.barTwips = 29 * 50;
+        result.result = Effects::Result{.max = 30, .drop = 1, .row = 2, .column = 4, .text = "30 1"};
+        result.beep3 = true;
+        QCOMPARE(r.p.processByte(99, r.ctx), result);
+
+        // The reset code closing a short press: back to points, then the step up.
+        r.feed({255});
+        r.ctx.timer2Running = true;
+        Effects resetAndStep;
+        resetAndStep.resetToPoints = true;
+        resetAndStep.stopTimer2 = true;
+        resetAndStep.move = Effects::Move::PreviousPoint;
+        QCOMPARE(r.p.processByte(kResetByte, r.ctx), resetAndStep);
+
+        // The touch ends before a new one: the bar, then Timer1 stopped, nothing shown.
+        r.feed({90});
+        Effects end;
+        end.barTwips = 0;
+        end.stopTimer1 = true;
+        QCOMPARE(r.p.processByte(70, r.ctx), end);
     }
 
     void shortPressSteps_data() {

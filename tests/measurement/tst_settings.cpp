@@ -97,6 +97,31 @@ class SettingsTest : public QObject {
                  qPrintable(said));
     }
 
+    // The measuring time of the settings file in milliseconds, and whether it was valid.
+    void measuringMs_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("3") << "3" << 3000 << true;
+        QTest::newRow("2.5") << "2.5" << 2500 << true;
+        QTest::newRow("3,5") << "3,5" << 3500 << true;
+        QTest::newRow("1.2345") << "1.2345" << 1235 << true;
+        QTest::newRow("text") << "abc" << session::Settings::kDefaultMs << false;
+        QTest::newRow("empty") << "" << session::Settings::kDefaultMs << false;
+        QTest::newRow("0") << "0" << session::Settings::kDefaultMs << false;
+        QTest::newRow("negative") << "-2" << session::Settings::kDefaultMs << false;
+        QTest::newRow("too long") << "100" << session::Settings::kDefaultMs << false;
+        QTest::newRow("below a second") << "0.5" << session::Settings::kDefaultMs << false;
+    }
+    void measuringMs() {
+        QFETCH(QString, text);
+        QFETCH(int, ms);
+        QFETCH(bool, ok);
+        bool valid = !ok;
+        QCOMPARE(settings::measuringMs(text, &valid), ms);
+        QCOMPARE(valid, ok);
+    }
+
     void steps() {
         QCOMPARE(settings::stepSeconds(5, +1), 5.0);
         QCOMPARE(settings::stepSeconds(1.5, -1), 1.5);

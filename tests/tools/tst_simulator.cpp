@@ -1,7 +1,7 @@
-#include "idlesink.h"
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
 #include "scenario.h"
+#include "streamtimers.h"
 
 #include <QFile>
 #include <QProcess>
@@ -30,10 +30,9 @@ QByteArray bytesOf(const QList<sim::TimedByte>& stream) {
 
 // Plays a generated stream into the processor in the stream's own time: the two timers
 // expire when the byte times pass their deadlines, as the window's timers would.
-struct Player : IdleSink {
-    reading::ReadingProcessor p{*this};
+struct Player : StreamTimers {
+    reading::ReadingProcessor p;
     reading::ReadingContext ctx;
-    qint64 now = 0, timer1 = -1, timer2 = -1;
     QStringList results;
     int presses = 0;
 
@@ -41,27 +40,18 @@ struct Player : IdleSink {
         for (const auto& t : stream) {
             now = t.atMs;
             if (timer1 >= 0 && timer1 <= now)
-                p.Timer1_Timer();
+                take(p.Timer1_Timer());
             if (timer2 >= 0 && timer2 <= now)
                 timer2 = -1;
             ctx.timer2Running = timer2 >= 0;
-            p.processByte(t.byte, ctx);
+            const reading::Effects e = p.processByte(t.byte, ctx);
+            take(e);
+            if (e.result && e.result->row >= 0)
+                results << e.result->text;
+            if (e.move == reading::Effects::Move::PreviousPoint)
+                ++presses;
         }
     }
-    void startTimer1(int ms) override { timer1 = now + ms; }
-    void stopTimer1() override { timer1 = -1; }
-    void startTimer2(int ms) override { timer2 = now + ms; }
-    void stopTimer2() override { timer2 = -1; }
-    void showBar(int) override {}
-    void showLive(int) override {}
-    void showResult(int, int) override {}
-    void storeResult(int, int, const QString& text) override { results << text; }
-    void beep3() override {}
-    void resetToPoints() override {}
-    void nextMeridian() override {}
-    void previousPoint() override { ++presses; }
-    void startVega() override {}
-    void endVega() override {}
 };
 
 } // namespace
