@@ -376,7 +376,11 @@ class MainWindowDeviceTest : public QObject {
         start();
         auto pty = std::make_unique<PtyPair>();
         QString available = pty->slaveName();
-        w->mscomm.setPortLister([&] { return QList<DeviceLink::PortEntry>{{available, true}}; });
+        // An unplugged device leaves no port behind; listing its old name would let another
+        // test's new terminal, given the same number, pass for it.
+        w->mscomm.setPortLister([&] {
+            return pty ? QList<DeviceLink::PortEntry>{{available, true}} : QList<DeviceLink::PortEntry>{};
+        });
         w->mscomm.setRetryInterval(60000); // retried by hand
         w->startDevice();
         for (int loss = 1; loss <= 2; ++loss) {

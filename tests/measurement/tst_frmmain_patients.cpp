@@ -31,7 +31,7 @@ const QString kCaption = QStringLiteral("Диагностика по Тавен�
 QList<int> highlightedRows(const frmmain& w) {
     QList<int> rows;
     for (int r = 0; r < catalogue::kRows; ++r)
-        if (backColour(w.lblnumber[r]) == colours::toQColor(colours::kInfoBackground))
+        if (backColour(w.grid->lblnumber[r]) == colours::toQColor(colours::kInfoBackground))
             rows << r;
     return rows;
 }
