@@ -13,4 +13,4 @@ mkdir -p "$work/corpus"
     tail -n 60 "$work.log"
     exit 1
 }
-grep -E '^#[0-9]+ +DONE|^stat::number_of_executed_units' "$work.log" | tail -n 2
+grep -E '^#[0-9]+[[:space:]]+DONE|^stat::number_of_executed_units' "$work.log" | tail -n 2

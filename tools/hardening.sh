@@ -67,6 +67,6 @@ taven_fuzz() {
     (cd "$build" && TAVEN_FUZZ_SECONDS=$seconds ctest --output-on-failure -j "$(nproc)" \
         --timeout $((seconds * 2 + 300)))
     for log in "$build"/fuzz/work/*.log; do
-        echo "$(basename "$log" .log): $(grep -E '^#[0-9]+ +DONE' "$log" | tail -n 1)"
+        echo "$(basename "$log" .log): $(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -n 1)"
     done
 }
