@@ -100,6 +100,8 @@ class frmmain : public QWidget {
     // The body map's first picture is read once the window has been painted, so the
     // window comes up without waiting for it (start-up).
     void drawMapAfterFirstPaint();
+    // A run that ends at its first paint (start-up timing) never draws the deferred picture.
+    void dropDeferredMap() { m_pendingMap = nullptr; }
 
     frmoption* options() const { return m_options; }
     modes::Mode currentMode() const;

