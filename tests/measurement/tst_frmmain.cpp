@@ -1,5 +1,6 @@
 #include "common/colours.h"
 #include "common/widgets.h"
+#include "gridrows.h"
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
 #include "measurement/gauge.h"
@@ -22,18 +23,6 @@
 #include <memory>
 
 namespace {
-
-bool highlighted(const QLabel* l) {
-    return backColour(l) == colours::toQColor(colours::kInfoBackground);
-}
-
-QList<int> highlightedRows(const frmmain& w) {
-    QList<int> rows;
-    for (int r = 0; r < catalogue::kRows; ++r)
-        if (highlighted(w.grid->lblnumber[r]))
-            rows << r;
-    return rows;
-}
 
 int visibleRows(const frmmain& w) {
     int n = 0;

@@ -3,6 +3,7 @@
 // the charts.
 #include "common/colours.h"
 #include "common/widgets.h"
+#include "gridrows.h"
 #include "measurement/frmmain.h"
 #include "measurement/pointgrid.h"
 #include "patientgen.h"
@@ -27,14 +28,6 @@ using namespace patients;
 namespace {
 
 const QString kCaption = QStringLiteral("Диагностика по Тавену");
-
-QList<int> highlightedRows(const frmmain& w) {
-    QList<int> rows;
-    for (int r = 0; r < catalogue::kRows; ++r)
-        if (backColour(w.grid->lblnumber[r]) == colours::toQColor(colours::kInfoBackground))
-            rows << r;
-    return rows;
-}
 
 } // namespace
 
