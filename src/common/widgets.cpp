@@ -83,9 +83,12 @@ QString widestText(const QWidget* w) {
     if (const auto* c = qobject_cast<const QComboBox*>(w)) {
         const QFontMetrics fm = c->fontMetrics();
         QString widest;
+        int widestWidth = -1;
         for (int i = 0; i < c->count(); ++i)
-            if (fm.horizontalAdvance(c->itemText(i)) > fm.horizontalAdvance(widest))
+            if (const int width = fm.horizontalAdvance(c->itemText(i)); width > widestWidth) {
                 widest = c->itemText(i);
+                widestWidth = width;
+            }
         return widest;
     }
     if (const auto* b = qobject_cast<const QAbstractButton*>(w))
@@ -103,26 +106,54 @@ int pixelSize(const QFont& f) {
     return f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
 }
 
+// The largest size below the widget's own at which the text, with the widget's frame
+// around it, fits in maxWidth; kMinCaptionPixels when none does. Every size measured costs
+// a font of its own at start-up, so the search starts where the text's width, which grows
+// about in step with the size, says it will end, and measures only the sizes around that.
+int fittingSize(const QWidget* w, int need, int maxWidth) {
+    const QString text = widestText(w);
+    const int current = pixelSize(w->font());
+    const int width = textWidth(text, w->font());
+    const int frame = need - width;
+    if (width <= 0 || current - 1 < kMinCaptionPixels)
+        return std::max(current - 1, kMinCaptionPixels);
+    QFont f = w->font();
+    const auto fits = [&](int pixels) {
+        f.setPixelSize(pixels);
+        return frame + textWidth(text, f) <= maxWidth;
+    };
+    int pixels = std::clamp(current * (maxWidth - frame) / width, kMinCaptionPixels, current - 1);
+    if (!fits(pixels)) {
+        while (pixels > kMinCaptionPixels && !fits(pixels - 1))
+            --pixels;
+        return std::max(pixels - 1, kMinCaptionPixels);
+    }
+    // A size larger still is measured only where the estimate leaves it within reach: hinting
+    // moves a short caption's width by a few pixels, never by a twentieth of it.
+    while (pixels + 1 < current && (frame + width * (pixels + 1) / current) * 20 <= maxWidth * 21 &&
+           fits(pixels + 1))
+        ++pixels;
+    return pixels;
+}
+
 } // namespace
 
 void fitCaption(QWidget* w, int maxWidth) {
-    if (auto* c = qobject_cast<QComboBox*>(w))
+    // A combo box's hint counts its items until it is first shown, or always when it adjusts
+    // to them; setting the policy makes its pop-up list at once, which start-up leaves for
+    // the first time the list opens.
+    if (auto* c = qobject_cast<QComboBox*>(w);
+        c && (c->isVisible() || c->sizeAdjustPolicy() != QComboBox::AdjustToContentsOnFirstShow))
         c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     // Heights are the layout's; only a width can fall short.
     if (const int need = captionNeeds(w); need > maxWidth) {
         // The size is chosen by measuring the text alone: every font set on a widget is
-        // passed on to its parts and measured again, which start-up would pay for each step.
-        // Never more than the widget will measure, so no size that fits is passed over.
-        const QString text = widestText(w);
-        const int frame = need - textWidth(text, w->font());
-        QFont f = w->font();
-        for (int pixels = pixelSize(f) - 1; pixels >= kMinCaptionPixels; --pixels) {
+        // passed on to its parts and measured again.
+        if (const int pixels = fittingSize(w, need, maxWidth); pixels < pixelSize(w->font())) {
+            QFont f = w->font();
             f.setPixelSize(pixels);
-            if (frame + textWidth(text, f) <= maxWidth)
-                break;
-        }
-        if (pixelSize(f) < pixelSize(w->font()))
             w->setFont(f);
+        }
     }
     // Should the text alone have misjudged it, a pixel at a time as the widget measures.
     while (captionNeeds(w) > maxWidth && pixelSize(w->font()) > kMinCaptionPixels) {
