@@ -74,16 +74,26 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     connect(&Timer2, &QTimer::timeout, this, &frmmain::Timer2_Timer);
     connect(&mscomm, &DeviceLink::bytesReceived, this, &frmmain::mscomm_OnComm);
 
+    m_session.setSettings(settings::inForce(m_fileSettings));
+    connectPatients();
+}
+
+frmoption* frmmain::options() {
+    if (m_options)
+        return m_options;
     m_options = new frmoption(m_folder, this);
     m_options->setWindowModality(Qt::ApplicationModal);
-    m_session.setSettings(m_options->settings());
+    // Before the connections: showing the settings in force changes nothing.
+    m_options->apply(m_fileSettings);
+    m_options->lbldown->setText(QStringLiteral("1"));
+    m_options->lblvega->setText(m_options->lbldown->text());
     connect(m_options, &frmoption::settingsChanged, &m_session, &session::Session::setSettings);
     connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.restartTouchCount(); });
-    connectPatients();
     connect(m_options, &frmoption::settingsWritten, this, [this](const QString& text, const QString& file) {
         strini = text;
         strFileName = file;
     });
+    return m_options;
 }
 
 frmmain::~frmmain() = default;
@@ -185,8 +195,10 @@ void frmmain::Form_Load() {
     // The closed list may show the longest name; the list keeps its place at the frame's edge.
     fitCaption(cbomeridian, px(5415 - 2640) - 3);
 
-    m_options->lbldown->setText(QStringLiteral("1"));
-    m_options->lblvega->setText(m_options->lbldown->text());
+    if (m_options) {
+        m_options->lbldown->setText(QStringLiteral("1"));
+        m_options->lblvega->setText(m_options->lbldown->text());
+    }
     intright = 0;
 }
 
@@ -220,7 +232,15 @@ void frmmain::applySettingsFile() {
     const settings::Settings s = settings::parse(strini);
     if (const QString problem = settings::timeProblem(s.timeText); ini && !problem.isEmpty())
         msgbox::info(this, problem);
-    m_options->apply(s);
+    m_fileSettings = s;
+    if (m_options) {
+        m_options->apply(s);
+        return;
+    }
+    // What the options window's controls would announce, without making the window.
+    if (!s.oneTouch)
+        reading.restartTouchCount();
+    m_session.setSettings(settings::inForce(s));
 }
 
 void frmmain::cmdhelp_Click() {
@@ -240,7 +260,7 @@ void frmmain::cmdmedicam_Click() {
 }
 
 void frmmain::cmdoptions_Click() {
-    m_options->show();
+    options()->show();
 }
 
 void frmmain::closeEvent(QCloseEvent* event) {

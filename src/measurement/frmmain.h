@@ -8,6 +8,7 @@
 #include "common/workfolder.h"
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
+#include "measurement/settings.h"
 #include "medications/medicamdb.h"
 
 #include <QPointer>
@@ -103,7 +104,9 @@ class frmmain : public QWidget {
     // A run that ends at its first paint (start-up timing) never draws the deferred picture.
     void dropDeferredMap() { m_pendingMap = nullptr; }
 
-    frmoption* options() const { return m_options; }
+    // Made at first use (start-up does without it): its controls start from the settings in
+    // force, and from then on they are the live settings.
+    frmoption* options();
     modes::Mode currentMode() const;
 
     // Public state, read and written by the other windows.
@@ -189,6 +192,8 @@ class frmmain : public QWidget {
     WorkFolder m_folder;
     session::Session m_session;
     frmoption* m_options = nullptr;
+    // The settings file's line as read at start; the options window starts from it.
+    settings::Settings m_fileSettings;
     Beeper* m_beeper = nullptr;
     std::unique_ptr<bodymap::BodyMap> m_bodyMap;
     QLabel* m_sideLabel = nullptr; // label(0)

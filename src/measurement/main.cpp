@@ -72,9 +72,6 @@ int main(int argc, char** argv) {
     std::thread fonts([] { FcInit(); });
 #endif
     QApplication app(argc, argv);
-#ifdef TAVEN_WARM_FONTCONFIG
-    fonts.join();
-#endif
     QApplication::setApplicationName(QStringLiteral("taven"));
     termination::quitOnSignals(&app);
 
@@ -84,6 +81,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.toLocal8Bit().constData());
     Beeper beeper;
     beeper.setSystemBeep([] { QApplication::beep(); });
+#ifdef TAVEN_WARM_FONTCONFIG
+    // The window is the first to measure text.
+    fonts.join();
+#endif
     frmmain w(folder);
     w.setBeeper(&beeper);
     w.drawMapAfterFirstPaint();

@@ -77,6 +77,10 @@ double usedSeconds(const QString& timeText) {
     return ok && parseSeconds(timeText, &seconds) ? seconds : kDefaultSeconds;
 }
 
+session::Settings inForce(const Settings& s) {
+    return {s.oneTouch, measuringMs(formatSeconds(usedSeconds(s.timeText)))};
+}
+
 QString timeProblem(const QString& timeText) {
     double seconds = 0;
     if (!parseSeconds(timeText, &seconds))

@@ -41,6 +41,8 @@ double usedSeconds(const QString& timeText);
 // What to say once about a time text from the file: nothing when it is used as it
 // stands, else the message for a text that is no number or a time out of range.
 QString timeProblem(const QString& timeText);
+// The settings a line from the file puts in force: its method, and its time as used.
+session::Settings inForce(const Settings& s);
 // One press of "+" (direction 1) or "-" (direction -1): half a second, "+" no higher
 // than 5, "-" no lower than 1.5.
 double stepSeconds(double seconds, int direction);

@@ -69,7 +69,19 @@ class OptionsTest : public QObject {
         QFETCH(bool, oneTouch);
         QFETCH(QString, time);
         QFETCH(int, messages);
-        frmoption* o = start(ini);
+        folder->write("taven.ini", ini);
+        w = std::make_unique<frmmain>(folder->work());
+        w->Form_Load();
+        // In force from the start, before the options window is ever made; making it later
+        // changes nothing, not even a three-touch count under way.
+        const session::Settings inForce = w->session().settings();
+        QCOMPARE(inForce.oneTouch, oneTouch);
+        QCOMPARE(inForce.measuringMs, qRound(time.toDouble() * 1000));
+        touches(1);
+        const int touched = w->reading.touchCount();
+        frmoption* o = w->options();
+        QCOMPARE(w->session().settings(), inForce);
+        QCOMPARE(w->reading.touchCount(), touched);
         QCOMPARE(o->oneTouch(), oneTouch);
         QCOMPARE(o->opt3->isChecked(), !oneTouch);
         QCOMPARE(o->lbltime->text(), time);
