@@ -174,7 +174,10 @@ void frmmain::Form_Load() {
     cbomeridian->clear();
     cbomeridian->addItems(catalogue::meridianNames());
 
-    readDataFiles();
+    // Read by start-up beforehand, or now.
+    const StartFiles files =
+        m_startFiles ? *std::exchange(m_startFiles, std::nullopt) : readStartFiles(m_folder);
+    readDataFiles(files);
 
     txtfunction->setReadOnly(true);
     {
@@ -187,7 +190,7 @@ void frmmain::Form_Load() {
     lstpreparat->hide();
     cmdaddcard->hide();
 
-    applySettingsFile();
+    applySettingsFile(files);
 
     cbomeridian->setCurrentIndex(0);
     cbomeridian_Click();
@@ -202,35 +205,31 @@ void frmmain::Form_Load() {
     intright = 0;
 }
 
-void frmmain::readDataFiles() {
+void frmmain::readDataFiles(const StartFiles& files) {
     // A missing data file costs its feature, never the program: say which file and go on.
-    QString error;
-    const auto function = textfile::read(m_folder.path(catalogue::kFunctionFile), &error);
-    if (!function)
-        msgbox::info(this, error + QStringLiteral(".\nТексты функций точек показаны не будут."));
-    strFunction = function.value_or(QString());
-    const catalogue::FunctionText lines = catalogue::readFunctionText(strFunction, catalogue::kFunctionFile);
-    strFunctionLine = lines.lines;
-    if (function)
-        for (const QString& problem : lines.problems)
+    if (!files.function)
+        msgbox::info(this,
+                     files.functionError + QStringLiteral(".\nТексты функций точек показаны не будут."));
+    strFunction = files.function.value_or(QString());
+    strFunctionLine = files.functionLines.lines;
+    if (files.function)
+        for (const QString& problem : files.functionLines.problems)
             msgbox::info(this, problem);
 
     // A broken file still lists what could be read, each point's own medications or none.
-    m_medicationFile = medicam::Database::load(m_folder);
+    m_medicationFile = files.medications;
     if (!m_medicationFile.problem().isEmpty())
         msgbox::info(this, m_medicationFile.problem() +
                                QStringLiteral("\nФайл можно исправить в окне «Препараты»."));
 }
 
-void frmmain::applySettingsFile() {
-    QString error;
-    const auto ini = textfile::read(m_folder.path(settings::kFileName), &error);
-    if (!ini)
-        msgbox::info(this, error + QStringLiteral(".\nИзмерение: одно касание, 3 сек."));
-    strini = ini.value_or(settings::format(true, settings::formatSeconds(settings::kDefaultSeconds)));
+void frmmain::applySettingsFile(const StartFiles& files) {
+    if (!files.ini)
+        msgbox::info(this, files.iniError + QStringLiteral(".\nИзмерение: одно касание, 3 сек."));
+    strini = files.ini.value_or(settings::format(true, settings::formatSeconds(settings::kDefaultSeconds)));
     strFileName = settings::kFileName;
     const settings::Settings s = settings::parse(strini);
-    if (const QString problem = settings::timeProblem(s.timeText); ini && !problem.isEmpty())
+    if (const QString problem = settings::timeProblem(s.timeText); files.ini && !problem.isEmpty())
         msgbox::info(this, problem);
     m_fileSettings = s;
     if (m_options) {

@@ -9,6 +9,7 @@
 #include "measurement/devicelink.h"
 #include "measurement/readingprocessor.h"
 #include "measurement/settings.h"
+#include "measurement/startfiles.h"
 #include "medications/medicamdb.h"
 
 #include <QPointer>
@@ -19,6 +20,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -54,6 +56,9 @@ class frmmain : public QWidget {
 
     // Start-up: reads the data files of the working folder and selects the first meridian.
     void Form_Load();
+    // The data files as start-up read them before the window was made; Form_Load takes
+    // them instead of reading (once).
+    void useStartFiles(StartFiles files) { m_startFiles = std::move(files); }
     void Form_Resize() {}
 
     // Point selection and the results grid.
@@ -162,8 +167,8 @@ class frmmain : public QWidget {
     void buildModeFrame();
     void buildPointFrame();
     void buildFunctionFrame();
-    void readDataFiles();
-    void applySettingsFile();
+    void readDataFiles(const StartFiles& files);
+    void applySettingsFile(const StartFiles& files);
     void applyMode(modes::Mode mode);
     void correctResult(int row, bool maxBox, int keyCode);
     void showFunctionText();
@@ -192,6 +197,7 @@ class frmmain : public QWidget {
     WorkFolder m_folder;
     session::Session m_session;
     frmoption* m_options = nullptr;
+    std::optional<StartFiles> m_startFiles;
     // The settings file's line as read at start; the options window starts from it.
     settings::Settings m_fileSettings;
     Beeper* m_beeper = nullptr;

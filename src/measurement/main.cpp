@@ -81,11 +81,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.toLocal8Bit().constData());
     Beeper beeper;
     beeper.setSystemBeep([] { QApplication::beep(); });
+    // Read while the font configuration is still being read: the window is the first to
+    // measure text.
+    StartFiles files = readStartFiles(folder);
 #ifdef TAVEN_WARM_FONTCONFIG
-    // The window is the first to measure text.
     fonts.join();
 #endif
     frmmain w(folder);
+    w.useStartFiles(std::move(files));
     w.setBeeper(&beeper);
     w.drawMapAfterFirstPaint();
     w.Form_Load();

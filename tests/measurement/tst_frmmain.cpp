@@ -5,6 +5,7 @@
 #include "measurement/frmoption.h"
 #include "measurement/gauge.h"
 #include "measurement/pointgrid.h"
+#include "measurement/startfiles.h"
 #include "tempfolder.h"
 #include "uicheck.h"
 #include <QAccessible>
@@ -485,6 +486,28 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->lstpreparat->count(), 0);
         chooseMeridian("Почки");
         QCOMPARE(highlightedRows(*w), QList<int>{13});
+    }
+
+    // Start-up reads the files before the window exists; the window takes that reading once,
+    // and a later Form_Load reads the folder as it is then.
+    void filesReadBeforeTheWindowAreTakenOnce() {
+        folder->write("taven.ini", "32\r\n");
+        StartFiles files = readStartFiles(folder->work());
+        const QString text = files.functionLines.lines.value(0);
+        folder->remove("function.pnt");
+        folder->remove("Database/medicam.nam");
+        folder->remove("taven.ini");
+        w = std::make_unique<frmmain>(folder->work());
+        w->useStartFiles(std::move(files));
+        w->Form_Load();
+        QCOMPARE(log->shown.size(), 0);
+        QVERIFY(!text.isEmpty());
+        QCOMPARE(w->strFunctionLine.value(0), text);
+        QCOMPARE(w->strini, QStringLiteral("32\r\n"));
+        QCOMPARE(w->session().settings().measuringMs, 2000);
+        w->Form_Load();
+        QCOMPARE(log->shown.size(), 3);
+        QCOMPARE(w->strFunctionLine.value(0), QString());
     }
 
     void shortDataFilesGiveEmptyTexts() {
