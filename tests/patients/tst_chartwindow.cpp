@@ -139,7 +139,7 @@ class ChartWindowTest : public QObject {
         QFile f(pdf);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().startsWith("%PDF"));
-        cardprint::PagesPreview preview(pages);
+        cardprint::PagesPreview preview(pages, [](QWidget*, const cardprint::Outcome&) {});
         QCOMPARE(preview.pageCount(), 1);
     }
 };
