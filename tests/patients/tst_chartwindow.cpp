@@ -2,6 +2,7 @@
 #include "patientgen.h"
 #include "patients/chartview.h"
 #include "patients/chartwindow.h"
+#include "patients/pageprint.h"
 #include "uicheck.h"
 
 #include <QComboBox>

@@ -85,6 +85,26 @@ class PrintingTest : public QObject {
         QVERIFY2(o.error.contains(nowhere), qPrintable(o.error));
     }
 
+    // Installed, the program sits in bin/ and the module in lib/taven/; from a build folder
+    // they sit side by side.
+    void foundBesideOrInstalled_data() {
+        QTest::addColumn<QString>("moduleDir");
+        QTest::newRow("beside the program") << "bin";
+        QTest::newRow("installed library folder") << "lib/taven";
+    }
+    void foundBesideOrInstalled() {
+        QFETCH(QString, moduleDir);
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath("bin") && QDir(root.path()).mkpath(moduleDir));
+        const QString built = QStringLiteral(TAVEN_BUILT_PRINT_MODULE);
+        QVERIFY(QFile::copy(built, root.filePath(moduleDir + u'/' + QFileInfo(built).fileName())));
+        setModules(modulesFor(root.filePath("bin")));
+        const QString pdf = root.filePath(QStringLiteral("card.pdf"));
+        const Outcome o = saveCardPdfTo(pdf, kCard);
+        QVERIFY2(!o.failed(), qPrintable(o.error));
+        QVERIFY(contents(pdf).startsWith("%PDF"));
+    }
+
   private:
     QTemporaryDir m_dir;
 };
