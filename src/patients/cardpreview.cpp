@@ -1,6 +1,5 @@
 #include "patients/cardpreview.h"
 
-#include "common/messages.h"
 #include "patients/cardrender.h"
 
 #include <QCheckBox>
@@ -12,7 +11,8 @@
 
 namespace cardprint {
 
-CardPreview::CardPreview(const Card& card, QWidget* parent) : QDialog(parent), m_card(card) {
+CardPreview::CardPreview(const Card& card, Report report, QWidget* parent)
+    : QDialog(parent), m_card(card), m_report(std::move(report)) {
     setWindowTitle(QStringLiteral("Предварительный просмотр"));
     // Without a printer the preview still needs page metrics: the PDF engine gives them.
     if (!m_printer.isValid())
@@ -73,7 +73,7 @@ void CardPreview::cmdpdf_Click() {
 
 void CardPreview::report(const Outcome& outcome) {
     if (outcome.failed())
-        msgbox::info(this, outcome.error);
+        m_report(this, outcome);
 }
 
 } // namespace cardprint

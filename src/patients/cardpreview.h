@@ -1,5 +1,6 @@
 #pragma once
-// The print preview of a card, with printing and saving as PDF from it.
+// The print preview of a card, with printing and saving as PDF from it. A failure of either
+// goes to the window's report, which shows it above the preview.
 #include "patients/cardprintui.h"
 
 #include <QDialog>
@@ -15,7 +16,7 @@ namespace cardprint {
 class CardPreview : public QDialog {
     Q_OBJECT
   public:
-    explicit CardPreview(const Card& card, QWidget* parent = nullptr);
+    CardPreview(const Card& card, Report report, QWidget* parent = nullptr);
 
     // What the buttons do after their dialog; tests put in their own to skip the dialogs.
     using Action = std::function<Outcome(QWidget*, const Card&)>;
@@ -34,6 +35,7 @@ class CardPreview : public QDialog {
     void report(const Outcome& outcome);
 
     Card m_card;
+    Report m_report;
     QPrinter m_printer{QPrinter::HighResolution};
     QPrintPreviewWidget* m_view = nullptr;
     QPushButton* m_cmdprint = nullptr;

@@ -2,6 +2,7 @@
 // Printing the card, and saving it as PDF, for the card window. Failures come back as a
 // Russian text the window shows under "Ошибка"; nothing here shows a message box.
 #include "patients/cardlayout.h"
+#include "patients/printoutcome.h"
 
 #include <QString>
 
@@ -12,14 +13,6 @@ namespace cardprint {
 
 // The caption of the choice to print the visit's chart after the card.
 extern const QString kChartChoice;
-
-struct Outcome {
-    enum class Kind { Done, Cancelled, Failed };
-    Kind kind = Kind::Done;
-    QString error; // when Failed
-
-    bool failed() const { return kind == Kind::Failed; }
-};
 
 // A4 portrait; a printer keeps its own unprintable rim, a PDF gets a rim like a printer's.
 void preparePrinter(QPrinter& printer);

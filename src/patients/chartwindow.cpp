@@ -301,12 +301,15 @@ void ChartWindow::cmdprint_Click() {
         m_preview(pages());
         return;
     }
-    cardprint::PagesPreview preview(pages(), this);
-    preview.exec();
+    const auto report = [](QWidget* over, const cardprint::Outcome& failure) {
+        msgbox::info(over, failure.error);
+    };
+    if (const cardprint::Outcome o = printing::previewPages(this, pages(), report); o.failed())
+        msgbox::info(this, o.error);
 }
 
 void ChartWindow::cmdpdf_Click() {
-    if (const cardprint::Outcome o = cardprint::savePagesPdfWithDialog(this, pages()); o.failed())
+    if (const cardprint::Outcome o = printing::savePagesPdf(this, pages()); o.failed())
         msgbox::info(this, o.error);
 }
 

@@ -4,8 +4,8 @@
 // with the results the main window holds now, saved or not.
 #include "common/session.h"
 #include "patients/chartrender.h"
-#include "patients/pageprint.h"
 #include "patients/patientstore.h"
+#include "patients/printing.h"
 
 #include <QDialog>
 #include <QImage>

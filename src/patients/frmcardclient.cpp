@@ -5,7 +5,6 @@
 #include "common/session.h"
 #include "common/text1251.h"
 #include "common/widgets.h"
-#include "patients/cardpreview.h"
 #include "patients/chartrender.h"
 
 #include <QAction>
@@ -255,8 +254,9 @@ void frmcardclient::cmdpdf_Click() {
 }
 
 void frmcardclient::cmdpreview_Click() {
-    cardprint::CardPreview preview(printedCard(), this);
-    preview.exec();
+    report(printing::previewCard(this, printedCard(), [](QWidget* over, const cardprint::Outcome& failure) {
+        msgbox::info(over, failure.error);
+    }));
 }
 
 void frmcardclient::report(const cardprint::Outcome& outcome) {

@@ -2,9 +2,9 @@
 // The card window: one visit's complaints, diagnosis and prescription for editing, saving
 // them into the visit, and printing the card. It opens on the visit chosen in the patient
 // list; without a visit it cannot be shown at all.
-#include "patients/cardprintui.h"
 #include "patients/chartdata.h"
 #include "patients/patientstore.h"
+#include "patients/printing.h"
 
 #include <QDialog>
 #include <functional>
@@ -81,6 +81,6 @@ class frmcardclient : public QDialog {
     QString m_shown[3];
     // The visit's stored results, for its chart; none when they could not be read.
     std::optional<charts::VisitCells> m_cells;
-    Action m_print = cardprint::printWithDialog;
-    Action m_pdf = cardprint::savePdfWithDialog;
+    Action m_print = printing::printCard;
+    Action m_pdf = printing::saveCardPdf;
 };

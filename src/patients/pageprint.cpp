@@ -1,6 +1,5 @@
 #include "patients/pageprint.h"
 
-#include "common/messages.h"
 #include "common/text1251.h"
 
 #include <QBuffer>
@@ -112,7 +111,8 @@ Outcome savePagesPdfWithDialog(QWidget* parent, const Pages& pages) {
     return savePagesPdf(path, pages);
 }
 
-PagesPreview::PagesPreview(Pages pages, QWidget* parent) : QDialog(parent), m_pages(std::move(pages)) {
+PagesPreview::PagesPreview(Pages pages, Report report, QWidget* parent)
+    : QDialog(parent), m_pages(std::move(pages)), m_report(std::move(report)) {
     setWindowTitle(QStringLiteral("Предварительный просмотр"));
     if (!m_printer.isValid())
         m_printer.setOutputFormat(QPrinter::PdfFormat);
@@ -150,12 +150,12 @@ int PagesPreview::pageCount() const {
 
 void PagesPreview::cmdprint_Click() {
     if (const Outcome o = m_print(this, m_pages); o.failed())
-        msgbox::info(this, o.error);
+        m_report(this, o);
 }
 
 void PagesPreview::cmdpdf_Click() {
     if (const Outcome o = m_save(this, m_pages); o.failed())
-        msgbox::info(this, o.error);
+        m_report(this, o);
 }
 
 } // namespace cardprint

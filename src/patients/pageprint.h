@@ -4,26 +4,15 @@
 // Russian text the window shows under "Ошибка".
 #include "patients/cardprintui.h"
 #include "patients/cardrender.h"
+#include "patients/pages.h"
 
 #include <QDialog>
-#include <QPageLayout>
 #include <QPrinter>
-#include <QRectF>
-#include <functional>
 
-class QPainter;
 class QPrintPreviewWidget;
 class QPushButton;
 
 namespace cardprint {
-
-struct Pages {
-    int count = 1;
-    // Paints page `index` into `area`, in the painter's device units.
-    std::function<void(QPainter&, const QRectF& area, int index)> paint;
-    QString title; // of the PDF, and the suggested file name
-    QPageLayout::Orientation orientation = QPageLayout::Landscape;
-};
 
 RenderResult renderPages(QPagedPaintDevice& device, const Pages& pages);
 Outcome printPagesOn(QPrinter& printer, const Pages& pages);
@@ -32,11 +21,11 @@ Outcome savePagesPdf(const QString& path, const Pages& pages);
 Outcome printPagesWithDialog(QWidget* parent, const Pages& pages);
 Outcome savePagesPdfWithDialog(QWidget* parent, const Pages& pages);
 
-// The card's preview dialog for painted pages.
+// The card's preview dialog for painted pages; failures of its buttons go to `report`.
 class PagesPreview : public QDialog {
     Q_OBJECT
   public:
-    explicit PagesPreview(Pages pages, QWidget* parent = nullptr);
+    PagesPreview(Pages pages, Report report, QWidget* parent = nullptr);
 
     using Action = std::function<Outcome(QWidget*, const Pages&)>;
     void setPrintAction(Action action) { m_print = std::move(action); }
@@ -48,6 +37,7 @@ class PagesPreview : public QDialog {
 
   private:
     Pages m_pages;
+    Report m_report;
     QPrinter m_printer{QPrinter::HighResolution};
     QPrintPreviewWidget* m_view = nullptr;
     Action m_print = printPagesWithDialog;

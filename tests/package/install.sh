@@ -13,7 +13,7 @@ fail() {
 
 DESTDIR=$tmp/root cmake --install "$build" --prefix /usr >/dev/null
 usr=$tmp/root/usr
-for f in "$bindir/taven" "$bindir/tavensim" "$moduledir/libtavensound.so" \
+for f in "$bindir/taven" "$bindir/tavensim" "$moduledir/libtavensound.so" "$moduledir/libtavenprint.so" \
     "$datadir/data/function.pnt" "$datadir/data/Database/medicam.nam" "$datadir/simulator/example.scn" \
     share/applications/ru.taven.Taven.desktop share/metainfo/ru.taven.Taven.metainfo.xml \
     share/icons/hicolor/scalable/apps/taven.svg share/icons/hicolor/48x48/apps/taven.png; do
@@ -73,6 +73,8 @@ done
 kill -TERM "$pid" 2>/dev/null || true
 wait "$pid" || true
 grep -Fqs "$loaded" "$tmp"/ld.* || fail "the installed sound module was not loaded"
+# Printing is loaded when first used, never at start.
+! grep -Eqs 'file=[^ ]*(libtavenprint|libQt6PrintSupport)' "$tmp"/ld.* || fail "printing was loaded at start"
 
 # Help in the user's language without any display; a mistyped option is status 2.
 out=$(env -i LANG=ru_RU.UTF-8 "$usr/$bindir/taven" --help) || fail "--help failed"

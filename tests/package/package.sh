@@ -23,14 +23,15 @@ deb=${debs[0]}
 [ "$(dpkg-deb -f "$deb" Package)" = taven ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
 depends=$(dpkg-deb -f "$deb" Depends)
-# Found by dpkg-shlibdeps in the program, the simulator and the sound module.
+# Found by dpkg-shlibdeps in the program, the simulator and the sound and print modules.
 names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
-for lib in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6serialport6 libqt6multimedia6; do
+for lib in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6serialport6 libqt6multimedia6 libqt6printsupport6; do
     grep -Fqx "$lib" <<<"$names" || fail "Depends lacks $lib: $depends"
 done
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$tmp/files"
-for f in /usr/bin/taven /usr/bin/tavensim /usr/lib/taven/libtavensound.so /usr/share/taven/data/function.pnt \
+for f in /usr/bin/taven /usr/bin/tavensim /usr/lib/taven/libtavensound.so /usr/lib/taven/libtavenprint.so \
+    /usr/share/taven/data/function.pnt \
     /usr/share/taven/data/taven.ini /usr/share/taven/data/Database/medicam.nam /usr/share/taven/data/hand_l.bmp \
     /usr/share/applications/ru.taven.Taven.desktop /usr/share/metainfo/ru.taven.Taven.metainfo.xml \
     /usr/share/icons/hicolor/scalable/apps/taven.svg /usr/share/icons/hicolor/16x16/apps/taven.png \

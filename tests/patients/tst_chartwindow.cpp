@@ -2,6 +2,7 @@
 #include "patientgen.h"
 #include "patients/chartview.h"
 #include "patients/chartwindow.h"
+#include "patients/pageprint.h"
 #include "uicheck.h"
 
 #include <QComboBox>
@@ -139,8 +140,18 @@ class ChartWindowTest : public QObject {
         QFile f(pdf);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().startsWith("%PDF"));
-        cardprint::PagesPreview preview(pages);
+        QStringList reported;
+        cardprint::PagesPreview preview(
+            pages, [&](QWidget*, const cardprint::Outcome& failure) { reported << failure.error; });
         QCOMPARE(preview.pageCount(), 1);
+        // Its failures go to the window's report; the preview shows no message of its own.
+        const QString nowhere = dir->filePath(QStringLiteral("no/such/chart.pdf"));
+        preview.setSaveAction(
+            [&](QWidget*, const cardprint::Pages& p) { return cardprint::savePagesPdf(nowhere, p); });
+        preview.cmdpdf_Click();
+        QCOMPARE(reported.size(), 1);
+        QVERIFY2(reported[0].contains(nowhere), qPrintable(reported[0]));
+        QVERIFY(shown.isEmpty());
     }
 };
 

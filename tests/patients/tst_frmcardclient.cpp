@@ -238,6 +238,7 @@ class tst_frmcardclient : public QObject {
         });
         QTest::mouseClick(print ? w->cmdprint : w->cmdsave, Qt::LeftButton);
         QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(m_shown[0].title, QStringLiteral("Ошибка"));
         QVERIFY2(m_shown[0].text.contains(print ? "Принтер" : "c 3.dat"), qPrintable(m_shown[0].text));
         QCOMPARE(snapshot(m_f->dir->path()), before);
         QCOMPARE(w->txtgalob->toPlainText(), QStringLiteral("изменено"));
