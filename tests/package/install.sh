@@ -61,7 +61,11 @@ EXTRA_ENV="TAVEN_HOME=$tmp/envhome" taven --quit-after-show
 
 # The installed sound module is the one loaded (it sits in the library folder, not beside
 # the program); the program runs until ended with SIGTERM.
-EXTRA_ENV="LD_DEBUG=files LD_DEBUG_OUTPUT=$tmp/ld" taven >/dev/null 2>&1 &
+# Started without the function's extra subshell, so that $! is timeout itself and the
+# signal below reaches the program rather than leaving it running.
+(cd "$home/cwd" && exec env -i HOME="$home" PATH="$PATH" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
+    XDG_RUNTIME_DIR="$tmp/runtime" LD_DEBUG=files LD_DEBUG_OUTPUT="$tmp/ld" \
+    timeout 120 "$usr/$bindir/taven") >/dev/null 2>&1 &
 pid=$!
 # The loader names every path tried; a link map is made only for the one that opened.
 loaded="file=$usr/$moduledir/libtavensound.so [0];  generating link map"
@@ -72,6 +76,7 @@ done
 # timeout passes the signal on; the program closes as on a desktop's logout.
 kill -TERM "$pid" 2>/dev/null || true
 wait "$pid" || true
+! pgrep -f "^$usr/$bindir/taven" >/dev/null || fail "the program was still running after SIGTERM"
 grep -Fqs "$loaded" "$tmp"/ld.* || fail "the installed sound module was not loaded"
 # Printing is loaded when first used, never at start.
 ! grep -Eqs 'file=[^ ]*(libtavenprint|libQt6PrintSupport)' "$tmp"/ld.* || fail "printing was loaded at start"
