@@ -53,6 +53,8 @@ run_set() {
     echo "[$where] runs: $runs, widgets in the window: $(($(wc -l < widgets.txt) - 1))"
     echo "[$where] start-up median: program ${pt} s, empty window ${bt} s, same-widget window ${st} s"
     echo "[$where] ratio to the empty window $(ratio "$pt" "$bt"), to the same-widget window $(ratio "$pt" "$st")"
+    # The floor under the first ratio: the same widgets with no logic, against the empty window.
+    echo "[$where] the same-widget window itself: $(ratio "$st" "$bt") of the empty window"
     echo "[$where] peak memory median: program ${pm} KiB, empty window ${bm} KiB, ratio $(ratio "$pm" "$bm")"
 }
 
