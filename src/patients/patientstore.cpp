@@ -184,8 +184,9 @@ Error PatientStore::createPatient(const QString& surname, const QString& given, 
     if (Error e = checkIndexText(year, QStringLiteral("Год рождения")))
         return e;
     return underLock([&]() -> Error {
-        // A patient made after the last one was deleted continues the counter held in memory.
-        Index ix = m_index;
+        // After the last patient's deletion, here or elsewhere, the counter in memory goes on, not its
+        // records.
+        Index ix{m_index.counterLine, {}};
         if (QFileInfo::exists(indexPath()))
             if (Error e = readIndex(&ix))
                 return e;

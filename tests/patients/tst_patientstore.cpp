@@ -60,6 +60,24 @@ class PatientStoreTest : public QObject {
         QCOMPARE(bytesOf(db("client.crd")), QByteArray("0\r\n*"));
     }
 
+    // Another workstation deleted the last patient, and with it the index: a patient made
+    // here afterwards starts a fresh index, never bringing back the records seen before.
+    void lastPatientDeletedElsewhere() {
+        QVERIFY(!m_store->load());
+        QVERIFY(!m_store->createPatient("A", "B", "1", kToday));
+        PatientStore other{WorkFolder(root())};
+        QVERIFY(!other.load());
+        QVERIFY(!other.deletePatient(0));
+        QVERIFY(!QFile::exists(db("client.crd")));
+        QVERIFY(!m_store->createPatient("C", "D", "2", kToday));
+        const auto index = Index::parse(bytesOf(db("client.crd")));
+        QVERIFY(index);
+        QCOMPARE(index->records.size(), 1);
+        QCOMPARE(index->records[0].name(), QStringLiteral("C D"));
+        QVERIFY(QFile::exists(db(index->records[0].cardFile())));
+        QCOMPARE(m_store->index().records.size(), 1);
+    }
+
     void existingCardFileIsNeverTaken() {
         QVERIFY(!m_store->load());
         put(db("c 1.dat"), "someone's card");
