@@ -85,8 +85,6 @@ frmoption* frmmain::options() {
     m_options->setWindowModality(Qt::ApplicationModal);
     // Before the connections: showing the settings in force changes nothing.
     m_options->apply(m_fileSettings);
-    m_options->lbldown->setText(QStringLiteral("1"));
-    m_options->lblvega->setText(m_options->lbldown->text());
     connect(m_options, &frmoption::settingsChanged, &m_session, &session::Session::setSettings);
     connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.restartTouchCount(); });
     connect(m_options, &frmoption::settingsWritten, this, [this](const QString& text, const QString& file) {
