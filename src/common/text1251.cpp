@@ -1,16 +1,13 @@
 #include "common/text1251.h"
 
+#include "common/fileaccess.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <array>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -40,10 +37,6 @@ const std::array<char, 0x10000>& reverseTable() {
         return t;
     }();
     return table;
-}
-
-QString fileError(const QString& path, const QString& what) {
-    return QStringLiteral("%1 \"%2\"").arg(what, path);
 }
 
 } // namespace
@@ -109,45 +102,14 @@ ReadCause readCause(int openErrno, bool isFolder, bool folderSearchable) {
     }
 }
 
-QString readFailure(const QString& path, ReadCause cause, const QString& systemWords) {
-    switch (cause) {
-    case ReadCause::Missing:
-        return fileError(path, QStringLiteral("Не найден файл"));
-    case ReadCause::FolderDenied:
-        return fileError(path, QStringLiteral("Нет прав на доступ к папке файла"));
-    case ReadCause::FileDenied:
-        return fileError(path, QStringLiteral("Нет прав на чтение файла"));
-    case ReadCause::NotAFile:
-        return fileError(path, QStringLiteral("Вместо файла папка"));
-    case ReadCause::Other:
-        break;
-    }
-    const QString base = fileError(path, QStringLiteral("Не удается прочитать файл"));
-    return systemWords.isEmpty() ? base : base + QStringLiteral(": ") + systemWords;
-}
-
 std::optional<QByteArray> readBytes(const QString& path, QString* error, ReadCause* cause) {
-    QFile f(path);
-    if (f.open(QIODevice::ReadOnly)) {
-        QByteArray bytes = f.readAll();
-        if (f.error() == QFileDevice::NoError)
-            return bytes;
+    int code = 0;
+    auto bytes = fileaccess::read(path, error, nullptr, &code);
+    if (!bytes && cause) {
+        const bool denied = code == EACCES || code == EPERM;
+        *cause = readCause(code, code == EISDIR, !denied || fileaccess::look(path).code != EACCES);
     }
-    // Qt's words do not separate a missing file from one behind a closed folder: ask the system.
-    const QByteArray local = QFile::encodeName(path);
-    const int fd = ::open(local.constData(), O_RDONLY | O_CLOEXEC);
-    const int openErrno = fd < 0 ? errno : 0;
-    if (fd >= 0)
-        ::close(fd);
-    struct stat st {};
-    const bool statOk = ::stat(local.constData(), &st) == 0;
-    const bool searchable = statOk || errno != EACCES;
-    const ReadCause why = readCause(openErrno, statOk && S_ISDIR(st.st_mode), searchable);
-    if (cause)
-        *cause = why;
-    if (error)
-        *error = readFailure(path, why, f.errorString());
-    return std::nullopt;
+    return bytes;
 }
 
 std::optional<QString> read(const QString& path, QString* error) {
@@ -158,47 +120,12 @@ std::optional<QString> read(const QString& path, QString* error) {
 }
 
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile f(path);
-    // Never write in place: a failure half-way would leave neither the old file nor the new.
-    f.setDirectWriteFallback(false);
-    // Unbuffered, so a full disk shows at the write that hits it and not only inside commit(),
-    // which would still rename a short temporary file over the old one.
-    const auto fail = [&](const QString& why) {
-        f.cancelWriting();
-        if (error)
-            *error = fileError(path, QStringLiteral("Не удается записать файл")) + QStringLiteral(": ") + why;
-        return false;
-    };
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(f.errorString());
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return fail(f.errorString());
-        done += n;
-    }
-    if (f.error() != QFileDevice::NoError)
-        return fail(f.errorString());
-    // commit() syncs the temporary file before renaming it over the old one.
-    if (!f.commit())
-        return fail(f.errorString());
-    syncFolder(QFileInfo(path).absolutePath());
-    return true;
-}
-
-bool syncFolder(const QString& folder) {
-    // The rename lives in the folder: until the folder is synced a power cut can bring the
-    // old file back.
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    return fileaccess::write(path, bytes, error);
 }
 
 bool isLeftTemporary(const QString& fileName, const QStringList& siblings) {
+    if (fileaccess::isOwnTemporary(fileName))
+        return true;
     // QSaveFile writes "name.XXXXXX" (six letters or digits) beside "name" and renames it.
     static const QRegularExpression pattern(QStringLiteral("^(.+\\.[A-Za-z0-9]+)\\.[A-Za-z0-9]{6}$"));
     const auto m = pattern.match(fileName);

@@ -24,22 +24,17 @@ namespace textfile {
 enum class ReadCause { Missing, FolderDenied, FileDenied, NotAFile, Other };
 // `openErrno` from opening the file, `isFolder` and `folderSearchable` from looking at the path.
 ReadCause readCause(int openErrno, bool isFolder, bool folderSearchable);
-// The message naming the file and the cause; `systemWords` are added for Other.
-QString readFailure(const QString& path, ReadCause cause, const QString& systemWords = QString());
 
-// Reads the whole file; on failure returns nothing and, when asked, a message in Russian
-// naming the file and the real cause.
+// Reads the whole file (fileaccess::read: never through a link); on failure returns nothing
+// and, when asked, a message in Russian naming the file and the real cause.
 std::optional<QString> read(const QString& path, QString* error = nullptr);
 std::optional<QByteArray> readBytes(const QString& path, QString* error = nullptr,
                                     ReadCause* cause = nullptr);
-// Writes atomically: a temporary file beside the target, every write checked, synced,
-// renamed over the target, the folder synced. When anything fails the old file stays byte
-// for byte and the message names the file and the system's reason.
+// Writes atomically (fileaccess::write): when anything fails the old file stays byte for byte
+// and the message names the file and the system's reason.
 bool write(const QString& path, const QString& text, QString* error = nullptr);
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-// Syncs a folder's entries (after a rename into it); false when the system refuses.
-bool syncFolder(const QString& folder);
 // A temporary file a write left behind when the program was killed before its rename.
 bool isLeftTemporary(const QString& fileName, const QStringList& siblings);
 // Removes such files from the folder (not from its subfolders); returns their paths.

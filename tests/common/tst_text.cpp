@@ -58,27 +58,19 @@ class TextTest : public QObject {
         QTest::addColumn<bool>("isFolder");
         QTest::addColumn<bool>("searchable");
         QTest::addColumn<int>("cause");
-        QTest::addColumn<QString>("words");
-        QTest::newRow("missing") << ENOENT << false << true << int(C::Missing) << "Не найден файл";
-        QTest::newRow("folder on the way is a file")
-            << ENOTDIR << false << true << int(C::Missing) << "Не найден";
-        QTest::newRow("folder cannot be searched")
-            << EACCES << false << false << int(C::FolderDenied) << "Нет прав на доступ к папке";
-        QTest::newRow("file cannot be read")
-            << EACCES << false << true << int(C::FileDenied) << "Нет прав на чтение";
-        QTest::newRow("a folder") << 0 << true << true << int(C::NotAFile) << "Вместо файла папка";
-        QTest::newRow("disk error") << EIO << false << true << int(C::Other) << "Не удается прочитать";
+        QTest::newRow("missing") << ENOENT << false << true << int(C::Missing);
+        QTest::newRow("folder on the way is a file") << ENOTDIR << false << true << int(C::Missing);
+        QTest::newRow("folder cannot be searched") << EACCES << false << false << int(C::FolderDenied);
+        QTest::newRow("file cannot be read") << EACCES << false << true << int(C::FileDenied);
+        QTest::newRow("a folder") << 0 << true << true << int(C::NotAFile);
+        QTest::newRow("disk error") << EIO << false << true << int(C::Other);
     }
     void readCause() {
         QFETCH(int, openErrno);
         QFETCH(bool, isFolder);
         QFETCH(bool, searchable);
         QFETCH(int, cause);
-        QFETCH(QString, words);
-        const auto c = textfile::readCause(openErrno, isFolder, searchable);
-        QCOMPARE(int(c), cause);
-        const QString text = textfile::readFailure("/w/function.pnt", c, "Input/output error");
-        QVERIFY2(text.contains(words) && text.contains("function.pnt"), qPrintable(text));
+        QCOMPARE(int(textfile::readCause(openErrno, isFolder, searchable)), cause);
     }
 
     void realReadFailures() {
