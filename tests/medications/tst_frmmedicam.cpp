@@ -146,7 +146,7 @@ class FrmMedicamTest : public QObject {
         QTest::mouseClick(w.cmdexit, Qt::LeftButton);
         QVERIFY(!w.isVisible());
         QCOMPARE(onDisk(), w.document().serialise());
-        QVERIFY(onDisk().startsWith("][") && onDisk().endsWith("][\r\n"));
+        QVERIFY(onDisk().startsWith("head][") && onDisk().endsWith("][\r\n\r\n"));
         QVERIFY(onDisk().contains("\r\nm0k1\r\nnew\r\n"));
     }
 
