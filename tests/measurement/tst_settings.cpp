@@ -1,13 +1,48 @@
+#include "common/fileaccess.h"
 #include "measurement/keycodes.h"
 #include "measurement/settings.h"
 
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class SettingsTest : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    // Never written over a file that cannot be read now; not written at all when the file
+    // holds the line already (so a read-only folder is no error then).
+    void writeOnlyOverAReadableFile_data() {
+        QTest::addColumn<int>("readErrno");
+        QTest::addColumn<QByteArray>("before"); // empty: no file
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("unreadable") << EIO << QByteArray("35\r\n") << true << QByteArray("35\r\n");
+        QTest::newRow("holds it already") << 0 << QByteArray("13\r\n") << false << QByteArray("13\r\n");
+        QTest::newRow("missing") << 0 << QByteArray() << true << QByteArray("13\r\n");
+    }
+    void writeOnlyOverAReadableFile() {
+        QFETCH(int, readErrno);
+        QFETCH(QByteArray, before);
+        QFETCH(bool, writable);
+        QFETCH(QByteArray, after);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("taven.ini");
+        if (!before.isEmpty())
+            QVERIFY(fileaccess::write(path, before));
+        fileaccess::setFaultHook([&](fileaccess::Call call, const QString& p) {
+            if (call != fileaccess::Call::Open)
+                return 0;
+            return p == path ? readErrno : writable ? 0 : EROFS;
+        });
+        QString error;
+        const bool ok = settings::write(path, "13\r\n", &error);
+        fileaccess::setFaultHook({});
+        QVERIFY2(ok == (readErrno == 0), qPrintable(error));
+        QVERIFY2(ok || error.contains(fileaccess::reason(readErrno)), qPrintable(error));
+        QCOMPARE(fileaccess::read(path).value_or("(none)"), after);
+    }
 
     void parse_data() {
         QTest::addColumn<QString>("file");
