@@ -369,23 +369,19 @@ std::optional<QStringList> list(const QString& folder, QString* error) {
     return names;
 }
 
-std::optional<QDateTime> folderTime(const QString& folder, QString* error) {
+std::optional<QDateTime> folderTime(const QString& folder, int* code) {
     QString probe;
     const int fd = openTemporary(folder + QStringLiteral("/taven-clock"), 0600, &probe);
-    if (fd < 0) {
-        say(error, failure(QStringLiteral("Не удается создать файл"), probe, reason(errno)));
-        return std::nullopt;
-    }
     struct stat st {};
-    const int code = ::fstat(fd, &st) == 0 ? 0 : errno;
-    ::close(fd);
-    if (!injected(Call::Remove, probe))
-        ::unlink(local(probe).constData());
-    if (code) {
-        say(error, failure(QStringLiteral("Не удается проверить файл"), probe, reason(code)));
-        return std::nullopt;
+    const int why = fd < 0 ? errno : ::fstat(fd, &st) == 0 ? 0 : errno;
+    if (fd >= 0) {
+        ::close(fd);
+        if (!injected(Call::Remove, probe))
+            ::unlink(local(probe).constData());
     }
-    return timeOf(st);
+    if (code)
+        *code = why;
+    return why ? std::nullopt : std::optional<QDateTime>(timeOf(st));
 }
 
 bool isOwnTemporary(const QString& fileName) {
