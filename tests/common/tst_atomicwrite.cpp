@@ -141,24 +141,19 @@ class AtomicWriteTest : public QObject {
         QTest::newRow("own, dated ahead") << ".client.crd.taven-Ab3xZ9" << -3600 << false;
         QTest::newRow("user's backup") << "client.crd.backup" << 3600 << false;
         QTest::newRow("older program's form") << "taven.ini.xY12ab" << 3600 << false;
-        QTest::newRow("seven characters") << ".taven.ini.taven-Ab3xZ90" << 3600 << false;
     }
     void onlyOldOwnTemporariesAreRemoved() {
         QFETCH(QString, name);
         QFETCH(int, ageSecs);
         QFETCH(bool, removed);
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("Database"));
         QFile f(dir.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QVERIFY(
-            f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSecs), QFileDevice::FileModificationTime));
-        f.close();
+        const QDateTime when = QDateTime::currentDateTime().addSecs(-ageSecs);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.setFileTime(when, QFileDevice::FileModificationTime));
         QCOMPARE(textfile::removeLeftTemporaries(dir.path()),
                  removed ? QStringList{dir.filePath(name)} : QStringList{});
-        QCOMPARE(QFileInfo::exists(dir.filePath(name)), !removed);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
-                 removed ? 1 : 2);
+        // No probe of the folder's clock is left either.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), removed ? 0 : 1);
     }
 };
 
