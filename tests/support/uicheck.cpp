@@ -225,4 +225,9 @@ QStringList problems(QWidget* root) {
     return captionsFit(root) + unnamedControls(root);
 }
 
+QString spoken(QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    return a->text(QAccessible::Name) + QStringLiteral(" | ") + a->text(QAccessible::Description);
+}
+
 } // namespace uicheck
