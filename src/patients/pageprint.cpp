@@ -6,9 +6,9 @@
 #include <QFileDialog>
 #include <QPageSize>
 #include <QPainter>
-#include <QPrinter>
 #include <QPdfWriter>
 #include <QPrintDialog>
+#include <QPrinter>
 
 namespace cardprint {
 
