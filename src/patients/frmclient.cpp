@@ -122,6 +122,8 @@ void frmclient::filterNames(const QString& part) {
     const QScopedValueRollback<bool> quiet(m_silent, true);
     m_names->setFilter(part);
     selectSilently(m_names->shownRow(m_chosen) >= 0 ? m_chosen : -1);
+    // Read out after the name of the line, so that a found nothing is heard too.
+    m_find->setAccessibleDescription(QStringLiteral("Найдено: %1").arg(m_names->rowCount()));
 }
 
 void frmclient::connectHandlers() {

@@ -236,7 +236,8 @@ class CardPrintTest : public QObject {
     void previewFitsTheScreen_data() {
         QTest::addColumn<QRect>("available");
         QTest::newRow("1366 x 768 under a panel") << QRect(0, 0, 1366, 738);
-        QTest::newRow("1280 x 1024") << QRect(0, 0, 1280, 1024);
+        QTest::newRow("800 x 600") << QRect(0, 0, 800, 600);
+        QTest::newRow("1280 x 1024: as wanted") << QRect(0, 0, 1280, 1024);
         QTest::newRow("second screen") << QRect(1920, 40, 1366, 728);
     }
     void previewFitsTheScreen() {
@@ -244,10 +245,11 @@ class CardPrintTest : public QObject {
         const QSize wanted(820, 1000);
         const QRect r = fittedGeometry(available, wanted);
         const QString shown = QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-        QVERIFY2(available.contains(r) && r.height() < available.height() && r.width() <= wanted.width(),
+        // Room above for a title bar of 30 pixels; never larger than wanted; centred.
+        QVERIFY2(available.contains(r.adjusted(0, -30, 0, 0)) && wanted.boundedTo(r.size()) == r.size(),
                  qPrintable(shown));
-        QVERIFY2((r.center() - available.center()).manhattanLength() <= 2, qPrintable(shown));
-        QCOMPARE(r.height(), qMin(wanted.height(), int(available.height() * 0.9)));
+        QVERIFY2((r.center() - available.center()).manhattanLength() <= 1, qPrintable(shown));
+        QVERIFY2(r.height() >= available.height() * 0.85 || r.size() == wanted, qPrintable(shown));
     }
 
     // The print dialog's tab starts from the card's choice; a card without a chart has none.

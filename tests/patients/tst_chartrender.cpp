@@ -241,9 +241,7 @@ class ChartRenderTest : public QObject {
             h.records << recordWith({{8, 3, "50 5"}});
         }
         std::vector<QRectF> texts;
-        charts::Style style = testStyle();
-        style.font.setPointSize(10);
-        style.texts = &texts;
+        const charts::Style style{testStyle().palette, QFont(QStringLiteral("DejaVu Sans"), 10), &texts};
         const QRectF area(0, 0, 1340, 540);
         paintOn(area.size().toSize(), 1, [&](QPainter& p, const QRectF& a) {
             if (chart == 1)

@@ -44,12 +44,10 @@ struct ListFixture {
     QString db(const QString& name) const { return files.db(name); }
     QMap<QString, QByteArray> snapshot() const { return storetest::snapshot(files.dir->path()); }
 
-    // The lines as shown, the find line's filter applied.
     QStringList names() const {
         QStringList lines;
-        const QAbstractItemModel* m = list->lstname->model();
-        for (int i = 0; i < m->rowCount(); ++i)
-            lines << m->index(i, 0).data().toString();
+        for (int i = 0; i < list->lstname->model()->rowCount(); ++i)
+            lines << list->lstname->model()->index(i, 0).data().toString();
         return lines;
     }
     QStringList dates() const {
