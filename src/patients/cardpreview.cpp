@@ -3,7 +3,7 @@
 #include "patients/cardrender.h"
 
 #include <QCheckBox>
-#include <QLayout>
+#include <QHBoxLayout>
 #include <QPainter>
 #include <QPrinter>
 
@@ -18,12 +18,14 @@ const QSize kWanted(820, 1000); // pixels: an upright page beside the toolbar
 CardPreview::CardPreview(const Card& card, Report report, QWidget* parent)
     : PreviewDialog(QPageLayout::Portrait, kWanted, std::move(report), parent), m_card(card) {
     // Only a card whose visit has a chart offers it; the card alone is the default.
-    chkchart = new QCheckBox(kChartChoice, this);
+    // Under the pages, where a narrow screen does not fold it away with the toolbar's end.
+    auto* row = new QWidget(this);
+    chkchart = new QCheckBox(kChartChoice, row);
     chkchart->setAccessibleName(kChartChoice);
     chkchart->setChecked(m_card.printsChart());
-    chkchart->setVisible(bool(m_card.chartPage));
-    // Under the pages, where a narrow screen does not fold it away with the toolbar's end.
-    layout()->addWidget(chkchart);
+    (new QHBoxLayout(row))->addWidget(chkchart);
+    row->setVisible(bool(m_card.chartPage));
+    layout()->addWidget(row);
     connect(chkchart, &QCheckBox::toggled, this, [this](bool on) {
         m_card.withChart = on;
         refresh();

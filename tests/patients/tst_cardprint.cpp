@@ -194,7 +194,7 @@ class CardPrintTest : public QObject {
         const Report none = [](QWidget*, const Outcome&) { QFAIL("nothing failed"); };
         CardPreview plain(kShort, none);
         plain.show();
-        QVERIFY(plain.chkchart->isHidden());
+        QVERIFY(!plain.chkchart->isVisible());
         QCOMPARE(plain.pageCount(), 1);
 
         Card card = kShort;

@@ -201,10 +201,8 @@ class FrmClientTest : public QObject {
         f.messages.answer = msgbox::Answer::No;
         f.list->cmddeldate->click();
         QCOMPARE(f.messages.shown.size(), 1);
-        QCOMPARE(f.messages.shown[0].text,
-                 QStringLiteral("Вы действительно хотите удалить дату посещения?\n\n"
-                                "Дата: %1\nПациент: %2")
-                     .arg(before[1], f.list->lblname->text()));
+        QCOMPARE(f.messages.shown[0].text, "Вы действительно хотите удалить дату посещения?\n\nДата: " +
+                                               before[1] + "\nПациент: " + f.list->lblname->text());
         QCOMPARE(f.messages.shown[0].title, QStringLiteral("Удаление даты посещения"));
         QVERIFY(f.messages.shown[0].question && f.messages.shown[0].defaultNo);
         QCOMPARE(f.dates(), before);
