@@ -58,12 +58,18 @@ class frmcardclient : public QDialog {
     QPushButton* cmdsave = nullptr;
     QPushButton* cmdcancel = nullptr;
 
+  public slots:
+    // Escape and the close box leave as "Выход" does.
+    void reject() override;
+
   private:
     void buildForm();
     void buildPrintMenu();
     void Form_Load();
     void fill(const patients::VisitTexts& texts);
     QString stored(int box) const;
+    // A box's text differs from what it showed on opening.
+    bool edited() const;
     void showBadText(const patients::Error& error);
     void report(const cardprint::Outcome& outcome);
     bool showsLoadedVisit() const;

@@ -14,7 +14,11 @@ class QLabel;
 class QListView;
 class QListWidget;
 class QPushButton;
-class QStringListModel;
+class NameFilterLine;
+
+namespace patients {
+class NameListModel;
+}
 
 class frmclient : public QDialog {
     Q_OBJECT
@@ -73,10 +77,15 @@ class frmclient : public QDialog {
   protected:
     // The close box and Esc leave as "Выход" does.
     void reject() override;
+    // Enter on a visit date opens its card.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void build();
     void connectHandlers();
+    void buildFilter();
+    // Shows the names holding `part`; the chosen patient stays chosen while hidden.
+    void filterNames(const QString& part);
     // Shows a store failure; a list out of date is read again when the window next opens.
     bool failed(const patients::Error& e);
     void syncNames(int keepRow);
@@ -88,7 +97,8 @@ class frmclient : public QDialog {
 
     session::Session& m_session;
     patients::PatientStore m_store;
-    QStringListModel* m_names = nullptr;
+    patients::NameListModel* m_names = nullptr;
+    NameFilterLine* m_find = nullptr;
     // The record shown in the labels and the date list.
     patients::IndexRecord m_record;
     int m_chosen = -1;
