@@ -257,7 +257,7 @@ DeviceLink::State DeviceLink::state() const {
 
 void DeviceLink::tellState() {
     const QString now = QString::number(int(state())) + u'|' + portName() + u'|' +
-                        listeningPorts().join(u'|') + u'|' + m_lostName;
+                        listeningPorts().join(u'|') + u'|' + m_lostName + u'|' + m_status;
     if (now == m_toldState)
         return;
     m_toldState = now;

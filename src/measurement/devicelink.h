@@ -78,7 +78,7 @@ class DeviceLink : public QObject {
     void closed();
     // Emitted when the status changes, not on every failed retry.
     void statusMessage(const QString& text);
-    // The state, the ports listened on or the port kept changed.
+    // The state, the ports listened on, the port kept or the status changed.
     void stateChanged();
 
   private:

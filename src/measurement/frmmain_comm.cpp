@@ -103,11 +103,13 @@ void frmmain::showDeviceState() {
                                (waiting.isEmpty() ? QStringLiteral("Поиск прибора") : onPorts),
                            false);
         break;
-    case State::Absent:
-        Frame1->showDevice(QStringLiteral("нет"),
-                           mscomm.status().isEmpty() ? QStringLiteral("Поиск прибора") : mscomm.status(),
-                           false);
+    case State::Absent: {
+        // No status yet: the first look has not been made.
+        const bool looked = !mscomm.status().isEmpty();
+        Frame1->showDevice(looked ? QStringLiteral("нет") : QStringLiteral("поиск"),
+                           looked ? mscomm.status() : QStringLiteral("Поиск прибора"), false);
         break;
+    }
     }
 }
 
