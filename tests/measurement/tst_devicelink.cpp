@@ -213,22 +213,18 @@ class TestDeviceLink : public QObject {
             return ports;
         });
         link.setRetryInterval(20);
-        QSignalSpy states(&link, &DeviceLink::stateChanged);
         Received got;
         got.attach(link);
         link.start();
         QCOMPARE(link.state(), DeviceLink::State::Waiting);
         QCOMPARE(link.listeningPorts(), QStringList{silent.slaveName()});
-        QCOMPARE(states.count(), 1);
 
         probe = std::make_unique<PtyPair>();
         late = probe->slaveName();
         QTRY_COMPARE(link.listeningPorts(), QStringList({silent.slaveName(), late}));
-        QCOMPARE(states.count(), 2);
         QVERIFY(probe->write("\x50"));
         QTRY_COMPARE(link.portName(), late);
         QCOMPARE(link.state(), DeviceLink::State::Connected);
-        QCOMPARE(states.count(), 3);
         QTRY_COMPARE(got.bytes, QByteArray("\x50"));
         QTest::qWait(10); // the silent port is closed from the event loop
         QVERIFY2(occupy(silent.slaveName()) != nullptr, "the silent port is still held");

@@ -182,7 +182,6 @@ class MainWindowTest : public QObject {
         auto* help = w->findChild<frmHelp*>();
         QVERIFY(help && help->isVisible());
         help->close();
-        QCOMPARE(w->contextMenuPolicy(), Qt::ActionsContextMenu);
         w->actions().value(0)->trigger();
         QCOMPARE(log->shown.size(), 1);
         QVERIFY2(log->shown[0].text.contains("Версия " + commandline::version()),

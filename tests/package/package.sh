@@ -47,18 +47,11 @@ dpkg-deb -x "$deb" "$tmp/root"
 file "$tmp/root/usr/bin/taven" | grep -q ', stripped' || fail "the program is not stripped"
 desktop-file-validate "$tmp/root/usr/share/applications/ru.taven.Taven.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$tmp/root/usr/share/metainfo/ru.taven.Taven.metainfo.xml" || fail "metainfo"
-for f in /usr/share/man/man1/taven.1.gz /usr/share/man/man1/tavensim.1.gz /usr/share/doc/taven/copyright \
-    /usr/share/doc/taven/changelog.gz; do
-    grep -qx "$f" "$tmp/files" || fail "$f is not in the package"
-done
 ! dpkg-deb -f "$deb" Description | grep -q ';' || fail "a stray ; in the description: $(dpkg-deb -f "$deb" Description)"
-
-# Errors fail, and so does a program without its manual page; the rest is shown.
-lintian --no-tag-display-limit --display-info "$deb" >"$tmp/lintian" 2>&1 || true
-cat "$tmp/lintian"
-if grep -E '^E: |no-manual-page' "$tmp/lintian"; then
-    fail "lintian"
-fi
+# Errors (a missing copyright file or changelog among them) fail, and so does a program
+# without its manual page; the rest is shown.
+lintian --tag-display-limit 0 --display-info "$deb" 2>&1 | tee "$tmp/lintian"
+! grep -E '^E: |no-manual-page' "$tmp/lintian" || fail "lintian"
 
 echo "$(basename "$deb"): $(du -k "$deb" | cut -f1) KiB, $(grep -vc '/$' "$tmp/files") files"
 echo "Depends: $depends"
