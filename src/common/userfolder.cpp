@@ -5,7 +5,13 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace userfolder {
 
@@ -23,6 +29,27 @@ bool holdsData(const QString& folder) {
     const WorkFolder f(folder);
     return QFileInfo(f.path(QStringLiteral("taven.ini"))).isFile() ||
            QFileInfo(f.path(QStringLiteral("function.pnt"))).isFile();
+}
+
+QString unusable(const QString& folder) {
+    const QString shown = QDir::toNativeSeparators(folder);
+    // Made a level at a time, so that the level that fails says why.
+    const QStringList parts = QDir::cleanPath(QDir(folder).absolutePath()).split(u'/', Qt::SkipEmptyParts);
+    QString path;
+    for (const QString& part : parts) {
+        path += u'/' + part;
+        const QFileInfo level(path);
+        if (level.exists() && !level.isDir())
+            return QStringLiteral("Рабочая папка %1 не может быть создана: %2 не является папкой.")
+                .arg(shown, QDir::toNativeSeparators(path));
+        if (!level.exists() && ::mkdir(QFile::encodeName(path).constData(), 0777) != 0 && errno != EEXIST)
+            return QStringLiteral("Рабочая папка %1 не может быть создана: %2.")
+                .arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    QTemporaryFile probe(folder + QStringLiteral("/.taven-XXXXXX"));
+    if (!probe.open())
+        return QStringLiteral("В рабочую папку %1 нельзя записать: %2.").arg(shown, probe.errorString());
+    return {};
 }
 
 QStringList fill(const QString& bundled, const QString& folder) {
