@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Fails when a source file of the program outside src/common/platform includes a header that
+# only POSIX systems (or Linux alone) have, or names an errno or signal that only they have.
+# What differs between systems stays in that one folder, so that a port supplies its units
+# and nothing else. Tools, tests, benchmarks and fuzz targets run here only and are not checked.
+set -uo pipefail
+src=$(cd "$(dirname "$0")/../src" && pwd)
+headers='aio|arpa/[a-z/]+|cpio|dirent|dlfcn|fcntl|fmtmsg|fnmatch|ftw|glob|grp|iconv|langinfo|libgen'
+headers+='|monetary|mqueue|ndbm|net/[a-z]+|netdb|netinet/[a-z]+|nl_types|poll|pthread|pwd|regex|sched'
+headers+='|search|semaphore|signal|spawn|strings|stropts|sys/[a-z_/]+|syslog|tar|termios|trace|ulimit'
+headers+='|unistd|utime|utmpx|wordexp|linux/[a-z_/]+|asm/[a-z_/]+|execinfo|err|mntent|paths|pty'
+# Named before any "//" on the line: a comment may speak of them.
+names='ESTALE|EDQUOT|EHOSTDOWN|EREMOTE|ENOLINK|SIGHUP|SIGPIPE|SIGCHLD|SIGUSR[12]|SIGALRM|SIGKILL'
+names+='|sigaction|sigemptyset|O_NOFOLLOW|O_CLOEXEC|O_NONBLOCK|O_DIRECTORY|S_IS[A-Z]+'
+status=0
+report() {  # report <what> <grep -P pattern>
+    local hits
+    hits=$(grep -rnP --include='*.cpp' --include='*.h' "$2" "$src" | grep -v "^$src/common/platform/")
+    if [ -n "$hits" ]; then
+        echo "$1 outside src/common/platform:" >&2
+        echo "${hits//$src/src}" >&2
+        status=1
+    fi
+}
+report 'POSIX header included' "^\\s*#\\s*include\\s*<($headers)\\.h>"
+report 'POSIX-only name used' "^(?:(?!//).)*\\b($names)\\b"
+# The folder is the floor under common: it reaches nothing of the program's own.
+hits=$(grep -rn '#include "' "$src/common/platform" | grep -v '#include "common/platform/')
+if [ -n "$hits" ]; then
+    echo "src/common/platform reaches up:" >&2
+    echo "${hits//$src/src}" >&2
+    status=1
+fi
+exit $status
