@@ -13,22 +13,19 @@ headers+='|unistd|utime|utmpx|wordexp|linux/[a-z_/]+|asm/[a-z_/]+|execinfo|err|m
 names='ESTALE|EDQUOT|EHOSTDOWN|EREMOTE|ENOLINK|SIGHUP|SIGPIPE|SIGCHLD|SIGUSR[12]|SIGALRM|SIGKILL'
 names+='|sigaction|sigemptyset|O_NOFOLLOW|O_CLOEXEC|O_NONBLOCK|O_DIRECTORY|S_IS[A-Z]+'
 status=0
-report() {  # report <what> <grep -P pattern>
-    local hits
-    hits=$(grep -rnP --include='*.cpp' --include='*.h' "$2" "$src" | grep -v "^$src/common/platform/")
-    if [ -n "$hits" ]; then
-        echo "$1 outside src/common/platform:" >&2
-        echo "${hits//$src/src}" >&2
+report() {  # report <what> <hits>
+    if [ -n "$2" ]; then
+        echo "$1:" >&2
+        echo "${2//$src/src}" >&2
         status=1
     fi
 }
-report 'POSIX header included' "^\\s*#\\s*include\\s*<($headers)\\.h>"
-report 'POSIX-only name used' "^(?:(?!//).)*\\b($names)\\b"
+outside() {  # the lines matching a grep -P pattern in files outside the folder
+    grep -rnP --include='*.cpp' --include='*.h' "$1" "$src" | grep -v "^$src/common/platform/"
+}
+report 'POSIX header included outside src/common/platform' "$(outside "^\\s*#\\s*include\\s*<($headers)\\.h>")"
+report 'POSIX-only name used outside src/common/platform' "$(outside "^(?:(?!//).)*\\b($names)\\b")"
 # The folder is the floor under common: it reaches nothing of the program's own.
-hits=$(grep -rn '#include "' "$src/common/platform" | grep -v '#include "common/platform/')
-if [ -n "$hits" ]; then
-    echo "src/common/platform reaches up:" >&2
-    echo "${hits//$src/src}" >&2
-    status=1
-fi
+report 'src/common/platform reaches up' \
+    "$(grep -rn '#include "' "$src/common/platform" | grep -v '#include "common/platform/')"
 exit $status
