@@ -1,6 +1,7 @@
 #include "common/userfolder.h"
 
 #include "common/fileaccess.h"
+#include "common/platform/files.h"
 #include "common/workfolder.h"
 
 #include <QDir>
@@ -10,8 +11,6 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 
 namespace userfolder {
 
@@ -42,9 +41,10 @@ QString unusable(const QString& folder) {
         if (level.exists() && !level.isDir())
             return QStringLiteral("Рабочая папка %1 не может быть создана: %2 не является папкой.")
                 .arg(shown, QDir::toNativeSeparators(path));
-        if (!level.exists() && ::mkdir(QFile::encodeName(path).constData(), 0777) != 0 && errno != EEXIST)
+        const int code = level.exists() ? 0 : platform::makeFolder(path);
+        if (code != 0 && code != EEXIST)
             return QStringLiteral("Рабочая папка %1 не может быть создана: %2.")
-                .arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
+                .arg(shown, fileaccess::reason(code));
     }
     QTemporaryFile probe(folder + QStringLiteral("/.taven-XXXXXX"));
     if (!probe.open())
