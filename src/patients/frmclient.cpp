@@ -18,8 +18,8 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 
-using form::make;
 using form::tw;
+using form::legacy::make;
 
 namespace {
 
@@ -42,6 +42,7 @@ frmclient::frmclient(session::Session& session, const WorkFolder& folder, QWidge
 }
 
 void frmclient::build() {
+    setObjectName("frmclient");
     setWindowTitle(QStringLiteral("Карты пациентов"));
     setFixedSize(form::px(6885), form::px(5220));
     useFormFont(this);

@@ -9,8 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using form::make;
 using form::tw;
+using form::legacy::make;
 
 frmclientnew::frmclientnew(frmclient& list, QWidget* parent) : QDialog(parent), m_list(list) {
     setWindowTitle(QStringLiteral("Новый пациент"));
