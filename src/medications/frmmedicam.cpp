@@ -11,11 +11,11 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 
-namespace {
-
 using form::make;
 using form::px;
 using form::tw;
+
+namespace {
 
 const QString kTitle = QStringLiteral("Медицинские препараты");
 
