@@ -40,6 +40,14 @@ class MainUi : public frmmain {
     PictureBox* pic = find<PictureBox>("pic");
     QTimer &Timer1 = *find<QTimer>("Timer1"), &Timer2 = *find<QTimer>("Timer2");
     DeviceLink& mscomm = *find<DeviceLink>("mscomm");
+    // The reading processor's state, as the window names it.
+    struct {
+        const QObject* w;
+        int touchCount() const { return w->property("int3").toInt(); }
+        bool blnVega() const { return w->property("blnVega").toBool(); }
+        float sngVega() const { return w->property("sngVega").toFloat(); }
+        int datainmax() const { return w->property("datainmax").toInt(); }
+    } reading{this};
 
     QLabel* label(int i) const { return find<QLabel>(qPrintable(QStringLiteral("label(%1)").arg(i))); }
     session::Session& session() const { return *find<session::Session>("session"); }
@@ -60,6 +68,7 @@ class MainUi : public frmmain {
                                       : modes::Mode::Points;
     }
     void selectFromChart(int meridian, bool left, int row) {
-        QMetaObject::invokeMethod(this, "selectFromChart", Q_ARG(int, meridian), Q_ARG(bool, left), Q_ARG(int, row));
+        QMetaObject::invokeMethod(this, "selectFromChart", Q_ARG(int, meridian), Q_ARG(bool, left),
+                                  Q_ARG(int, row));
     }
 };

@@ -170,7 +170,7 @@ class MainWindowDeviceTest : public QObject {
         }
         QCOMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("55 15"));
         QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("55"));
-        QCOMPARE(w->property("int3").toInt(), 0);
+        QCOMPARE(w->reading.touchCount(), 0);
     }
 
     void touchEndingEarlyIsDiscarded() {
@@ -269,16 +269,16 @@ class MainWindowDeviceTest : public QObject {
         start();
         w->opttest->setChecked(true);
         longPress(120); // no reading yet: nothing to re-reference to
-        QVERIFY(!w->property("blnVega").toBool());
+        QVERIFY(!w->reading.blnVega());
         send({110}); // value 40
         QCOMPARE(w->Frame1->lblmax->text(), QStringLiteral("40"));
         longPress(100);
-        QVERIFY(!w->property("blnVega").toBool());
+        QVERIFY(!w->reading.blnVega());
         longPress(140);
-        QVERIFY(!w->property("blnVega").toBool());
+        QVERIFY(!w->reading.blnVega());
         send({110});
         longPress(120);
-        QVERIFY(w->property("blnVega").toBool());
+        QVERIFY(w->reading.blnVega());
         QVERIFY(w->lblVega->isVisibleTo(w.get()));
         QVERIFY(!w->optdiagnoz->isVisibleTo(w.get()) && !w->opthand->isVisibleTo(w.get()));
         QVERIFY(!w->opttest->isEnabled() && !w->cmdsave->isEnabled());
@@ -292,7 +292,7 @@ class MainWindowDeviceTest : public QObject {
         send({170}); // the bar stops at the end of the scale
         QCOMPARE(w->Frame1->lblpower->width(), qRound(5000 / 15.0));
         longPress(90);
-        QVERIFY(!w->property("blnVega").toBool());
+        QVERIFY(!w->reading.blnVega());
         QVERIFY(w->optdiagnoz->isChecked());
         QVERIFY(w->cmdsave->isEnabled() && w->opttest->isEnabled());
         QVERIFY(!w->lblVega->isVisibleTo(w.get()));
@@ -304,10 +304,10 @@ class MainWindowDeviceTest : public QObject {
         w->opttest->setChecked(true);
         send({110});
         longPress(110);
-        QVERIFY(w->property("blnVega").toBool());
+        QVERIFY(w->reading.blnVega());
         send({250});
-        QVERIFY(!w->property("blnVega").toBool());
-        QCOMPARE(w->property("sngVega").toFloat(), 1.0f);
+        QVERIFY(!w->reading.blnVega());
+        QCOMPARE(w->reading.sngVega(), 1.0f);
         QVERIFY(w->optdiagnoz->isChecked() && w->optdiagnoz->isVisibleTo(w.get()));
         QVERIFY(w->opttest->isEnabled() && !w->lblVega->isVisibleTo(w.get()));
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
@@ -352,7 +352,7 @@ class MainWindowDeviceTest : public QObject {
         // One write, several bytes: every one of them is a reading.
         QVERIFY(pty.write(bytes({75, 90, 110, 100})));
         QTRY_VERIFY(w->Timer1.isActive());
-        QTRY_COMPARE(w->property("datainmax").toInt(), 40);
+        QTRY_COMPARE(w->reading.datainmax(), 40);
         w->Timer1_Timer();
         QVERIFY(pty.write(bytes({95})));
         QTRY_COMPARE(w->session().strRezult.cell(0, 10), QStringLiteral("40 15"));

@@ -78,10 +78,10 @@ class OptionsTest : public QObject {
         QCOMPARE(inForce.oneTouch, oneTouch);
         QCOMPARE(inForce.measuringMs, qRound(time.toDouble() * 1000));
         touches(1);
-        const int touched = w->property("int3").toInt();
+        const int touched = w->reading.touchCount();
         frmoption* o = w->options();
         QCOMPARE(w->session().settings(), inForce);
-        QCOMPARE(w->property("int3").toInt(), touched);
+        QCOMPARE(w->reading.touchCount(), touched);
         QCOMPARE(o->oneTouch(), oneTouch);
         QCOMPARE(o->opt3->isChecked(), !oneTouch);
         QCOMPARE(o->lbltime->text(), time);
@@ -150,14 +150,14 @@ class OptionsTest : public QObject {
     void methodSwitchAndTheTouchCounter() {
         frmoption* o = start("32\r\n");
         touches(2);
-        QCOMPARE(w->property("int3").toInt(), 2);
+        QCOMPARE(w->reading.touchCount(), 2);
         QTest::mouseClick(o->opt1, Qt::LeftButton);
         QTest::mouseClick(o->opt3, Qt::LeftButton);
-        QCOMPARE(w->property("int3").toInt(), 0);
+        QCOMPARE(w->reading.touchCount(), 0);
         QVERIFY(!o->cmdtimeinc->isEnabled());
         touches(1);
         QTest::mouseClick(o->opt1, Qt::LeftButton);
-        QCOMPARE(w->property("int3").toInt(), 1);
+        QCOMPARE(w->reading.touchCount(), 1);
         QVERIFY(o->cmdtimeinc->isEnabled() && o->lbltime->isEnabled());
         QVERIFY(o->opt1->isChecked() && !o->opt3->isChecked());
     }
