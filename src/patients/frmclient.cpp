@@ -9,6 +9,7 @@
 #include "patients/frmclientnew.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
@@ -105,6 +106,9 @@ void frmclient::connectHandlers() {
 }
 
 int frmclient::execList() {
+    // The chosen patient as the files now hold it: another workstation may have changed it.
+    if (!m_stale)
+        rereadPatient();
     if (m_stale)
         Form_Load();
     return exec();
@@ -115,8 +119,23 @@ void frmclient::Form_Load() {
     const patients::Error e = m_store.load();
     m_stale = bool(e);
     syncNames(-1);
-    failed(e);
+    if (!failed(e))
+        tellLeftOvers();
     lstname_Click();
+}
+
+// Once a run: cards a stopped deletion (or a lost record) left in the folder are told, not
+// deleted, so the practitioner can see to them.
+void frmclient::tellLeftOvers() {
+    if (m_toldLeftOvers)
+        return;
+    m_toldLeftOvers = true;
+    const QStringList left = m_store.leftOverCards();
+    if (!left.isEmpty())
+        msgbox::info(
+            this, QStringLiteral("В папке \"%1\" есть карты, которых нет в списке пациентов: %2. "
+                                 "Они оставлены как есть")
+                      .arg(QFileInfo(m_store.indexPath()).absolutePath(), left.join(QStringLiteral(", "))));
 }
 
 bool frmclient::failed(const patients::Error& e) {
@@ -126,6 +145,23 @@ bool frmclient::failed(const patients::Error& e) {
         m_stale = true;
     msgbox::info(this, e.message);
     return true;
+}
+
+// The date line stays chosen only while it still means the same visit.
+void frmclient::rereadPatient() {
+    const int row = selectedPatient();
+    if (row < 0 || row != m_chosen)
+        return;
+    patients::PatientView view;
+    if (m_store.choose(row, &view)) {
+        m_stale = true;
+        return;
+    }
+    const int date = selectedDate();
+    const QStringList shown = m_view.record.dateLines();
+    syncNames(row);
+    showView(view);
+    lstdate->setCurrentRow(view.record.dateLines() == shown ? date : -1);
 }
 
 // The list mirrors the store's index, which every operation may have read afresh.
@@ -174,16 +210,16 @@ void frmclient::selectPatient(int row) {
     lstname_Click();
 }
 
-void frmclient::showRecord(const patients::IndexRecord& record) {
-    m_record = record;
-    lblname->setText(record.name());
-    lblyear->setText(record.year());
+void frmclient::showView(const patients::PatientView& view) {
+    m_view = view;
+    lblname->setText(view.record.name());
+    lblyear->setText(view.record.year());
     lstdate->clear();
-    lstdate->addItems(record.dateLines());
+    lstdate->addItems(view.record.dateLines());
 }
 
 void frmclient::clearPatient() {
-    m_record = patients::IndexRecord();
+    m_view = patients::PatientView();
     m_chosen = -1;
     lblname->clear();
     lblyear->clear();
@@ -191,10 +227,13 @@ void frmclient::clearPatient() {
 }
 
 session::Choice frmclient::choiceOf(int visit) const {
-    session::Choice c{m_record.name(), m_record.year(), m_record.cardFile(), -1, QString()};
-    if (visit >= 0 && visit < m_record.dateCount()) {
+    const patients::IndexRecord& r = m_view.record;
+    session::Choice c{r.name(), r.year(), r.cardFile(), -1, QString(), QByteArray()};
+    if (visit >= 0 && visit < m_view.visits.size()) {
+        const patients::VisitRef& v = m_view.visits[visit];
         c.visit = visit;
-        c.visitDate = m_record.dateLines().at(visit);
+        c.visitDate = v.date;
+        c.token = v.token;
     }
     return c;
 }
@@ -210,8 +249,8 @@ void frmclient::lstname_Click() {
     const int row = selectedPatient();
     if (row < 0)
         return;
-    patients::IndexRecord record;
-    const patients::Error e = m_store.choose(row, &record);
+    patients::PatientView view;
+    const patients::Error e = m_store.choose(row, &view);
     if (e) {
         // The lines and labels go on showing the patient chosen before.
         selectSilently(m_chosen);
@@ -221,8 +260,15 @@ void frmclient::lstname_Click() {
     syncNames(row);
     m_chosen = row;
     iList = row;
-    showRecord(record);
+    showView(view);
     m_session.setChoice(choiceOf(-1));
+    if (view.cut && !m_toldCut.contains(view.ref.cardFile)) {
+        m_toldCut.insert(view.ref.cardFile);
+        msgbox::info(this, QStringLiteral("Последнее посещение в карте \"%1\" записано не полностью "
+                                          "(программа была прервана при записи). Карта показана как есть; "
+                                          "это посещение можно только просмотреть")
+                               .arg(view.ref.cardFile));
+    }
 }
 
 void frmclient::cmdnew_Click() {
@@ -236,14 +282,16 @@ void frmclient::cmdredact_Click() {
         return;
     const int visit = selectedDate();
     // Without a date the card would gain a record without one.
-    if (visit < 0 || visit >= m_record.dateCount()) {
+    if (visit < 0 || visit >= m_view.visits.size()) {
         msgbox::info(this, patients::kNoVisit);
         return;
     }
     iList = selectedPatient();
     // The card window opens on the visit the session names.
     m_session.setChoice(choiceOf(visit));
-    frmcardclient::showCard(m_store, m_session, iList, this);
+    frmcardclient::showCard(m_store, m_session, this);
+    // A save there changed the visit's token, or found the card changed elsewhere.
+    rereadPatient();
 }
 
 void frmclient::cmddelcard_Click() {
@@ -253,7 +301,7 @@ void frmclient::cmddelcard_Click() {
                          QStringLiteral("Удаление карты"), true) != msgbox::Answer::Yes)
         return;
     const qsizetype before = m_store.index().records.size();
-    const patients::Error e = m_store.deletePatient(selectedPatient());
+    const patients::Error e = m_store.deletePatient(m_view.ref);
     // The record may be gone even when its card file could not be deleted.
     if (m_store.index().records.size() < before) {
         clearPatient();
@@ -266,12 +314,19 @@ void frmclient::cmddelcard_Click() {
 void frmclient::cmdadddate_Click() {
     if (!havePatient())
         return;
+    // A second click of a quick double click would make a second visit of the day.
+    const QString date = patients::dateText(today());
+    if (m_view.record.dateLines().contains(date) &&
+        msgbox::question(this, QStringLiteral("Посещение с датой %1 уже есть. Добавить ещё одно?").arg(date),
+                         QStringLiteral("Добавление даты"), true) != msgbox::Answer::Yes)
+        return;
     const int row = selectedPatient();
-    const patients::Error e = m_store.addVisit(row, today());
+    patients::PatientView view;
+    const patients::Error e = m_store.addVisit(m_view.ref, today(), &view);
     syncNames(row);
     if (failed(e))
-        return;
-    showRecord(m_store.index().records.at(row));
+        return rereadPatient();
+    showView(view);
     lstdate->setCurrentRow(0);
 }
 
@@ -280,7 +335,7 @@ void frmclient::cmddeldate_Click() {
         return;
     const int visit = selectedDate();
     // The empty last line is no visit either.
-    if (lstdate->count() == 2 || visit < 0 || visit >= m_record.dateCount()) {
+    if (lstdate->count() == 2 || visit < 0 || visit >= m_view.visits.size()) {
         msgbox::info(this, patients::kOnlyVisit);
         return;
     }
@@ -288,11 +343,12 @@ void frmclient::cmddeldate_Click() {
                          QStringLiteral("Удаление даты посещения"), true) != msgbox::Answer::Yes)
         return;
     const int row = selectedPatient();
-    const patients::Error e = m_store.deleteVisit(row, visit);
+    patients::PatientView view;
+    const patients::Error e = m_store.deleteVisit(m_view.visits[visit], &view);
     syncNames(row);
     if (failed(e))
-        return;
-    showRecord(m_store.index().records.at(row));
+        return rereadPatient();
+    showView(view);
     lstdate->setCurrentRow(0);
 }
 
@@ -305,8 +361,12 @@ void frmclient::cmdexit_Click() {
         m_session.setChoice(c);
         session::ResultsMatrix results;
         // No date line, or the empty last one: the results stay as they are.
-        if (c.hasVisit() && !failed(m_store.loadResults(c, &results)))
-            m_session.loadVisit(c, results);
+        if (c.hasVisit()) {
+            if (!failed(m_store.loadResults(patients::visitRef(c), &results)))
+                m_session.loadVisit(c, results);
+            else
+                rereadPatient();
+        }
     }
     QDialog::accept();
 }

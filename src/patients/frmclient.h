@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QDialog>
+#include <QSet>
 
 class QLabel;
 class QListView;
@@ -79,8 +80,11 @@ class frmclient : public QDialog {
     void connectHandlers();
     // Shows a store failure; a list out of date is read again when the window next opens.
     bool failed(const patients::Error& e);
+    // After a visit operation found the card changed: the chosen patient as it now is.
+    void rereadPatient();
     void syncNames(int keepRow);
-    void showRecord(const patients::IndexRecord& record);
+    void showView(const patients::PatientView& view);
+    void tellLeftOvers();
     void clearPatient();
     void selectSilently(int row);
     bool havePatient();
@@ -89,8 +93,11 @@ class frmclient : public QDialog {
     session::Session& m_session;
     patients::PatientStore m_store;
     QStringListModel* m_names = nullptr;
-    // The record shown in the labels and the date list.
-    patients::IndexRecord m_record;
+    // The patient shown in the labels and the date list, with its visits as read.
+    patients::PatientView m_view;
+    // Cards whose cut last visit was told about, once each in a run.
+    QSet<QString> m_toldCut;
+    bool m_toldLeftOvers = false;
     int m_chosen = -1;
     bool m_stale = true;
     bool m_silent = false;

@@ -1,5 +1,7 @@
-// One workstation of the shared-folder test: random patient operations for a while, each
-// logged with its outcome. lockchild FOLDER ID SECONDS LOG
+// One workstation of the shared-folder test: random patient operations for a while on
+// visits all of one date, each logged with its outcome. Every visit is tagged "id
+// <patient>/<tag>" in its diagnosis when made, and every write names the tag it means, so a
+// write that landed in another visit shows in the files. lockchild FOLDER ID SECONDS LOG
 #include "common/folderlock.h"
 #include "patients/patientstore.h"
 
@@ -24,10 +26,16 @@ struct Child {
     QRandomGenerator random;
     QTextStream log;
 
-    // Dates unique to this child and operation, so the log names every visit.
-    QDate nextDay() { return QDate(1000 + 3000 * id, 1, 1).addDays(serial++); }
+    // Every visit of one day: only the token tells them apart.
+    static QDate day() { return QDate(2026, 12, 8); }
+    // A practitioner reads before clicking: other workstations change the card meanwhile.
+    void think() { QThread::usleep(random.bounded(50000)); }
 
-    void report(const QString& what, const Error& e) {
+    // A read: logged only when it fails.
+    bool read(const Error& e) { return !e || report("read", e); }
+
+    // Logs "what outcome": ok, conflict (the files changed under it, or busy) or fault.
+    bool report(const QString& what, const Error& e) {
         const bool conflict = e.fault == Fault::Changed || e.fault == Fault::Locked ||
                               e.fault == Fault::OnlyVisit || e.fault == Fault::NoVisit;
         log << what
@@ -36,39 +44,64 @@ struct Child {
             << '\n';
         if (e)
             store.load();
+        return !e;
+    }
+
+    // Gives a blank visit its tag.
+    void tag(const PatientView& v, int visit) {
+        const QString t =
+            v.record.name().section(u' ', 1) + u'/' + QString::number(id) + u'-' + QString::number(serial++);
+        VisitRef now;
+        report("tag " + t, store.saveVisitTexts(v.visits[visit], {QString(), "id " + t, QString()}, &now));
+    }
+
+    void onVisit(const PatientView& v, int op) {
+        const int k = int(random.bounded(v.visits.size()));
+        VisitTexts t;
+        if (!read(store.readVisit(v.visits[k], &t)))
+            return;
+        if (t.diagnosis.isEmpty())
+            return tag(v, k);
+        const QString own = t.diagnosis.mid(3);
+        think();
+        VisitRef now;
+        PatientView after;
+        session::ResultsMatrix m;
+        m.cell(0, 0) = own;
+        if (op == 0)
+            report("delvisit " + own, store.deleteVisit(v.visits[k], &after));
+        else if (op == 1)
+            report("texts " + own, store.saveVisitTexts(v.visits[k], {"for " + own, t.diagnosis, ""}, &now));
+        else
+            report("results " + own, store.saveResults(v.visits[k], m, &now));
     }
 
     void step() {
         if (random.bounded(3) == 0)
             store.load();
         const auto& records = store.index().records;
-        const int op = records.isEmpty() ? 0 : int(random.bounded(8));
+        // A few patients only, so the workstations meet on one card, and cards of several
+        // visits of a day.
+        const int op = records.size() < 2 ? 0 : records.size() > 3 ? 1 : int(random.bounded(16));
+        PatientView v;
         if (op == 0) {
-            const QString given = QStringLiteral("c%1n%2").arg(id).arg(serial);
-            const QDate day = nextDay();
-            report("create P_" + given + ' ' + dateText(day), store.createPatient("P", given, "1970", day));
+            const QString given = QStringLiteral("c%1n%2").arg(id).arg(serial++);
+            if (report("create " + given, store.createPatient("P", given, "1970", day())) &&
+                read(store.choose(0, &v)) && v.record.name() == "P " + given)
+                tag(v, 0);
             return;
         }
         const int p = int(random.bounded(records.size()));
-        const IndexRecord r = records[p];
-        const int v = int(random.bounded(r.dateCount()));
-        const QString date = r.dateLines()[v];
-        const QString who = r.name().replace(u' ', u'_');
+        if (!read(store.choose(p, &v)))
+            return;
+        think();
         if (op == 1) {
-            report("delpatient " + who, store.deletePatient(p));
-        } else if (op <= 3) {
-            const QDate day = nextDay();
-            report("addvisit " + who + ' ' + dateText(day), store.addVisit(p, day));
-        } else if (op == 4) {
-            report("delvisit " + who + ' ' + date, store.deleteVisit(p, v));
-        } else if (op == 5) {
-            report("texts " + who + ' ' + date,
-                   store.saveVisitTexts(p, v, {date, "жалоба " + date, "диагноз", "рецепт"}));
+            report("delpatient " + v.record.name().section(u' ', 1), store.deletePatient(v.ref));
+        } else if (op <= 5) {
+            if (report("addvisit", store.addVisit(v.ref, day(), &v)))
+                tag(v, 0);
         } else {
-            const session::Choice c{r.name(), r.year(), r.cardFile(), v, date};
-            session::ResultsMatrix m;
-            m.cell(0, 0) = QString::number(serial);
-            report("results " + who + ' ' + date, store.saveResults(c, c, m));
+            onVisit(v, (op - 6) / 4);
         }
     }
 };

@@ -21,11 +21,6 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// What a rewrite keeps: everything up to and including the last separator.
-QByteArray withoutTail(const QByteArray& bytes, char separator) {
-    return bytes.left(bytes.lastIndexOf(separator) + 1);
-}
-
 } // namespace
 
 class PatientFilesTest : public QObject {
@@ -44,7 +39,9 @@ class PatientFilesTest : public QObject {
         QTest::newRow("record without line end") << QByteArray(" 1\r\n*a|b|c |c 1.dat|*") << 1 << 1;
         QTest::newRow("counter at the limit") << QByteArray(" 32767\r\n*") << 0 << 32767;
         QTest::newRow("counter no number") << QByteArray("x1\r\n*") << 0 << -1;
-        QTest::newRow("counter too large") << QByteArray(" 32768\r\n*") << 0 << -1;
+        QTest::newRow("counter past the limit") << QByteArray(" 32768\r\n*") << 0 << 32768;
+        QTest::newRow("counter of ten digits") << QByteArray("0000000012\r\n*") << 0 << 12;
+        QTest::newRow("counter, tab, LF only") << QByteArray("\t7 \n*a|b|c |c 1.dat|\n*\n") << 1 << 7;
         QTest::newRow("counter negative") << QByteArray("-1\r\n*") << 0 << -1;
     }
     void indexRoundTrip() {
@@ -55,7 +52,7 @@ class PatientFilesTest : public QObject {
         QVERIFY(ix);
         QCOMPARE(ix->records.size(), records);
         QCOMPARE(ix->counter().value_or(-1), counter);
-        QCOMPARE(ix->serialise(), withoutTail(bytes, '*'));
+        QCOMPARE(ix->serialise(), bytes);
     }
 
     void indexFields() {
@@ -141,7 +138,8 @@ class PatientFilesTest : public QObject {
         QCOMPARE(was->isParseOf(now), same);
         // The answer agrees with a whole read.
         const auto fresh = Index::parse(now);
-        QCOMPARE(fresh && fresh->serialise() == was->serialise(), same);
+        const auto tailless = [](const Index& ix) { return ix.serialise().chopped(ix.tail.size()); };
+        QCOMPARE(fresh && tailless(*fresh) == tailless(*was), same);
     }
 
     void cardRoundTrip_data() {
@@ -166,7 +164,7 @@ class PatientFilesTest : public QObject {
         QFETCH(int, visits);
         const Card c = Card::parse(bytes);
         QCOMPARE(c.visits.size(), visits);
-        QCOMPARE(c.serialise(), withoutTail(bytes, '@'));
+        QCOMPARE(c.serialise(), bytes);
         for (const QString& v : c.visits)
             QCOMPARE(visitFields(v).size(), kVisitFields);
     }
@@ -259,14 +257,14 @@ class PatientFilesTest : public QObject {
         const auto ix = Index::parse(indexBytes);
         QVERIFY(ix);
         QCOMPARE(ix->records.size(), 71);
-        QCOMPARE(ix->serialise(), withoutTail(indexBytes, '*'));
+        QCOMPARE(ix->serialise(), indexBytes);
         QString letters;
         for (const IndexRecord& r : ix->records) {
             letters += r.name();
             const QByteArray card = readAll(db.filePath(r.cardFile()));
             const Card c = Card::parse(card);
             QCOMPARE(c.visits.size(), r.dateCount());
-            QCOMPARE(c.serialise(), withoutTail(card, '@'));
+            QCOMPARE(c.serialise(), card);
             for (int v = 0; v < c.visits.size(); ++v)
                 QCOMPARE(visitDate(c.visits[v]), r.dateLines()[v]);
         }

@@ -1,4 +1,5 @@
 // The whole-file operations on a working folder.
+#include "common/folderlock.h"
 #include "storefixture.h"
 
 using namespace patients;
@@ -39,8 +40,8 @@ class PatientStoreTest : public QObject {
         QVERIFY(!m_store->load());
         for (const char* n : {"A", "B", "C"})
             QVERIFY(!m_store->createPatient(n, "x", "1", kToday));
-        QVERIFY(!m_store->deletePatient(0)); // card 3, the newest
-        QVERIFY(!m_store->deletePatient(1)); // card 1
+        QVERIFY(!m_store->deletePatient(chosen(*m_store, 0).ref)); // card 3, the newest
+        QVERIFY(!m_store->deletePatient(chosen(*m_store, 1).ref)); // card 1
         QVERIFY(!QFile::exists(db("c 3.dat")) && !QFile::exists(db("c 1.dat")));
         QVERIFY(!m_store->createPatient("D", "x", "1", kToday));
         QCOMPARE(m_store->index().records[0].cardFile(), QStringLiteral("c 4.dat"));
@@ -50,12 +51,12 @@ class PatientStoreTest : public QObject {
     void lastPatientDeletedRemovesTheIndex() {
         QVERIFY(!m_store->load());
         QVERIFY(!m_store->createPatient("A", "B", "1", kToday));
-        QVERIFY(!m_store->deletePatient(0));
+        QVERIFY(!m_store->deletePatient(chosen(*m_store, 0).ref));
         QVERIFY(snapshot(root()).isEmpty());
         // Without a new load the counter held in memory goes on.
         QVERIFY(!m_store->createPatient("C", "D", "2", kToday));
         QVERIFY(bytesOf(db("client.crd")).startsWith(" 2\r\n"));
-        QVERIFY(!m_store->deletePatient(0));
+        QVERIFY(!m_store->deletePatient(chosen(*m_store, 0).ref));
         QVERIFY(!m_store->load());
         QCOMPARE(bytesOf(db("client.crd")), QByteArray("0\r\n*"));
     }
@@ -67,7 +68,7 @@ class PatientStoreTest : public QObject {
         QVERIFY(!m_store->createPatient("A", "B", "1", kToday));
         PatientStore other{WorkFolder(root())};
         QVERIFY(!other.load());
-        QVERIFY(!other.deletePatient(0));
+        QVERIFY(!other.deletePatient(chosen(other, 0).ref));
         QVERIFY(!QFile::exists(db("client.crd")));
         QVERIFY(!m_store->createPatient("C", "D", "2", kToday));
         const auto index = Index::parse(bytesOf(db("client.crd")));
@@ -89,41 +90,37 @@ class PatientStoreTest : public QObject {
         QVERIFY(bytesOf(db("client.crd")).startsWith(" 3\r\n"));
     }
 
+    // A failed index write takes back what was written before it, byte for byte: the new
+    // card, or a card as read with its tail.
     void failedIndexWriteRemovesTheNewCard() {
         QVERIFY(!m_store->load());
         const auto before = snapshot(root());
-        m_store->setWriter([](const QString& path, const QByteArray& bytes, QString* error) {
-            if (path.endsWith("client.crd")) {
-                *error = "Не удается записать файл \"" + path + "\"";
-                return false;
-            }
-            return textfile::writeBytes(path, bytes, error);
-        });
-        const Error e = m_store->createPatient("A", "B", "1", kToday);
-        QCOMPARE(e.fault, Fault::WriteFailed);
-        QVERIFY2(e.message.contains("client.crd"), qPrintable(e.message));
+        {
+            const InjectedFault full(fileaccess::Call::Rename, "client.crd", ENOSPC);
+            const Error e = m_store->createPatient("A", "B", "1", kToday);
+            QCOMPARE(e.fault, Fault::WriteFailed);
+            QVERIFY2(e.message.contains("client.crd"), qPrintable(e.message));
+        }
         QCOMPARE(snapshot(root()), before);
-        // The same for a visit added or deleted: the card goes back as it was.
-        m_store->setWriter({});
         QVERIFY(!m_store->createPatient("A", "B", "1", kToday));
-        QVERIFY(!m_store->addVisit(0, kToday.addDays(1)));
+        put(db("c 1.dat"), bytesOf(db("c 1.dat")) + "\r\n\r\n");
+        PatientView v = chosen(*m_store, 0);
+        QVERIFY(!m_store->addVisit(v.ref, kToday.addDays(1), &v));
         const auto two = snapshot(root());
-        m_store->setWriter([](const QString& path, const QByteArray& bytes, QString* error) {
-            return !path.endsWith("client.crd") && textfile::writeBytes(path, bytes, error);
-        });
-        QCOMPARE(m_store->addVisit(0, kToday).fault, Fault::WriteFailed);
-        QCOMPARE(m_store->deleteVisit(0, 1).fault, Fault::WriteFailed);
+        const InjectedFault full(fileaccess::Call::Rename, "client.crd", ENOSPC);
+        QCOMPARE(m_store->addVisit(v.ref, kToday, &v).fault, Fault::WriteFailed);
+        QCOMPARE(m_store->deleteVisit(v.visits[1], &v).fault, Fault::WriteFailed);
         QCOMPARE(snapshot(root()), two);
     }
 
     void addVisitPutsABlankVisitFirst() {
         generated();
         const QByteArray oldCard = bytesOf(db("c 3.dat"));
-        QVERIFY(!m_store->addVisit(0, kToday));
-        IndexRecord r;
-        QVERIFY(!m_store->choose(0, &r));
-        QCOMPARE(r.dateLines().first(), kTodayText);
-        QCOMPARE(r.dateLines().size(), 5);
+        PatientView v;
+        QVERIFY(!m_store->addVisit(chosen(*m_store, 0).ref, kToday, &v));
+        QCOMPARE(chosen(*m_store, 0).visits, v.visits);
+        QCOMPARE(v.record.dateLines().first(), kTodayText);
+        QCOMPARE(v.record.dateLines().size(), 5);
         const Card c = Card::parse(bytesOf(db("c 3.dat")));
         QCOMPARE(c.visits.first(), blankVisit(kTodayText));
         QCOMPARE(c.visits.size(), 4);
@@ -139,16 +136,14 @@ class PatientStoreTest : public QObject {
         QFETCH(int, visit);
         generated();
         const Card before = Card::parse(bytesOf(db("c 2.dat")));
-        IndexRecord r;
-        QVERIFY(!m_store->choose(1, &r));
-        QStringList dates = r.dateLines();
-        QVERIFY(!m_store->deleteVisit(1, visit));
+        PatientView v = chosen(*m_store, 1);
+        QStringList dates = v.record.dateLines();
+        QVERIFY(!m_store->deleteVisit(v.visits[visit], &v));
         QStringList visits = before.visits;
         visits.removeAt(visit);
         dates.removeAt(visit);
         QCOMPARE(Card::parse(bytesOf(db("c 2.dat"))).visits, visits);
-        QVERIFY(!m_store->choose(1, &r));
-        QCOMPARE(r.dateLines(), dates);
+        QCOMPARE(chosen(*m_store, 1).record.dateLines(), dates);
     }
 
     // What another workstation did to the index between the list's read and the click on
@@ -205,8 +200,8 @@ class PatientStoreTest : public QObject {
             QVERIFY(QFile::remove(db("client.crd")));
         else
             put(db("client.crd"), now);
-        IndexRecord r;
-        QCOMPARE(int(m_store->choose(1, &r).fault), fault);
+        PatientView v;
+        QCOMPARE(int(m_store->choose(1, &v).fault), fault);
         QCOMPARE(m_store->index().records.size(), records);
         if (fault != int(Fault::None)) { // the list as it was, to be read on the next opening
             for (qsizetype k = 0; k < before.size(); ++k)
@@ -218,68 +213,230 @@ class PatientStoreTest : public QObject {
         QVERIFY(fresh);
         for (qsizetype k = 0; k < records; ++k)
             QCOMPARE(m_store->index().records[k].text(), fresh->records[k].text());
-        QCOMPARE(r.text(), fresh->records[1].text());
-        QCOMPARE(r.cardFile(), QStringLiteral("c 2.dat"));
+        QCOMPARE(v.record.text(), fresh->records[1].text());
+        QCOMPARE(v.ref.cardFile, QStringLiteral("c 2.dat"));
     }
 
+    // The card written, the index not (a kill between the two writes): a deletion from the
+    // dates as shown before is refused, never deleting a neighbour; the change is finished.
     void interruptedVisitChangeIsFinished() {
         generated();
+        const PatientView shown = chosen(*m_store, 0);
         const QByteArray index = bytesOf(db("client.crd"));
-        // The card written, the index not: as if killed between the two writes.
-        QVERIFY(!m_store->addVisit(0, kToday));
-        const QByteArray added = bytesOf(db("client.crd"));
+        PatientView v;
+        QVERIFY(!m_store->addVisit(shown.ref, kToday, &v));
+        const QByteArray added = bytesOf(db("client.crd")), card = bytesOf(db("c 3.dat"));
         put(db("client.crd"), index);
-        IndexRecord r;
-        QVERIFY(!m_store->choose(0, &r));
+        QCOMPARE(m_store->deleteVisit(shown.visits[1], &v).fault, Fault::Changed);
+        QCOMPARE(bytesOf(db("c 3.dat")), card);
         QCOMPARE(bytesOf(db("client.crd")), added);
-        QVERIFY(!m_store->deleteVisit(0, 2));
+        put(db("client.crd"), index);
+        v = chosen(*m_store, 0);
+        QCOMPARE(bytesOf(db("client.crd")), added);
+        QVERIFY(!m_store->deleteVisit(v.visits[2], &v));
         const QByteArray deleted = bytesOf(db("client.crd"));
         put(db("client.crd"), added);
-        QVERIFY(!m_store->choose(0, &r));
+        QCOMPARE(chosen(*m_store, 0).visits, v.visits);
         QCOMPARE(bytesOf(db("client.crd")), deleted);
+    }
+
+    // Two visits of one date, the first changed elsewhere: every change through the reference
+    // read before is refused and writes nothing, into it or into the other.
+    void staleVisitIsNotWritten_data() {
+        QTest::addColumn<int>("op");
+        QTest::addColumn<bool>("deleted"); // elsewhere: deleted, or its texts saved
+        for (const bool deleted : {true, false})
+            for (int op = 0; op < 4; ++op)
+                QTest::addRow("%s, op %d", deleted ? "deleted" : "texts saved", op) << op << deleted;
+    }
+    void staleVisitIsNotWritten() {
+        QFETCH(int, op);
+        QFETCH(bool, deleted);
+        generated();
+        PatientView v = chosen(*m_store, 0);
+        QVERIFY(!m_store->addVisit(v.ref, kToday, &v) && !m_store->addVisit(v.ref, kToday, &v));
+        PatientStore other{WorkFolder(root())};
+        QVERIFY(!other.load());
+        PatientView o = chosen(other, 0);
+        VisitRef now;
+        QVERIFY(deleted ? !other.deleteVisit(o.visits[0], &o)
+                        : !other.saveVisitTexts(o.visits[0], {"x"}, &now));
+        const auto before = snapshot(root());
+        session::ResultsMatrix m;
+        m.cell(0, 0) = "1 1";
+        const VisitRef& stale = v.visits[0];
+        const Error e = op == 0   ? m_store->saveVisitTexts(stale, {"y"}, &now)
+                        : op == 1 ? m_store->saveResults(stale, m, &now)
+                        : op == 2 ? m_store->deleteVisit(stale, &v)
+                                  : m_store->loadResults(stale, &m);
+        QCOMPARE(e.fault, Fault::Changed);
+        QVERIFY2(e.message.contains("c 3.dat"), qPrintable(e.message));
+        QCOMPARE(snapshot(root()), before);
+    }
+
+    // A change hands back the visit as written, so this workstation's next change to it goes
+    // through; the reference as it was before is refused.
+    void ownChangeHandsBackTheVisit() {
+        generated();
+        const VisitRef was = chosen(*m_store, 0).visits[1];
+        VisitRef now, again;
+        QVERIFY(!m_store->saveVisitTexts(was, {"a", "b", "c"}, &now));
+        session::ResultsMatrix m;
+        m.cell(0, 0) = "5 5";
+        QVERIFY(!m_store->saveResults(now, m, &again));
+        QCOMPARE(chosen(*m_store, 0).visits[1], again);
+        QCOMPARE(m_store->saveResults(was, m, &now).fault, Fault::Changed);
     }
 
     void visitTexts() {
         generated();
         const Card before = Card::parse(bytesOf(db("c 3.dat")));
-        QVERIFY(!m_store->saveVisitTexts(0, 1, {"", "  жалобы\r\nвторая ", "диагноз", "рецепт\r\nЁ"}));
+        const VisitRef v = chosen(*m_store, 0).visits[1];
+        VisitRef now;
+        QVERIFY(!m_store->saveVisitTexts(v, {"  жалобы\r\nвторая ", "диагноз", "рецепт\r\nЁ"}, &now));
         const Card after = Card::parse(bytesOf(db("c 3.dat")));
         QCOMPARE(after.visits[0], before.visits[0]);
         QCOMPARE(after.visits[2], before.visits[2]);
         QCOMPARE(visitFields(after.visits[1]).mid(4), visitFields(before.visits[1]).mid(4));
         QCOMPARE(visitFields(after.visits[1])[0], visitFields(before.visits[1])[0]);
         VisitTexts t;
-        QVERIFY(!m_store->readVisitTexts(0, 1, &t));
+        QVERIFY(!m_store->readVisit(now, &t));
         QCOMPARE(t.complaints, QStringLiteral("жалобы\r\nвторая"));
         QCOMPARE(t.prescription, QStringLiteral("рецепт\r\nЁ"));
-        QCOMPARE(t.date, visitDate(before.visits[1]));
-        QCOMPARE(m_store->readVisitTexts(0, 3, &t).fault, Fault::NoVisit);
+        // Every character of the code page but the two separators comes back as saved.
+        QByteArray all("a");
+        for (int b = 0x20; b <= 0xFF; ++b)
+            if (b != '>' && b != '@')
+                all += char(b);
+        const QString every = cp1251::decode(all);
+        QVERIFY(!m_store->saveVisitTexts(now, {every, every, every}, &now));
+        QVERIFY(!m_store->readVisit(now, &t));
+        QCOMPARE(QStringList({t.complaints, t.diagnosis, t.prescription}),
+                 QStringList({every, every, every}));
     }
 
     void savedResultsComeBack() {
         generated();
         const Card before = Card::parse(bytesOf(db("c 3.dat")));
-        const session::Choice v{"", "", "c 3.dat", 1, visitDate(before.visits[1])};
+        const VisitRef v = chosen(*m_store, 0).visits[1];
         session::ResultsMatrix m;
         m.cell(0, 0) = "80 -3";
         m.cell(20, 27) = "100 0";
         m.cell(24, 0) = "5 5";
-        QVERIFY(!m_store->saveResults(v, v, m));
+        VisitRef now;
+        QVERIFY(!m_store->saveResults(v, m, &now));
         const Card after = Card::parse(bytesOf(db("c 3.dat")));
         QCOMPARE(after.visits[0], before.visits[0]);
         QCOMPARE(after.visits[2], before.visits[2]);
         QCOMPARE(visitFields(after.visits[1]).mid(0, 4), visitFields(before.visits[1]).mid(0, 4));
         session::ResultsMatrix back;
-        QVERIFY(!m_store->loadResults(v, &back));
+        QVERIFY(!m_store->loadResults(now, &back));
         QCOMPARE(back, m);
-        // A visit whose date no longer stands there is not written.
-        session::Choice stale = v;
-        stale.visitDate = "01.01.1900";
         const auto files = snapshot(root());
-        QCOMPARE(m_store->saveResults(stale, stale, m).fault, Fault::Changed);
         m.cell(3, 3) = "1,2";
-        QCOMPARE(m_store->saveResults(v, v, m).fault, Fault::BadText);
+        QCOMPARE(m_store->saveResults(now, m, &now).fault, Fault::BadText);
         QCOMPARE(snapshot(root()), files);
+    }
+
+    // A branch row an older program wrote without commas: a save of other cells goes through,
+    // and every row it did not change is written back as read.
+    void legacyRowIsWrittenBackAsRead() {
+        generated();
+        Card c = Card::parse(bytesOf(db("c 3.dat")));
+        QStringList f = visitFields(c.visits[0]);
+        f[kFirstRowField + 22] = "55 3\r\n";
+        c.visits[0] = f.join(u'>');
+        put(db("c 3.dat"), c.serialise());
+        const VisitRef v = chosen(*m_store, 0).visits[0];
+        session::ResultsMatrix m;
+        QVERIFY(!m_store->loadResults(v, &m));
+        m.cell(0, 0) = "70 -2";
+        VisitRef now;
+        const Error e = m_store->saveResults(v, m, &now);
+        QVERIFY2(!e, qPrintable(e.message));
+        const QStringList after = visitFields(Card::parse(bytesOf(db("c 3.dat"))).visits[0]);
+        QCOMPARE(after.mid(kFirstRowField + 1), f.mid(kFirstRowField + 1));
+        QCOMPARE(after[kFirstRowField].section(u',', 0, 0), QStringLiteral("70 -2"));
+    }
+
+    // A card whose last record lost its "@" to a crash of an older program: shown with every
+    // date, and every save elsewhere in it keeps the cut visit's bytes; the cut visit is read,
+    // never written.
+    void cutLastVisitIsKept() {
+        generated();
+        const QByteArray whole = bytesOf(db("c 3.dat"));
+        const QByteArray cut = whole.left(whole.lastIndexOf('@') - 300);
+        put(db("c 3.dat"), cut);
+        const QByteArray index = bytesOf(db("client.crd"));
+        const PatientView v = chosen(*m_store, 0);
+        QVERIFY(v.cut);
+        QCOMPARE(v.visits.size(), 3);
+        QCOMPARE(bytesOf(db("client.crd")), index);
+        VisitRef now;
+        QVERIFY(!m_store->saveVisitTexts(v.visits[0], {"новое"}, &now));
+        const QByteArray after = bytesOf(db("c 3.dat"));
+        QCOMPARE(after.mid(after.indexOf('@')), cut.mid(cut.indexOf('@')));
+        VisitTexts t;
+        QVERIFY(!m_store->readVisit(v.visits[2], &t));
+        QCOMPARE(m_store->saveVisitTexts(v.visits[2], t, &now).fault, Fault::Cut);
+        QCOMPARE(bytesOf(db("c 3.dat")), after);
+    }
+
+    // Files an older workstation wrote with LF line ends read without false messages and
+    // take changes; lines not changed keep their own line ends.
+    void lfOnlyFilesKeepTheirLineEnds() {
+        generated();
+        for (const QString& name : snapshot(root()).keys())
+            put(db(name), bytesOf(db(name)).replace("\r\n", "\n"));
+        QVERIFY(!m_store->load());
+        const PatientView v = chosen(*m_store, 0);
+        const QByteArray card = bytesOf(db("c 3.dat"));
+        VisitTexts t;
+        QVERIFY(!m_store->readVisit(v.visits[1], &t));
+        t.complaints = "новое";
+        VisitRef now;
+        const Error e = m_store->saveVisitTexts(v.visits[1], t, &now);
+        QVERIFY2(!e, qPrintable(e.message));
+        const QByteArray after = bytesOf(db("c 3.dat"));
+        QCOMPARE(after.count("\r\n"), card.count("\r\n"));
+        QCOMPARE(Card::parse(after).visits.mid(2), Card::parse(card).visits.mid(2));
+        PatientView added;
+        QVERIFY(!m_store->addVisit(v.ref, kToday, &added));
+        QVERIFY(!m_store->createPatient("A", "B", "1", kToday));
+        QVERIFY(bytesOf(db("client.crd")).startsWith(" 4\n*A B|1|"));
+    }
+
+    // Another workstation holds the lock (or the folder cannot be written): the list, a card
+    // and its results can be read, a change cut between card and index is shown finished but
+    // not written, and a change is refused.
+    void readingNeedsNoLock() {
+        generated();
+        const QByteArray index = bytesOf(db("client.crd"));
+        PatientView v;
+        QVERIFY(!m_store->addVisit(chosen(*m_store, 0).ref, kToday, &v));
+        put(db("client.crd"), index);
+        const FolderLock held(db(QString()));
+        QVERIFY(held.locked());
+        const auto files = snapshot(root());
+        QVERIFY(!m_store->load());
+        v = chosen(*m_store, 0);
+        QCOMPARE(v.record.dateLines().first(), kTodayText);
+        VisitTexts t;
+        session::ResultsMatrix m;
+        QVERIFY(!m_store->readVisit(v.visits[1], &t) && !m_store->loadResults(v.visits[1], &m));
+        QCOMPARE(m_store->saveResults(v.visits[1], m, &v.visits[1]).fault, Fault::Locked);
+        QCOMPARE(snapshot(root()), files);
+    }
+
+    // A "Завести карту" stopped between card and index leaves a blank card at the next
+    // number: the next patient takes it. A card with data that no record names is reported.
+    void leftOverCards() {
+        generated();
+        put(db("c 4.dat"), cp1251::encode(blankVisit("01.01.2020") + u'@'));
+        put(db("c 9.dat"), "01.01.2020\r\n>deleted patient's complaints@");
+        QVERIFY(!m_store->createPatient("A", "B", "1", kToday));
+        QCOMPARE(m_store->index().records[0].cardFile(), QStringLiteral("c 4.dat"));
+        QCOMPARE(m_store->leftOverCards(), QStringList{"c 9.dat"});
     }
 
   private:
