@@ -1,7 +1,7 @@
 // "Database\medicam.nam" as any bytes, then an addition and a deletion the editor allows.
-// What the reader takes, the writer writes and the reader takes back unchanged and without
-// complaint; a written file reads and writes back byte for byte; a name the editor accepts
-// is found again where it was added; every meridian and point of the catalogue is there.
+// An unedited file is written back byte for byte; what is written reads back as the same
+// document; a name the editor accepts is found again where it was added and is gone again
+// after its deletion; every meridian and point of the catalogue is there.
 #include "catalogue/catalogue.h"
 #include "common/text1251.h"
 #include "fuzzcheck.h"
@@ -11,11 +11,10 @@ namespace {
 
 using medicam::Database;
 
-// Written, read back: the same document, no problem, and the same bytes written again.
+// Written, read back: the same document and the same bytes written again.
 void checkRoundTrip(const Database& db) {
     const QByteArray written = db.serialise();
     const Database back = Database::parse(written);
-    FUZZ_CHECK(back.problem().isEmpty(), back.problem());
     FUZZ_CHECK(back.meridians() == db.meridians(), QString::fromLatin1(written.left(200)));
     FUZZ_CHECK(back.serialise() == written, QString::number(written.size()));
 }
@@ -39,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Database db = Database::parse(file);
     FUZZ_CHECK(!file.isEmpty() || !db.problem().isEmpty(), QString());
     checkCatalogue(db);
+    FUZZ_CHECK(db.serialise() == file, QString::number(file.size()));
     checkRoundTrip(db);
     if (nul < 0)
         return 0;
@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const Database back = Database::parse(db.serialise());
         FUZZ_CHECK(back.medications(m, p) == after, name);
         checkRoundTrip(db);
-        FUZZ_CHECK(db.remove(m, p, int(before)) && db.medications(m, p).size() == before, name);
+        FUZZ_CHECK(db.remove(m, p, int(before)) && db.medications(m, p) == after.mid(0, before), name);
+        checkRoundTrip(db);
     } else {
         FUZZ_CHECK(!refusal.isEmpty() && !db.changed(), name);
     }

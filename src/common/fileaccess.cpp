@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -138,6 +139,10 @@ int fillTemporary(int fd, const QString& temporary, const QByteArray& bytes, con
     return code ? code : closed;
 }
 
+QDateTime timeOf(const struct stat& st) {
+    return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
+}
+
 // The errno of a failed read, else 0.
 int readAll(int fd, const QString& path, qsizetype expected, QByteArray* bytes) {
     bytes->reserve(expected);
@@ -163,56 +168,38 @@ void setFaultHook(FaultHook h) {
 }
 
 QString reason(int code) {
-    switch (code) {
-    case ENOENT:
-        return QStringLiteral("нет такого файла или папки");
-    case ENOTDIR:
-        return QStringLiteral("часть пути не является папкой");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("нет прав");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("нет места на диске");
-    case EROFS:
-        return QStringLiteral("файловая система доступна только для чтения");
-    case EIO:
-        return QStringLiteral("ошибка ввода-вывода");
-    case ESTALE:
-        return QStringLiteral("сетевой файл стал недоступен");
-    case EISDIR:
+    struct Words {
+        int codes[7]; // the rest 0
+        const char* words;
+    };
+    static const Words kWords[] = {
+        {{ENOENT}, "нет такого файла или папки"},
+        {{ENOTDIR}, "часть пути не является папкой"},
+        {{EACCES, EPERM}, "нет прав"},
+        {{ENOSPC, EDQUOT}, "нет места на диске"},
+        {{EROFS}, "файловая система доступна только для чтения"},
+        {{EIO}, "ошибка ввода-вывода"},
+        {{ESTALE}, "сетевой файл стал недоступен"},
+        {{EFBIG}, "файл слишком велик"},
+        {{ENAMETOOLONG}, "слишком длинное имя"},
+        {{EMFILE, ENFILE}, "открыто слишком много файлов"},
+        {{EBUSY, ETXTBSY}, "файл занят"},
+        {{ENOMEM}, "недостаточно памяти"},
+        {{EEXIST}, "файл уже существует"},
+        {{ENOTEMPTY}, "папка не пуста"},
+        {{ETIMEDOUT, EHOSTDOWN, EHOSTUNREACH, ENETDOWN, ENETUNREACH, ECONNRESET, ECONNABORTED},
+         "нет связи с сетевым диском"},
+    };
+    if (code == EISDIR)
         return kindReason(Kind::Folder);
-    case ELOOP:
+    if (code == ELOOP)
         return kindReason(Kind::Link);
-    case EFBIG:
-        return QStringLiteral("файл слишком велик");
-    case ENAMETOOLONG:
-        return QStringLiteral("слишком длинное имя");
-    case EMFILE:
-    case ENFILE:
-        return QStringLiteral("открыто слишком много файлов");
-    case EBUSY:
-    case ETXTBSY:
-        return QStringLiteral("файл занят");
-    case ENOMEM:
-        return QStringLiteral("недостаточно памяти");
-    case EEXIST:
-        return QStringLiteral("файл уже существует");
-    case ENOTEMPTY:
-        return QStringLiteral("папка не пуста");
-    case ETIMEDOUT:
-    case EHOSTDOWN:
-    case EHOSTUNREACH:
-    case ENETDOWN:
-    case ENETUNREACH:
-    case ECONNRESET:
-    case ECONNABORTED:
-        return QStringLiteral("нет связи с сетевым диском");
-    case 0:
+    if (code == 0)
         return kindReason(Kind::Other);
-    default:
-        return QStringLiteral("системная ошибка с кодом %1").arg(code);
-    }
+    for (const Words& w : kWords)
+        if (std::find(std::begin(w.codes), std::end(w.codes), code) != std::end(w.codes))
+            return QString::fromUtf8(w.words);
+    return QStringLiteral("системная ошибка с кодом %1").arg(code);
 }
 
 QString readFailure(const QString& path, int code) {
@@ -242,8 +229,7 @@ Look look(const QString& path) {
     }
     l.kind = kindOf(st.st_mode);
     l.size = st.st_size;
-    l.modified =
-        QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
+    l.modified = timeOf(st);
     l.permissions = uint(st.st_mode & 07777);
     return l;
 }
@@ -381,6 +367,21 @@ std::optional<QStringList> list(const QString& folder, QString* error) {
         return std::nullopt;
     }
     return names;
+}
+
+std::optional<QDateTime> folderTime(const QString& folder, int* code) {
+    QString probe;
+    const int fd = openTemporary(folder + QStringLiteral("/taven-clock"), 0600, &probe);
+    struct stat st {};
+    const int why = fd < 0 ? errno : ::fstat(fd, &st) == 0 ? 0 : errno;
+    if (fd >= 0) {
+        ::close(fd);
+        if (!injected(Call::Remove, probe))
+            ::unlink(local(probe).constData());
+    }
+    if (code)
+        *code = why;
+    return why ? std::nullopt : std::optional<QDateTime>(timeOf(st));
 }
 
 bool isOwnTemporary(const QString& fileName) {

@@ -51,6 +51,11 @@ QString readFailure(const QString& path, int code);
 
 // The temporaries write() makes: ".<name>.taven-XXXXXX".
 bool isOwnTemporary(const QString& fileName);
+// The time by the clock of the file system that holds `folder` (on a share: the server's),
+// read from a file made there and removed at once. Ages of files there are measured against
+// it, so that a workstation whose clock is wrong judges them right. On failure *code is the
+// errno of making the file: why nothing can be written there.
+std::optional<QDateTime> folderTime(const QString& folder, int* code = nullptr);
 
 // Test seam: asked before every system call of this unit; a non-zero errno returned fails
 // that call as the system would. An empty function injects nothing.

@@ -2,9 +2,7 @@
 
 #include "common/fileaccess.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 #include <array>
 
 #include <cerrno>
@@ -123,29 +121,23 @@ bool writeBytes(const QString& path, const QByteArray& bytes, QString* error) {
     return fileaccess::write(path, bytes, error);
 }
 
-bool isLeftTemporary(const QString& fileName, const QStringList& siblings) {
-    if (fileaccess::isOwnTemporary(fileName))
-        return true;
-    // QSaveFile writes "name.XXXXXX" (six letters or digits) beside "name" and renames it.
-    static const QRegularExpression pattern(QStringLiteral("^(.+\\.[A-Za-z0-9]+)\\.[A-Za-z0-9]{6}$"));
-    const auto m = pattern.match(fileName);
-    if (!m.hasMatch())
-        return false;
-    // Only beside a file of that name or of a kind this program writes, so a user's own
-    // "notes.backup" is never touched.
-    static const QStringList written = {QStringLiteral("ini"), QStringLiteral("nam"), QStringLiteral("crd"),
-                                        QStringLiteral("pnt"), QStringLiteral("txt"), QStringLiteral("dat")};
-    const QString base = m.captured(1);
-    return siblings.contains(base) || written.contains(QFileInfo(base).suffix(), Qt::CaseInsensitive);
-}
-
-QStringList removeLeftTemporaries(const QString& folder) {
-    QDir dir(folder);
-    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden);
+QStringList removeLeftTemporaries(const QString& folder, qint64 minAgeSecs) {
     QStringList removed;
-    for (const QString& name : files) {
-        if (isLeftTemporary(name, files) && dir.remove(name))
-            removed.append(dir.filePath(name));
+    const auto names = fileaccess::list(folder);
+    if (!names || std::none_of(names->begin(), names->end(), fileaccess::isOwnTemporary))
+        return removed;
+    // Aged by the folder's own clock: on a share another workstation's clock may differ.
+    const auto now = fileaccess::folderTime(folder);
+    if (!now)
+        return removed;
+    for (const QString& name : *names) {
+        const QString path = folder + u'/' + name;
+        if (!fileaccess::isOwnTemporary(name))
+            continue;
+        const fileaccess::Look found = fileaccess::look(path);
+        if (found.kind == fileaccess::Kind::File && found.modified.secsTo(*now) >= minAgeSecs &&
+            fileaccess::remove(path))
+            removed.append(path);
     }
     return removed;
 }

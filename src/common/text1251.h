@@ -35,9 +35,13 @@ std::optional<QByteArray> readBytes(const QString& path, QString* error = nullpt
 bool write(const QString& path, const QString& text, QString* error = nullptr);
 bool writeBytes(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-// A temporary file a write left behind when the program was killed before its rename.
-bool isLeftTemporary(const QString& fileName, const QStringList& siblings);
-// Removes such files from the folder (not from its subfolders); returns their paths.
-QStringList removeLeftTemporaries(const QString& folder);
+// How old a temporary left by a write must be before the start-up clean-up removes it: a
+// younger one may be another workstation's write in progress on a shared folder.
+constexpr qint64 kLeftTemporaryAgeSecs = 10 * 60;
+// Removes from the folder (not from its subfolders) the temporaries of fileaccess::write
+// that a killed writer left, when older than `minAgeSecs`; returns their paths. Nothing
+// else is touched: the "name.XXXXXX" files of older versions of the program cannot be told
+// from a user's "client.crd.backup" and stay.
+QStringList removeLeftTemporaries(const QString& folder, qint64 minAgeSecs = kLeftTemporaryAgeSecs);
 
 } // namespace textfile

@@ -1,6 +1,6 @@
 #include "common/userfolder.h"
 
-#include "common/text1251.h"
+#include "common/fileaccess.h"
 #include "common/workfolder.h"
 
 #include <QDir>
@@ -26,9 +26,10 @@ bool holdsData(const QString& folder) {
 }
 
 QStringList fill(const QString& bundled, const QString& folder) {
+    QString error;
+    if (!fileaccess::makeFolder(folder, &error))
+        return {error};
     QStringList errors;
-    if (!QDir().mkpath(folder))
-        return {QStringLiteral("Не удалось создать рабочую папку %1").arg(QDir::toNativeSeparators(folder))};
     const QDir source(bundled);
     const WorkFolder target(folder);
     QDirIterator it(bundled, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -36,17 +37,15 @@ QStringList fill(const QString& bundled, const QString& folder) {
         const QString from = it.next();
         // Matched without regard to case, so a legacy "DataBase" gets no "Database" beside it.
         const QString to = target.path(source.relativeFilePath(from));
-        if (QFileInfo::exists(to))
+        // Only a file surely absent is copied: one that cannot be looked at may be the user's.
+        const fileaccess::Look there = fileaccess::look(to);
+        if (there.kind == fileaccess::Kind::Failed)
+            errors.append(there.error);
+        if (there.kind != fileaccess::Kind::Missing)
             continue;
-        const QString parent = QFileInfo(to).absolutePath();
-        if (!QDir().mkpath(parent)) {
-            errors.append(
-                QStringLiteral("Не удалось создать папку %1").arg(QDir::toNativeSeparators(parent)));
-            continue;
-        }
-        QString error;
-        const std::optional<QByteArray> bytes = textfile::readBytes(from, &error);
-        if (!bytes || !textfile::writeBytes(to, *bytes, &error))
+        const std::optional<QByteArray> bytes = fileaccess::read(from, &error);
+        if (!bytes || !fileaccess::makeFolder(QFileInfo(to).absolutePath(), &error) ||
+            !fileaccess::write(to, *bytes, &error))
             errors.append(error);
     }
     return errors;

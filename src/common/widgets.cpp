@@ -184,3 +184,8 @@ void widenToFit(QWidget* window) {
             window->resize(size);
     }
 }
+
+void showValue(QLabel* label, const QString& value) {
+    label->setText(value);
+    label->setAccessibleDescription(value);
+}

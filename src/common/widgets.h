@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <limits>
 
+class QLabel;
+
 // A straight line across its widget (vertical when taller than wide), like a drawn line
 // shape; its colour is kept as a colour value so callers and tests speak one language.
 class LineShape : public QWidget {
@@ -67,3 +69,7 @@ void setTextColour(QWidget* w, quint32 value);
 void setBackColour(QWidget* w, quint32 value);
 QColor textColour(const QWidget* w);
 QColor backColour(const QWidget* w);
+
+// A label that shows a value (a name, a year, a date): the text, and the same value as the
+// accessible description, so a screen reader reads it after the label's accessible name.
+void showValue(QLabel* label, const QString& value);

@@ -2,7 +2,6 @@
 
 #include "common/form.h"
 #include "common/messages.h"
-#include "common/text1251.h"
 #include "common/textutil.h"
 #include "common/widgets.h"
 
@@ -138,7 +137,7 @@ session::Settings frmoption::settings() const {
 void frmoption::cmdexit_Click() {
     const QString text = settings::format(oneTouch(), lbltime->text());
     QString error;
-    if (!textfile::write(m_folder.path(settings::kFileName), text, &error))
+    if (!settings::write(m_folder.path(settings::kFileName), text, &error))
         msgbox::info(this, error + QStringLiteral(". Параметры действуют до выхода из программы."));
     emit settingsWritten(text, settings::kFileName);
     hide();

@@ -1,5 +1,7 @@
 #include "measurement/settings.h"
 
+#include "common/fileaccess.h"
+#include "common/text1251.h"
 #include "common/textutil.h"
 
 #include <QLocale>
@@ -23,6 +25,15 @@ Settings parse(const QString& fileText) {
 
 QString format(bool oneTouch, const QString& timeText) {
     return (oneTouch ? QStringLiteral("1") : QStringLiteral("3")) + timeText + text::kCrLf;
+}
+
+bool write(const QString& path, const QString& text, QString* error) {
+    bool missing = false;
+    const auto now = fileaccess::read(path, error, &missing);
+    if (!now && !missing)
+        return false;
+    const QByteArray bytes = cp1251::encode(text);
+    return now == bytes || fileaccess::write(path, bytes, error);
 }
 
 bool parseSeconds(const QString& timeText, double* seconds) {

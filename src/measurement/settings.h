@@ -20,6 +20,10 @@ struct Settings {
 
 Settings parse(const QString& fileText);
 QString format(bool oneTouch, const QString& timeText);
+// Writes the settings line to `path` unless the file holds it already. A file that cannot
+// be read now (for another reason than its absence) is not written over: the settings it
+// holds may not be the ones shown.
+bool write(const QString& path, const QString& text, QString* error);
 
 // Time text: both "." and "," are taken as the decimal separator; a text that is no
 // number gives nothing.

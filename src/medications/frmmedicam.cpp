@@ -65,9 +65,11 @@ void frmmedicam::buildLayout() {
     lstmeridian = make<QListWidget>(this, tw(120, 240, 1935, 4260), QStringLiteral("Меридианы"));
     lstpoint = make<QListWidget>(this, tw(2040, 240, 2295, 4260), QStringLiteral("Точки меридиана"));
     lstmedicam = make<QListWidget>(this, tw(4320, 240, 1935, 4260), QStringLiteral("Препараты точки"));
-    // No button takes Enter: a name typed into the box is not sent anywhere by accident.
+    // Enter in the name box adds the name; no button takes Enter, so an Enter elsewhere
+    // sends nothing anywhere by accident.
     for (QPushButton* b : {cmdexit, cmdadd, cmddel})
         b->setAutoDefault(false);
+    connect(txtadd, &QLineEdit::returnPressed, this, &frmmedicam::cmdadd_Click);
     setTabOrder(txtadd, cmdexit);
     setTabOrder(cmdexit, cmdadd);
     setTabOrder(cmdadd, cmddel);
@@ -134,8 +136,12 @@ void frmmedicam::cmddel_Click() {
         msgbox::info(this, medicam::kNoMedication);
         return;
     }
-    if (msgbox::question(this, QStringLiteral("Вы действительно хотите удалить лекарственное средство?"),
-                         QStringLiteral("Удаление лекарственного средства"), true) != msgbox::Answer::Yes)
+    // The question names the medication and its point, under the question itself.
+    const QString question = QStringLiteral("Вы действительно хотите удалить лекарственное средство?\n\n"
+                                            "Препарат: %1\nТочка: %2")
+                                 .arg(lstmedicam->item(row)->text(), lstpoint->currentItem()->text());
+    if (msgbox::question(this, question, QStringLiteral("Удаление лекарственного средства"), true) !=
+        msgbox::Answer::Yes)
         return;
     m_db.remove(lstmeridian->currentRow(), lstpoint->currentRow(), row);
     fillMedications();

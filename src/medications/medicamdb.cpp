@@ -1,17 +1,16 @@
 #include "medications/medicamdb.h"
 
 #include "catalogue/catalogue.h"
+#include "common/fileaccess.h"
 #include "common/folderlock.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
 #include "common/workfolder.h"
 #include "medications/medicamfile.h"
+#include "medications/medicamlayout.h"
 
 #include <QDir>
 #include <QFileInfo>
-
-#include <string_view>
-#include <vector>
 
 namespace medicam {
 
@@ -19,26 +18,22 @@ namespace {
 
 // The markers and line breaks are ASCII and the code page has one byte per character, so
 // the file is cut up as bytes and only the texts that are kept get decoded.
-using Bytes = std::string_view;
+using layout::Bytes;
+using layout::Span;
 constexpr size_t kNone = Bytes::npos;
 
-std::vector<Bytes> splitBytes(Bytes s, Bytes separator) {
-    std::vector<Bytes> out;
-    size_t from = 0;
-    for (size_t at; (at = s.find(separator, from)) != kNone; from = at + separator.size())
-        out.push_back(s.substr(from, at - from));
-    out.push_back(s.substr(from));
-    return out;
+Bytes view(const QByteArray& bytes) {
+    return Bytes(bytes.constData(), size_t(bytes.size()));
 }
 
-// The text of a line up to its first CR.
+Bytes text(Bytes file, Span s) {
+    return file.substr(s.from, s.to - s.from);
+}
+
+// The text of a line up to its first CR (or its LF).
 QString shown(Bytes line) {
-    line = line.substr(0, line.find('\r'));
+    line = line.substr(0, line.find_first_of("\r\n"));
     return cp1251::decode(QByteArray::fromRawData(line.data(), qsizetype(line.size())));
-}
-
-bool isBlank(Bytes s) {
-    return s.find_first_not_of(" \t\r\n\v\f") == kNone;
 }
 
 QString cataloguePointName(int m, int row) {
@@ -48,29 +43,26 @@ QString cataloguePointName(int m, int row) {
 
 // A name line that was cut off before its LF (a truncated file) is not trusted: the
 // catalogue's name stands in for it where there is one.
-QString nameLine(Bytes firstLine, bool complete, const QString& fallback) {
-    return complete || fallback.isEmpty() ? shown(firstLine) : fallback;
+QString nameLine(Bytes record, const QString& fallback) {
+    const size_t lf = record.find('\n');
+    return lf != kNone || fallback.isEmpty() ? shown(record.substr(0, lf)) : fallback;
 }
 
-PointRecord parsePoint(Bytes record, const QString& fallback) {
-    const size_t lf = record.find('\n');
-    PointRecord point{nameLine(record.substr(0, lf), lf != kNone, fallback), {}};
-    if (lf == kNone)
-        return point;
-    // The text after the last LF is no medication.
-    for (size_t from = lf + 1, next; (next = record.find('\n', from)) != kNone; from = next + 1)
-        point.medications << shown(record.substr(from, next - from));
+PointRecord parsePoint(Bytes file, Span record, const QString& fallback) {
+    PointRecord point{nameLine(text(file, record), fallback), {}};
+    for (const Span line : layout::lines(file, record))
+        point.medications << shown(text(file, line));
     return point;
 }
 
-MeridianRecord parseMeridian(Bytes record, int m) {
-    const std::vector<Bytes> pieces = splitBytes(record, "><");
-    MeridianRecord meridian;
-    meridian.name = nameLine(pieces[0], pieces[0].find('\n') != kNone, catalogue::meridianName(m));
+MeridianRecord parseMeridian(Bytes file, Span record, int m) {
+    const std::vector<Span> points = layout::points(file, record);
+    const Span header{record.from, points.empty() ? record.to : points.front().from - 2};
+    MeridianRecord meridian{nameLine(text(file, header), catalogue::meridianName(m)), {}};
     const int n = catalogue::pointCount(m);
-    meridian.points.reserve(qsizetype(pieces.size()) - 1);
-    for (size_t k = 1; k < pieces.size(); ++k)
-        meridian.points << parsePoint(pieces[k], int(k) <= n ? cataloguePointName(m, n - int(k)) : QString());
+    for (size_t k = 1; k <= points.size(); ++k)
+        meridian.points << parsePoint(file, points[k - 1],
+                                      int(k) <= n ? cataloguePointName(m, n - int(k)) : QString());
     return meridian;
 }
 
@@ -91,8 +83,44 @@ QStringList completeFromCatalogue(QList<MeridianRecord>& meridians) {
     return shortOnes;
 }
 
-QString malformed(const QString& fileName, const QStringList& defects) {
-    return QStringLiteral("Файл \"%1\" повреждён: %2.").arg(fileName, defects.join(QStringLiteral("; ")));
+// The meridian records the file holds, and what the catalogue adds to them.
+QList<MeridianRecord> meridiansOf(Bytes file, const layout::Records& r, QStringList* shortOnes) {
+    QList<MeridianRecord> meridians;
+    for (size_t k = 0; k < r.meridians.size(); ++k)
+        meridians << parseMeridian(file, r.meridians[k], int(k));
+    const QStringList s = completeFromCatalogue(meridians);
+    if (shortOnes)
+        *shortOnes = s;
+    return meridians;
+}
+
+QString defects(Bytes file, const layout::Records& r, const QList<MeridianRecord>& meridians,
+                const QStringList& shortOnes) {
+    QStringList found;
+    if (file.find("][") == kNone)
+        found << QStringLiteral("в нём нет ни одного маркера \"][\"");
+    else if (r.unclosed)
+        found << QStringLiteral("запись меридиана «%1» обрезана: после неё нет маркера \"][\"")
+                     .arg(meridians[qsizetype(r.meridians.size()) - 1].name);
+    const qsizetype whole = qsizetype(r.meridians.size()) - (r.unclosed && !r.meridians.empty() ? 1 : 0);
+    if (whole < catalogue::kMeridianCount)
+        found << QStringLiteral("записей меридианов %1 из %2").arg(whole).arg(catalogue::kMeridianCount);
+    if (!shortOnes.isEmpty())
+        found << QStringLiteral("не хватает записей точек у меридианов %1")
+                     .arg(shortOnes.join(QStringLiteral(", ")));
+    return found.join(QStringLiteral("; "));
+}
+
+// A record the file lacks, as the editor writes it: the catalogue's names, CR LF line ends.
+QByteArray pointRecord(int m, int k) {
+    return cp1251::encode(kPointMark + cataloguePointName(m, catalogue::pointCount(m) - k) + text::kCrLf);
+}
+
+QByteArray meridianRecord(int m) {
+    QByteArray out = cp1251::encode(catalogue::meridianName(m) + text::kCrLf);
+    for (int k = 1; k <= catalogue::pointCount(m); ++k)
+        out += pointRecord(m, k);
+    return out;
 }
 
 } // namespace
@@ -103,7 +131,7 @@ QString acceptedName(const QString& typed, QString* refusal) {
             *refusal = why;
         return QString();
     };
-    const QString name = text::trim(typed);
+    const QString& name = typed;
     if (name.trimmed().isEmpty())
         return refuse(kEmptyName);
     if (name.contains(kMeridianMark) || name.contains(kPointMark))
@@ -126,49 +154,33 @@ QString acceptedName(const QString& typed, QString* refusal) {
 
 Database Database::parse(const QByteArray& bytes, const QString& fileName) {
     Database db;
-    const std::vector<Bytes> pieces = splitBytes(Bytes(bytes.constData(), size_t(bytes.size())), "][");
-    QStringList defects;
-    qsizetype records = 0;
-    if (pieces.size() < 2) {
-        defects << QStringLiteral("в нём нет ни одного маркера \"][\"");
-    } else {
-        records = qsizetype(pieces.size()) - 2;
-        for (qsizetype k = 1; k <= records; ++k)
-            db.m_meridians << parseMeridian(pieces[k], int(k - 1));
-        if (!isBlank(pieces.back())) {
-            defects << QStringLiteral("после последнего маркера \"][\" есть текст");
-            // A file cut short: its last meridian record is the text after the last marker.
-            if (records < catalogue::kMeridianCount)
-                db.m_meridians << parseMeridian(pieces.back(), int(records));
-        }
-        if (records < catalogue::kMeridianCount)
-            defects
-                << QStringLiteral("записей меридианов %1 из %2").arg(records).arg(catalogue::kMeridianCount);
-    }
-    const QStringList shortOnes = completeFromCatalogue(db.m_meridians);
-    if (!shortOnes.isEmpty())
-        defects << QStringLiteral("не хватает записей точек у меридианов %1")
-                       .arg(shortOnes.join(QStringLiteral(", ")));
+    db.m_bytes = bytes;
+    const Bytes file = view(bytes);
+    const layout::Records r = layout::records(file, catalogue::kMeridianCount);
+    QStringList shortOnes;
+    db.m_meridians = meridiansOf(file, r, &shortOnes);
     if (bytes.isEmpty())
         db.m_problem = QStringLiteral("Файл \"%1\" пуст.").arg(fileName);
-    else if (!defects.isEmpty())
-        db.m_problem = malformed(fileName, defects);
+    else if (const QString d = defects(file, r, db.m_meridians, shortOnes); !d.isEmpty())
+        db.m_problem = QStringLiteral("Файл \"%1\" повреждён: %2.").arg(fileName, d);
     return db;
+}
+
+void Database::refreshView() {
+    const Bytes file = view(m_bytes);
+    m_meridians = meridiansOf(file, layout::records(file, catalogue::kMeridianCount), nullptr);
 }
 
 Database Database::load(const WorkFolder& folder) {
     const QString path = folder.path(kFileName);
     QString error;
-    const auto bytes = textfile::readBytes(path, &error);
-    if (!bytes) {
-        Database db = parse({}, path);
+    bool missing = false;
+    const auto bytes = fileaccess::read(path, &error, &missing);
+    Database db = parse(bytes.value_or(QByteArray()), path);
+    db.m_read = bytes ? Read::Bytes : missing ? Read::Missing : Read::Failed;
+    db.m_readBytes = bytes.value_or(QByteArray());
+    if (!bytes)
         db.m_problem = error + u'.';
-        db.m_fromFile = true;
-        return db;
-    }
-    Database db = parse(*bytes, path);
-    db.m_fromFile = true;
-    db.m_readBytes = bytes;
     return db;
 }
 
@@ -209,34 +221,76 @@ bool Database::add(int m, int p, const QString& typed, QString* refusal) {
             *refusal = QStringLiteral("Точка не выбрана");
         return false;
     }
-    m_meridians[m].points[p].medications << name;
+    complete(m, p);
+    const Bytes file = view(m_bytes);
+    const Span point = layout::points(file, layout::records(file, catalogue::kMeridianCount).meridians[m])[p];
+    const Bytes record = text(file, point);
+    const size_t lastLf = record.rfind('\n');
+    // The new line ends as the point's name line does; a name line without its LF gets one.
+    const size_t firstLf = record.find('\n');
+    const bool crlf = firstLf == kNone || firstLf == 0 || record[firstLf - 1] == '\r';
+    QByteArray line = cp1251::encode(name) + (crlf ? "\r\n" : "\n");
+    if (lastLf == kNone)
+        line.prepend(record.empty() || record.back() != '\r' ? "\r\n" : "\n");
+    m_bytes.insert(qsizetype(lastLf == kNone ? point.to : point.from + lastLf + 1), line);
     m_changed = true;
+    refreshView();
     return true;
 }
 
 bool Database::remove(int m, int p, int index) {
     if (m < 0 || m >= m_meridians.size() || p < 0 || p >= m_meridians[m].points.size())
         return false;
-    QStringList& list = m_meridians[m].points[p].medications;
-    if (index < 0 || index >= list.size())
+    if (index < 0 || index >= m_meridians[m].points[p].medications.size())
         return false;
-    list.removeAt(index);
+    const Bytes file = view(m_bytes);
+    const Span point = layout::points(file, layout::records(file, catalogue::kMeridianCount).meridians[m])[p];
+    const Span line = layout::lines(file, point)[size_t(index)];
+    m_bytes.remove(qsizetype(line.from), qsizetype(line.to - line.from));
     m_changed = true;
+    refreshView();
     return true;
 }
 
-QByteArray Database::serialise() const {
-    QString out;
-    for (const auto& meridian : m_meridians) {
-        out += kMeridianMark + meridian.name + text::kCrLf;
-        for (const auto& point : meridian.points) {
-            out += kPointMark + point.name + text::kCrLf;
-            for (const auto& name : point.medications)
-                out += name + text::kCrLf;
-        }
+void Database::complete(int m, int p) {
+    layout::Records r = layout::records(view(m_bytes), catalogue::kMeridianCount);
+    if (size_t(m) >= r.meridians.size()) {
+        QByteArray records;
+        for (int k = int(r.meridians.size()); k <= m; ++k)
+            records += kMeridianMark.toLatin1() + meridianRecord(k);
+        if (r.unclosed)
+            records += kMeridianMark.toLatin1() + "\r\n";
+        m_bytes.insert(qsizetype(r.insertAt), records);
+        return;
     }
-    out += kMeridianMark + text::kCrLf;
-    return cp1251::encode(out);
+    const Bytes file = view(m_bytes);
+    const Span meridian = r.meridians[size_t(m)];
+    const int have = int(layout::points(file, meridian).size());
+    QByteArray points;
+    for (int k = have + 1; k <= catalogue::pointCount(m); ++k)
+        points += pointRecord(m, k);
+    if (have <= p)
+        m_bytes.insert(qsizetype(meridian.to), points);
+}
+
+QString Database::refusalToWrite(const QString& path) const {
+    const QString shownPath = QDir::toNativeSeparators(path);
+    if (m_read == Read::Failed)
+        return QStringLiteral(
+                   "%1 Изменения не записаны, чтобы не затереть файл, который не удалось прочитать: "
+                   "устраните причину и откройте список препаратов заново")
+            .arg(m_problem);
+    QString error;
+    bool missing = false;
+    const auto now = fileaccess::read(path, &error, &missing);
+    if (!now && !missing)
+        return error + QStringLiteral(". Изменения не записаны");
+    // A file gone meanwhile holds nothing to lose; one holding other bytes does.
+    if (now && (m_read == Read::Missing || *now != m_readBytes))
+        return QStringLiteral("Файл \"%1\" изменен на другом рабочем месте после открытия. "
+                              "Изменения не сохранены: откройте список препаратов заново")
+            .arg(shownPath);
+    return {};
 }
 
 bool Database::save(const WorkFolder& folder, QString* error) {
@@ -248,26 +302,25 @@ bool Database::saveTo(const QString& path, QString* error) {
         return true;
     // A missing data folder is made, so a broken installation can be repaired from here.
     const QString folder = QFileInfo(path).absolutePath();
-    QDir().mkpath(folder);
+    if (!fileaccess::makeFolder(folder, error))
+        return false;
     const FolderLock lock(folder);
     if (!lock.locked()) {
         if (error)
             *error = lock.error();
         return false;
     }
-    // A file gone meanwhile holds nothing to lose; one holding other bytes does.
-    const auto now = textfile::readBytes(path);
-    if (m_fromFile && now && now != m_readBytes) {
-        if (error)
-            *error = QStringLiteral("Файл \"%1\" изменен на другом рабочем месте после открытия. "
-                                    "Изменения не сохранены: откройте список препаратов заново")
-                         .arg(QDir::toNativeSeparators(path));
-        return false;
+    if (m_read != Read::NotFromFile) {
+        if (const QString refusal = refusalToWrite(path); !refusal.isEmpty()) {
+            if (error)
+                *error = refusal;
+            return false;
+        }
     }
-    const QByteArray bytes = serialise();
-    if (!textfile::writeBytes(path, bytes, error))
+    if (!fileaccess::write(path, m_bytes, error))
         return false;
-    m_readBytes = bytes;
+    m_read = Read::Bytes;
+    m_readBytes = m_bytes;
     m_changed = false;
     return true;
 }

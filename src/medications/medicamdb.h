@@ -31,16 +31,17 @@ struct MeridianRecord {
     bool operator==(const MeridianRecord&) const = default;
 };
 
-// The name a medication is stored under: blanks trimmed. Sets `refusal` (a message for the
-// user) and returns an empty string when the name cannot be stored: empty, a marker
-// inside, a line break or a character the Windows-1251 file cannot hold.
+// The name a medication is stored under: as typed. Sets `refusal` (a message for the user)
+// and returns an empty string when the name cannot be stored: empty or blanks only, a
+// marker inside, a line break or a character the Windows-1251 file cannot hold.
 QString acceptedName(const QString& typed, QString* refusal);
 
 class Database {
   public:
     // Reads the whole file and parses it. A file that is missing, unreadable, empty or
     // malformed gives a problem() naming it; the document then holds every meridian and
-    // point of the catalogue with whatever medications could be read.
+    // point of the catalogue with whatever medications could be read. A file that could not
+    // be read for another reason than its absence is never written over.
     static Database load(const WorkFolder& folder);
     static Database parse(const QByteArray& bytes, const QString& fileName = kFileName);
 
@@ -58,17 +59,19 @@ class Database {
     QStringList medicationsOfRow(int m, int row) const;
 
     // Appends a medication to point position p; false with a refusal message when the
-    // name cannot be stored or the point does not exist. Duplicates are kept.
+    // name cannot be stored or the point does not exist. Duplicates are kept. Only that
+    // point's record changes in the file (and, when the file lacked them, its meridian's
+    // record or the records before it are added).
     bool add(int m, int p, const QString& typed, QString* refusal = nullptr);
-    // Removes entry `index` of point position p; false when there is no such entry.
+    // Removes entry `index` of point position p, that line alone; false when there is no
+    // such entry.
     bool remove(int m, int p, int index);
 
     // An addition or deletion was made since reading.
     bool changed() const { return m_changed; }
 
-    // The whole file: "][" before every meridian record and after the last, "><" before
-    // every point record, CR LF after every line and once more at the end.
-    QByteArray serialise() const;
+    // The whole file as it stands: the bytes read, with the additions and deletions made.
+    const QByteArray& serialise() const { return m_bytes; }
     // Writes the file atomically when something changed; an unchanged file is never
     // touched. On failure returns false with a message naming the file. The write holds the
     // data folder's lock; a document read by load() is not written over a file that another
@@ -77,13 +80,21 @@ class Database {
     bool saveTo(const QString& path, QString* error = nullptr);
 
   private:
+    // What load() found; a document made by parse() is written without a check.
+    enum class Read { NotFromFile, Missing, Bytes, Failed };
+
+    // The lists as the bytes now stand.
+    void refreshView();
+    // Adds to the file what it lacks up to point position p of meridian m.
+    void complete(int m, int p);
+    QString refusalToWrite(const QString& path) const;
+
+    QByteArray m_bytes;
     QList<MeridianRecord> m_meridians;
     QString m_problem;
     bool m_changed = false;
-    // The file's bytes as load() read them (nothing when it could not be read); only a
-    // document read from a file is checked against it.
-    bool m_fromFile = false;
-    std::optional<QByteArray> m_readBytes;
+    Read m_read = Read::NotFromFile;
+    QByteArray m_readBytes;
 };
 
 } // namespace medicam

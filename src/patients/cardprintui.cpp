@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace cardprint {
 
@@ -41,11 +42,15 @@ void preparePrinter(QPrinter& printer) {
 }
 
 Outcome printOn(QPrinter& printer, const Card& card) {
+    preparePrinter(printer);
+    return printAsSetUp(printer, card);
+}
+
+Outcome printAsSetUp(QPrinter& printer, const Card& card) {
     // Without any printer Qt falls back to a PDF with no file name.
     const bool native = printer.outputFormat() == QPrinter::NativeFormat;
     if ((native && !printer.isValid()) || (!native && printer.outputFileName().isEmpty()))
         return failed(QStringLiteral("Принтер не найден. Установите принтер или сохраните карту в PDF."));
-    preparePrinter(printer);
     const RenderResult result = render(printer, card);
     if (result == RenderResult::Done && printer.printerState() != QPrinter::Error)
         return {};
@@ -91,20 +96,36 @@ QWidget* chartOptionTab(const Card& card, QWidget* parent) {
     return tab;
 }
 
-Outcome printWithDialog(QWidget* parent, const Card& card) {
-    QPrinter printer(QPrinter::HighResolution);
-    preparePrinter(printer);
+namespace {
+
+// The print dialog on the printer: the card with the chart as chosen there, nothing when
+// cancelled.
+std::optional<Card> chooseInDialog(QPrinter& printer, QWidget* parent, const Card& card) {
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Печать"));
     QWidget* tab = chartOptionTab(card, &dialog);
     if (tab)
         dialog.setOptionTabs({tab});
     if (dialog.exec() != QDialog::Accepted)
-        return {Outcome::Kind::Cancelled, {}};
+        return std::nullopt;
     Card chosen = card;
     if (tab)
         chosen.withChart = tab->findChild<QCheckBox*>(QStringLiteral("chkchart"))->isChecked();
-    return printOn(printer, chosen);
+    return chosen;
+}
+
+} // namespace
+
+Outcome printWithDialog(QWidget* parent, const Card& card) {
+    QPrinter printer(QPrinter::HighResolution);
+    preparePrinter(printer);
+    const std::optional<Card> chosen = chooseInDialog(printer, parent, card);
+    return chosen ? printOn(printer, *chosen) : Outcome{Outcome::Kind::Cancelled, {}};
+}
+
+Outcome printWithDialogOn(QPrinter& printer, QWidget* parent, const Card& card) {
+    const std::optional<Card> chosen = chooseInDialog(printer, parent, card);
+    return chosen ? printAsSetUp(printer, *chosen) : Outcome{Outcome::Kind::Cancelled, {}};
 }
 
 Outcome savePdfWithDialog(QWidget* parent, const Card& card) {

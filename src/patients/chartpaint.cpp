@@ -51,6 +51,13 @@ double textWidth(const QFont& font, QPainter& p, const QString& text) {
     return QFontMetricsF(font, p.device()).horizontalAdvance(text);
 }
 
+void text(QPainter& p, const QRectF& r, int flags, const QString& text, const Style& s) {
+    QRectF took;
+    p.drawText(r, flags, text, &took);
+    if (s.texts && !text.isEmpty())
+        s.texts->push_back(took);
+}
+
 Metrics metricsFor(QPainter& p, const Style& style) {
     Metrics m;
     m.font = style.font;
@@ -75,8 +82,8 @@ QRectF frame(QPainter& p, const QRectF& area, const QString& title, const std::v
     p.setFont(bold);
     p.setPen(s.palette.color(QPalette::Text));
     QRectF r = area.adjusted(m.pad, m.pad, -m.pad, -m.pad);
-    p.drawText(QRectF(r.left(), r.top(), r.width(), m.line), Qt::AlignLeft | Qt::AlignVCenter,
-               QFontMetricsF(bold, p.device()).elidedText(title, Qt::ElideRight, r.width()));
+    text(p, QRectF(r.left(), r.top(), r.width(), m.line), Qt::AlignLeft | Qt::AlignVCenter,
+         QFontMetricsF(bold, p.device()).elidedText(title, Qt::ElideRight, r.width()), s);
     r.setTop(r.top() + m.line * 1.2);
     p.setFont(m.small);
     double x = r.left();
@@ -87,8 +94,8 @@ QRectF frame(QPainter& p, const QRectF& area, const QString& title, const std::v
             x += m.smallLine * 0.8;
         }
         const double w = textWidth(m.small, p, item.text);
-        p.drawText(QRectF(x, r.top(), std::max(0.0, r.right() - x), m.smallLine),
-                   Qt::AlignLeft | Qt::AlignVCenter, item.text);
+        text(p, QRectF(x, r.top(), std::max(0.0, r.right() - x), m.smallLine),
+             Qt::AlignLeft | Qt::AlignVCenter, item.text, s);
         x += w + m.line;
     }
     r.setTop(r.top() + m.smallLine * 1.5);
@@ -100,8 +107,17 @@ double Range::y(const QRectF& plot, double v) const {
     return plot.bottom() - t * plot.height();
 }
 
-void valueAxis(QPainter& p, const QRectF& plot, const Range& r, double step, const Metrics& m,
-               const Style& s) {
+double axisStep(const Range& r, double height, double lineHeight, const std::vector<double>& steps) {
+    for (const double step : steps)
+        if (height * step / (r.high - r.low) >= lineHeight)
+            return step;
+    return steps.back();
+}
+
+void valueAxis(QPainter& p, const QRectF& plot, const Range& r, const std::vector<double>& steps,
+               const Metrics& m, const Style& s) {
+    // A number's line and a little air, so that neighbours never touch.
+    const double step = axisStep(r, plot.height(), m.smallLine + m.pad / 2, steps);
     p.setFont(m.small);
     QColor grid = s.palette.color(QPalette::Mid);
     grid.setAlpha(90);
@@ -110,8 +126,8 @@ void valueAxis(QPainter& p, const QRectF& plot, const Range& r, double step, con
         p.setPen(QPen(grid, m.pen * 0.7));
         p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         p.setPen(s.palette.color(QPalette::Text));
-        p.drawText(QRectF(plot.left() - m.axis, y - m.smallLine / 2, m.axis - m.pad, m.smallLine),
-                   Qt::AlignRight | Qt::AlignVCenter, QString::number(int(std::lround(v))));
+        text(p, QRectF(plot.left() - m.axis, y - m.smallLine / 2, m.axis - m.pad, m.smallLine),
+             Qt::AlignRight | Qt::AlignVCenter, QString::number(int(std::lround(v))), s);
     }
     p.setPen(QPen(s.palette.color(QPalette::Text), m.pen));
     p.drawLine(plot.bottomLeft(), plot.topLeft());
@@ -202,14 +218,19 @@ void groupLabels(QPainter& p, const QRectF& plot, double x, double unit, const Q
     double widestNumber = 0;
     for (const QString& n : numbers)
         widestNumber = std::max(widestNumber, textWidth(m.small, p, n));
-    if (!numbers.isEmpty() && widestNumber <= unit) {
+    // Numbers that would touch their neighbours are left out: the bars' tooltips name them.
+    if (!numbers.isEmpty() && widestNumber + m.pad / 2 <= unit) {
         for (int i = 0; i < numbers.size(); ++i)
-            p.drawText(QRectF(x + i * unit, y, unit, m.smallLine), Qt::AlignCenter, numbers[i]);
+            text(p, QRectF(x + i * unit, y, unit, m.smallLine), Qt::AlignCenter, numbers[i], s);
         y += m.smallLine;
     }
-    const double w = std::max<double>(numbers.size(), 1) * unit + unit * 0.8;
-    p.drawText(QRectF(x - unit * 0.4, y, w, plot.bottom() + 4 * m.smallLine - y),
-               Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, name);
+    const QRectF room(x - unit * 0.4, y, std::max<double>(numbers.size(), 1) * unit + unit * 0.8,
+                      plot.bottom() + 4 * m.smallLine - y);
+    // A word wider than the group's room is broken rather than run into the next name.
+    int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+    if (QFontMetricsF(m.small, p.device()).boundingRect(room, flags, name).width() > room.width())
+        flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere;
+    text(p, room, flags, name, s);
 }
 
 } // namespace paint

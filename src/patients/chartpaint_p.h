@@ -23,6 +23,8 @@ struct Metrics {
 };
 Metrics metricsFor(QPainter& p, const Style& style);
 double textWidth(const QFont& font, QPainter& p, const QString& text);
+// Draws a text in its rectangle (clipped to it) and notes where it went.
+void text(QPainter& p, const QRectF& r, int flags, const QString& text, const Style& s);
 
 struct LegendItem {
     QColor colour;
@@ -38,9 +40,12 @@ struct Range {
     double high = 100;
     double y(const QRectF& plot, double v) const;
 };
-// Numbers and light grid lines every `step` on the left of the plot.
-void valueAxis(QPainter& p, const QRectF& plot, const Range& r, double step, const Metrics& m,
-               const Style& s);
+// The first of the steps (smallest first) whose numbers stand a line apart at this height:
+// a low plot gets fewer of them. The last step is taken when none does.
+double axisStep(const Range& r, double height, double lineHeight, const std::vector<double>& steps);
+// Numbers and light grid lines on the left of the plot, every step that axisStep chooses.
+void valueAxis(QPainter& p, const QRectF& plot, const Range& r, const std::vector<double>& steps,
+               const Metrics& m, const Style& s);
 // The three zones of the scale behind the bars, in pale tints.
 void zoneBands(QPainter& p, const QRectF& columns, Scale scale, const Range& r, const Style& s);
 // A small cross where a value is missing.

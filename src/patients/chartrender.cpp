@@ -81,7 +81,7 @@ Hits paintVisit(QPainter& p, const QRectF& area, const std::vector<MeridianBars>
     const Strips st = layoutStrips(plotArea, units, kLabelLines, m);
     const Range r;
     for (const QRectF& plot : st.plots)
-        valueAxis(p, plot, r, 20, m, style);
+        valueAxis(p, plot, r, {20, 50, 100}, m, style);
     Hits hits;
     for (const MeridianBars& mb : chart) {
         const bool branch = mb.row >= kFirstBranch;
@@ -157,7 +157,7 @@ Hits paintSides(QPainter& p, const QRectF& area, const std::vector<MeridianDiffe
     const Range r = differenceRange(chart, threshold);
     const double step = r.high / 2;
     for (const QRectF& plot : st.plots) {
-        valueAxis(p, plot, r, step, m, style);
+        valueAxis(p, plot, r, {step, 2 * step, 4 * step}, m, style);
         thresholdLines(p, plot, r, threshold, m, style);
     }
     Hits hits;

@@ -18,6 +18,9 @@ namespace charts {
 struct Style {
     QPalette palette;
     QFont font;
+    // When set, the rectangle every text took is added here: a layout can be checked for
+    // labels that run into each other.
+    std::vector<QRectF>* texts = nullptr;
     // The application's palette and font.
     static Style system();
 };

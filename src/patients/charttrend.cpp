@@ -22,13 +22,17 @@ void dateAxis(QPainter& p, const QRectF& plot, const Trend& t, double slot, cons
     const double label = textWidth(m.small, p, QStringLiteral("00.00.0000")) + m.pad * 2;
     const int stride = std::max(1, int(std::ceil(label / slot)));
     const int n = int(t.visits.size());
+    double free = -1e9; // where the last label drawn ends
     for (int i = 0; i < n; i += stride) {
         const double cx = plot.left() + (i + 0.5) * slot;
-        const double half = label / 2;
-        const double x = std::clamp(cx - half, plot.left() - m.axis / 2, plot.right() - label + m.pad);
+        const double x = std::clamp(cx - label / 2, plot.left() - m.pad, plot.right() - label + m.pad);
+        // Kept inside the plot at its ends, a label may come to lie on its neighbour: left out.
+        if (x < free)
+            continue;
+        free = x + label;
         p.drawLine(QPointF(cx, plot.bottom()), QPointF(cx, plot.bottom() + m.pad / 2));
-        p.drawText(QRectF(x, plot.bottom() + m.pad / 2, label, m.smallLine), Qt::AlignCenter,
-                   t.visits[size_t(i)].date);
+        text(p, QRectF(x, plot.bottom() + m.pad / 2, label, m.smallLine), Qt::AlignCenter,
+             t.visits[size_t(i)].date, s);
     }
 }
 
@@ -103,7 +107,7 @@ Hits paintTrend(QPainter& p, const QRectF& area, const Trend& t, const QString& 
                       std::max(m.line, inner.height() - m.smallLine * 1.5 - m.pad * 2));
     const Range r;
     zoneBands(p, plot, t.scale, r, style);
-    valueAxis(p, plot, r, 20, m, style);
+    valueAxis(p, plot, r, {20, 50, 100}, m, style);
     Hits hits;
     const int n = int(t.visits.size());
     if (n > 0) {

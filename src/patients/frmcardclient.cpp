@@ -134,11 +134,11 @@ void frmcardclient::Form_Load() {
     session::ResultsMatrix results;
     if (!m_store.loadResults(m_visit, &results))
         m_cells = charts::VisitCells::of(results);
-    lblname->setText(c.name);
+    showValue(lblname, c.name);
     lblname->setToolTip(c.name);
     fitCaption(lblname, lblname->width());
-    lblyear->setText(c.year);
-    lbldate->setText(c.visitDate);
+    showValue(lblyear, c.year);
+    showValue(lbldate, c.visitDate);
     // Each pending addition begins with its own CR LF, so it starts a line of its own.
     texts.prescription += m_session.strRecept;
     fill(texts);
@@ -195,7 +195,8 @@ void frmcardclient::cmdsave_Click() {
     }
     m_session.visitRewritten(m_visit.cardFile, m_visit.position, m_visit.token, now.token);
     m_visit = now;
-    // The pending prescription stays: only "Выход" empties it.
+    // Its additions are stored now: kept pending, the next card would add them again.
+    m_session.clearPrescription();
     accept();
 }
 
@@ -216,9 +217,34 @@ void frmcardclient::showBadText(const patients::Error& error) {
     }
 }
 
+bool frmcardclient::edited() const {
+    const QPlainTextEdit* boxes[3] = {txtgalob, txtdiagnoz, txtrecept};
+    for (int i = 0; i < 3; ++i)
+        if (boxText(boxes[i]) != m_shown[i])
+            return true;
+    return false;
+}
+
+// Typed text is not thrown away unasked; the additions shown on opening are no edit of
+// the user's, and "Выход" drops them as it always did.
 void frmcardclient::cmdcancel_Click() {
+    if (edited()) {
+        switch (msgbox::questionWithCancel(this, QStringLiteral("Сохранить изменения?"), windowTitle())) {
+        case msgbox::Answer::Yes:
+            cmdsave_Click();
+            return;
+        case msgbox::Answer::No:
+            break;
+        default:
+            return;
+        }
+    }
     m_session.clearPrescription();
-    reject();
+    QDialog::reject();
+}
+
+void frmcardclient::reject() {
+    cmdcancel_Click();
 }
 
 cardprint::Card frmcardclient::printedCard() const {

@@ -56,6 +56,10 @@ class frmcardclient : public QDialog {
     QPushButton* cmdsave = nullptr;
     QPushButton* cmdcancel = nullptr;
 
+  public slots:
+    // Escape and the close box leave as "Выход" does.
+    void reject() override;
+
   private:
     void buildForm();
     void buildPrintMenu();
@@ -64,6 +68,8 @@ class frmcardclient : public QDialog {
     QString stored(int box) const;
     // The box's text with every character as typed (toPlainText makes a no-break space a blank).
     static QString boxText(const QPlainTextEdit* box);
+    // A box's text differs from what it showed on opening.
+    bool edited() const;
     void showBadText(const patients::Error& error);
     void report(const cardprint::Outcome& outcome);
     bool showsLoadedVisit() const;

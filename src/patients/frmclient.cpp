@@ -7,14 +7,17 @@
 #include "patients/chartwindow.h"
 #include "patients/frmcardclient.h"
 #include "patients/frmclientnew.h"
+#include "patients/namefilter.h"
+#include "patients/namefilterline.h"
 
 #include <QAction>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStringListModel>
+#include <QScopedValueRollback>
 
 using form::make;
 using form::tw;
@@ -24,6 +27,11 @@ namespace {
 void name(QWidget* w, const QString& objectName, const QString& accessible) {
     w->setObjectName(objectName);
     w->setAccessibleName(accessible);
+}
+
+// A deletion's question names what goes, under the question itself.
+QString naming(const QString& question, const QStringList& what) {
+    return question + QStringLiteral("\n\n") + what.join(u'\n');
 }
 
 } // namespace
@@ -72,9 +80,9 @@ void frmclient::build() {
     name(lstname, QStringLiteral("lstname"), QStringLiteral("Список пациентов"));
     name(lstdate, QStringLiteral("lstdate"), QStringLiteral("Даты посещений"));
 
-    // Ten thousand patients: a view over a string list, every line one height, so only
-    // the lines on screen are measured.
-    m_names = new QStringListModel(this);
+    // Ten thousand patients: a view over the names, every line one height, so only the
+    // lines on screen are measured.
+    m_names = new patients::NameListModel(this);
     lstname->setModel(m_names);
     lstname->setUniformItemSizes(true);
     lstname->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -89,7 +97,34 @@ void frmclient::build() {
         v->addAction(charts);
         v->setContextMenuPolicy(Qt::ActionsContextMenu);
     }
+    buildFilter();
     connectHandlers();
+}
+
+void frmclient::buildFilter() {
+    m_find = new NameFilterLine(lstname, this);
+    connect(m_find, &NameFilterLine::filterChanged, this, &frmclient::filterNames);
+    lstdate->installEventFilter(this);
+    connect(lstdate, &QListWidget::itemDoubleClicked, this, &frmclient::cmdredact_Click);
+}
+
+bool frmclient::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lstdate && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            cmdredact_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmclient::filterNames(const QString& part) {
+    const QScopedValueRollback<bool> quiet(m_silent, true);
+    m_names->setFilter(part);
+    selectSilently(m_names->shownRow(m_chosen) >= 0 ? m_chosen : -1);
+    // Read out after the name of the line, so that a found nothing is heard too.
+    m_find->setAccessibleDescription(QStringLiteral("Найдено: %1").arg(m_names->rowCount()));
 }
 
 void frmclient::connectHandlers() {
@@ -157,6 +192,8 @@ void frmclient::rereadPatient() {
         m_stale = true;
         return;
     }
+    // The index was read afresh with the patient.
+    m_stale = false;
     const int date = selectedDate();
     const QStringList shown = m_view.record.dateLines();
     syncNames(row);
@@ -167,7 +204,7 @@ void frmclient::rereadPatient() {
 // The list mirrors the store's index, which every operation may have read afresh.
 void frmclient::syncNames(int keepRow) {
     const auto& records = m_store.index().records;
-    const QStringList shown = m_names->stringList();
+    const QStringList& shown = m_names->names();
     bool same = shown.size() == records.size();
     for (qsizetype k = 0; same && k < shown.size(); ++k)
         same = shown[k] == records[k].nameView();
@@ -176,28 +213,33 @@ void frmclient::syncNames(int keepRow) {
         names.reserve(records.size());
         for (const auto& r : records)
             names << r.name();
-        m_silent = true;
-        m_names->setStringList(names);
-        m_silent = false;
+        const QScopedValueRollback<bool> quiet(m_silent, true);
+        m_names->setNames(names);
     }
     selectSilently(keepRow < records.size() ? keepRow : -1);
 }
 
 void frmclient::selectSilently(int row) {
-    m_silent = true;
-    if (row < 0 || row >= m_names->rowCount()) {
+    const QScopedValueRollback<bool> quiet(m_silent, true);
+    // A patient chosen by the program is shown, whatever was typed into the find line.
+    if (row >= 0 && row < m_names->names().size() && m_names->shownRow(row) < 0)
+        m_find->dismiss();
+    const int shown = m_names->shownRow(row);
+    if (shown < 0) {
         lstname->selectionModel()->clear();
     } else {
-        const QModelIndex at = m_names->index(row);
+        const QModelIndex at = m_names->index(shown);
         lstname->selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
         lstname->scrollTo(at);
     }
-    m_silent = false;
 }
 
 int frmclient::selectedPatient() const {
     const QModelIndexList rows = lstname->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    if (!rows.isEmpty())
+        return m_names->indexRow(rows.first().row());
+    // Hidden by the find line, the chosen patient stays chosen: the labels still name it.
+    return m_names->filter().active() && m_names->shownRow(m_chosen) < 0 ? m_chosen : -1;
 }
 
 int frmclient::selectedDate() const {
@@ -212,8 +254,8 @@ void frmclient::selectPatient(int row) {
 
 void frmclient::showView(const patients::PatientView& view) {
     m_view = view;
-    lblname->setText(view.record.name());
-    lblyear->setText(view.record.year());
+    showValue(lblname, view.record.name());
+    showValue(lblyear, view.record.year());
     lstdate->clear();
     lstdate->addItems(view.record.dateLines());
 }
@@ -221,8 +263,8 @@ void frmclient::showView(const patients::PatientView& view) {
 void frmclient::clearPatient() {
     m_view = patients::PatientView();
     m_chosen = -1;
-    lblname->clear();
-    lblyear->clear();
+    showValue(lblname, QString());
+    showValue(lblyear, QString());
     lstdate->clear();
 }
 
@@ -297,8 +339,11 @@ void frmclient::cmdredact_Click() {
 void frmclient::cmddelcard_Click() {
     if (!havePatient())
         return;
-    if (msgbox::question(this, QStringLiteral("Вы действительно хотите удалить карту?"),
-                         QStringLiteral("Удаление карты"), true) != msgbox::Answer::Yes)
+    if (msgbox::question(
+            this,
+            naming(QStringLiteral("Вы действительно хотите удалить карту?"),
+                   {QStringLiteral("Пациент: %1, %2").arg(m_view.record.name(), m_view.record.year())}),
+            QStringLiteral("Удаление карты"), true) != msgbox::Answer::Yes)
         return;
     const qsizetype before = m_store.index().records.size();
     const patients::Error e = m_store.deletePatient(m_view.ref);
@@ -339,7 +384,10 @@ void frmclient::cmddeldate_Click() {
         msgbox::info(this, patients::kOnlyVisit);
         return;
     }
-    if (msgbox::question(this, QStringLiteral("Вы действительно хотите удалить дату посещения?"),
+    if (msgbox::question(this,
+                         naming(QStringLiteral("Вы действительно хотите удалить дату посещения?"),
+                                {QStringLiteral("Дата: %1").arg(m_view.visits.at(visit).date),
+                                 QStringLiteral("Пациент: %1").arg(m_view.record.name())}),
                          QStringLiteral("Удаление даты посещения"), true) != msgbox::Answer::Yes)
         return;
     const int row = selectedPatient();
@@ -353,6 +401,8 @@ void frmclient::cmddeldate_Click() {
 }
 
 void frmclient::cmdexit_Click() {
+    // The list opens again whole, on the patient chosen.
+    m_find->dismiss();
     const int row = selectedPatient();
     if (row < 0 || row != m_chosen) {
         m_session.setChoice(session::Choice());

@@ -15,7 +15,11 @@ class QLabel;
 class QListView;
 class QListWidget;
 class QPushButton;
-class QStringListModel;
+class NameFilterLine;
+
+namespace patients {
+class NameListModel;
+}
 
 class frmclient : public QDialog {
     Q_OBJECT
@@ -74,10 +78,15 @@ class frmclient : public QDialog {
   protected:
     // The close box and Esc leave as "Выход" does.
     void reject() override;
+    // Enter on a visit date opens its card.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void build();
     void connectHandlers();
+    void buildFilter();
+    // Shows the names holding `part`; the chosen patient stays chosen while hidden.
+    void filterNames(const QString& part);
     // Shows a store failure; a list out of date is read again when the window next opens.
     bool failed(const patients::Error& e);
     // After a visit operation found the card changed: the chosen patient as it now is.
@@ -92,7 +101,8 @@ class frmclient : public QDialog {
 
     session::Session& m_session;
     patients::PatientStore m_store;
-    QStringListModel* m_names = nullptr;
+    patients::NameListModel* m_names = nullptr;
+    NameFilterLine* m_find = nullptr;
     // The patient shown in the labels and the date list, with its visits as read.
     patients::PatientView m_view;
     // Cards whose cut last visit was told about, once each in a run.

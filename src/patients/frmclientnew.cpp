@@ -45,6 +45,8 @@ frmclientnew::frmclientnew(frmclient& list, QWidget* parent) : QDialog(parent), 
         b->setAccessibleName(b->text());
         b->setAutoDefault(false);
     }
+    // Enter in any box makes the card, as the window's one purpose.
+    cmdok->setDefault(true);
     widenToFit(this);
     Label1->setBuddy(txtfam);
     Label2->setBuddy(txtimaotch);

@@ -4,14 +4,11 @@
 
 #include <QBuffer>
 #include <QFileDialog>
-#include <QHBoxLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <QPrinter>
 
 namespace cardprint {
 
@@ -19,6 +16,7 @@ namespace {
 
 constexpr double kPdfMarginMm = 5; // as the card's PDF
 constexpr int kPdfDpi = 1200;
+const QSize kWanted(1100, 800); // pixels: a landscape page beside the toolbar
 
 Outcome failed(const QString& text) {
     return {Outcome::Kind::Failed, text};
@@ -33,12 +31,6 @@ void paintAll(QPainter& painter, QPagedPaintDevice& device, const Pages& pages, 
         }
         pages.paint(painter, area, i);
     }
-}
-
-QPushButton* button(QWidget* parent, const QString& text) {
-    auto* b = new QPushButton(text, parent);
-    b->setAccessibleName(text);
-    return b;
 }
 
 } // namespace
@@ -56,11 +48,15 @@ RenderResult renderPages(QPagedPaintDevice& device, const Pages& pages) {
 }
 
 Outcome printPagesOn(QPrinter& printer, const Pages& pages) {
+    preparePrinter(printer);
+    printer.setPageOrientation(pages.orientation);
+    return printPagesAsSetUp(printer, pages);
+}
+
+Outcome printPagesAsSetUp(QPrinter& printer, const Pages& pages) {
     const bool native = printer.outputFormat() == QPrinter::NativeFormat;
     if ((native && !printer.isValid()) || (!native && printer.outputFileName().isEmpty()))
         return failed(QStringLiteral("Принтер не найден. Установите принтер или сохраните график в PDF."));
-    preparePrinter(printer);
-    printer.setPageOrientation(pages.orientation);
     const QString name = native ? printer.printerName() : printer.outputFileName();
     const RenderResult result = renderPages(printer, pages);
     if (result == RenderResult::Done && printer.printerState() != QPrinter::Error)
@@ -91,15 +87,27 @@ Outcome savePagesPdf(const QString& path, const Pages& pages) {
     return {};
 }
 
+namespace {
+
+bool chooseInDialog(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Печать"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace
+
 Outcome printPagesWithDialog(QWidget* parent, const Pages& pages) {
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(printer);
     printer.setPageOrientation(pages.orientation);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QStringLiteral("Печать"));
-    if (dialog.exec() != QDialog::Accepted)
-        return {Outcome::Kind::Cancelled, {}};
-    return printPagesOn(printer, pages);
+    return chooseInDialog(printer, parent) ? printPagesOn(printer, pages)
+                                           : Outcome{Outcome::Kind::Cancelled, {}};
+}
+
+Outcome printPagesWithDialogOn(QPrinter& printer, QWidget* parent, const Pages& pages) {
+    return chooseInDialog(printer, parent) ? printPagesAsSetUp(printer, pages)
+                                           : Outcome{Outcome::Kind::Cancelled, {}};
 }
 
 Outcome savePagesPdfWithDialog(QWidget* parent, const Pages& pages) {
@@ -112,50 +120,20 @@ Outcome savePagesPdfWithDialog(QWidget* parent, const Pages& pages) {
 }
 
 PagesPreview::PagesPreview(Pages pages, Report report, QWidget* parent)
-    : QDialog(parent), m_pages(std::move(pages)), m_report(std::move(report)) {
-    setWindowTitle(QStringLiteral("Предварительный просмотр"));
-    if (!m_printer.isValid())
-        m_printer.setOutputFormat(QPrinter::PdfFormat);
-    preparePrinter(m_printer);
-    m_printer.setPageOrientation(m_pages.orientation);
+    : PreviewDialog(pages.orientation, kWanted, std::move(report), parent), m_pages(std::move(pages)) {}
 
-    m_view = new QPrintPreviewWidget(&m_printer, this);
-    m_view->setAccessibleName(m_pages.title);
-    connect(m_view, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        QPainter painter(printer);
-        bool pageFailed = false;
-        paintAll(painter, *printer, m_pages, &pageFailed);
-    });
-    auto* cmdprint = button(this, QStringLiteral("Печать"));
-    auto* cmdpdf = button(this, QStringLiteral("Сохранить PDF"));
-    auto* cmdclose = button(this, QStringLiteral("Закрыть"));
-    connect(cmdprint, &QPushButton::clicked, this, &PagesPreview::cmdprint_Click);
-    connect(cmdpdf, &QPushButton::clicked, this, &PagesPreview::cmdpdf_Click);
-    connect(cmdclose, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdprint);
-    buttons->addWidget(cmdpdf);
-    buttons->addWidget(cmdclose);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_view, 1);
-    layout->addLayout(buttons);
-    resize(1000, 760);
-    m_view->updatePreview();
+void PagesPreview::paintPages(QPrinter& printer) {
+    QPainter painter(&printer);
+    bool pageFailed = false;
+    paintAll(painter, printer, m_pages, &pageFailed);
 }
 
-int PagesPreview::pageCount() const {
-    return m_view->pageCount();
+Outcome PagesPreview::printNow() {
+    return m_print ? m_print(this, m_pages) : printPagesWithDialogOn(*printer(), this, m_pages);
 }
 
-void PagesPreview::cmdprint_Click() {
-    if (const Outcome o = m_print(this, m_pages); o.failed())
-        m_report(this, o);
-}
-
-void PagesPreview::cmdpdf_Click() {
-    if (const Outcome o = m_save(this, m_pages); o.failed())
-        m_report(this, o);
+Outcome PagesPreview::savePdfNow() {
+    return m_save(this, m_pages);
 }
 
 } // namespace cardprint

@@ -1,5 +1,7 @@
 #include "common/userfolder.h"
 
+#include "common/fileaccess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -97,6 +99,21 @@ class UserFolderTest : public QObject {
         QCOMPARE(userfolder::fill(bundled, fresh), QStringList());
         QCOMPARE(contents(fresh + "/Database/medicam.nam"), QByteArray("bundled meds"));
         QVERIFY(userfolder::holdsData(fresh));
+    }
+
+    // A user's file that cannot be looked at (a flaky share) is told, never taken as absent.
+    void fillNeverCopiesOverAFileItCannotSee() {
+        QTemporaryDir dir;
+        QVERIFY(put(dir.filePath("bundled/taven.ini"), "bundled ini"));
+        QVERIFY(put(dir.filePath("user/taven.ini"), "user ini"));
+        fileaccess::setFaultHook([](fileaccess::Call call, const QString& path) {
+            return call == fileaccess::Call::Look && path.endsWith("user/taven.ini") ? EIO : 0;
+        });
+        const QStringList errors = userfolder::fill(dir.filePath("bundled"), dir.filePath("user"));
+        fileaccess::setFaultHook({});
+        QCOMPARE(contents(dir.filePath("user/taven.ini")), QByteArray("user ini"));
+        QVERIFY2(errors.size() == 1 && errors[0].contains("taven.ini") && errors[0].contains("ввода-вывода"),
+                 qPrintable(errors.join('\n')));
     }
 
     // A folder that cannot be made is told, naming it; nothing is half done silently.

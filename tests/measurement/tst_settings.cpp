@@ -1,13 +1,40 @@
+#include "common/fileaccess.h"
 #include "measurement/keycodes.h"
 #include "measurement/settings.h"
 
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class SettingsTest : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    // Not written over a file that cannot be read now, nor at all when the file holds the
+    // line already (leaving the options on a read-only folder is then no error).
+    void writeOnlyOverAReadableFile_data() {
+        QTest::addColumn<int>("readErrno");
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("unreadable") << EIO << QByteArray("35\r\n");
+        QTest::newRow("holds it already, read-only") << 0 << QByteArray("13\r\n");
+    }
+    void writeOnlyOverAReadableFile() {
+        QFETCH(int, readErrno);
+        QFETCH(QByteArray, before);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("taven.ini");
+        QVERIFY(fileaccess::write(path, before));
+        fileaccess::setFaultHook([&](fileaccess::Call call, const QString& p) {
+            return call != fileaccess::Call::Open ? 0 : p == path ? readErrno : EROFS;
+        });
+        QString error;
+        const bool ok = settings::write(path, "13\r\n", &error);
+        fileaccess::setFaultHook({});
+        QVERIFY2(ok == !readErrno && (ok || error.contains(fileaccess::reason(readErrno))),
+                 qPrintable(error));
+        QCOMPARE(*fileaccess::read(path), before);
+    }
 
     void parse_data() {
         QTest::addColumn<QString>("file");

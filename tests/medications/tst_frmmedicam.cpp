@@ -62,12 +62,12 @@ class FrmMedicamTest : public QObject {
         QFile f(m_tmp->filePath(kFile));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
     }
-    // An editor shown on the complete file with "new" added to meridian 0, point 0.
+    // An editor shown on the complete file with "new" added to meridian 0, point 0 by Enter.
     void openAndAdd(frmmedicam& w) {
         put(completeFile());
         w.show();
         QTest::keyClicks(w.txtadd, QStringLiteral("new"));
-        QTest::mouseClick(w.cmdadd, Qt::LeftButton);
+        QTest::keyClick(w.txtadd, Qt::Key_Return);
         QCOMPARE(texts(w.lstmedicam), QStringList({"m0k1", "new"}));
     }
 
@@ -146,7 +146,7 @@ class FrmMedicamTest : public QObject {
         QTest::mouseClick(w.cmdexit, Qt::LeftButton);
         QVERIFY(!w.isVisible());
         QCOMPARE(onDisk(), w.document().serialise());
-        QVERIFY(onDisk().startsWith("][") && onDisk().endsWith("][\r\n"));
+        QVERIFY(onDisk().startsWith("head][") && onDisk().endsWith("][\r\n\r\n"));
         QVERIFY(onDisk().contains("\r\nm0k1\r\nnew\r\n"));
     }
 
@@ -195,7 +195,9 @@ class FrmMedicamTest : public QObject {
         m_answer = msgbox::Answer::No;
         QTest::mouseClick(w.cmddel, Qt::LeftButton);
         QCOMPARE(m_shown.size(), 2);
-        QCOMPARE(m_shown[1].text, QStringLiteral("Вы действительно хотите удалить лекарственное средство?"));
+        QCOMPARE(m_shown[1].text,
+                 "Вы действительно хотите удалить лекарственное средство?\n\nПрепарат: m0k1\nТочка: " +
+                     w.lstpoint->item(0)->text());
         QCOMPARE(m_shown[1].title, QStringLiteral("Удаление лекарственного средства"));
         QVERIFY(m_shown[1].question && m_shown[1].defaultNo && !m_shown[1].cancel);
         QCOMPARE(texts(w.lstmedicam), QStringList{"m0k1"});

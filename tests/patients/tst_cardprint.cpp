@@ -11,7 +11,9 @@
 #include <QLayout>
 #include <QPainter>
 #include <QPrinter>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 using namespace cardprint;
@@ -191,16 +193,22 @@ class CardPrintTest : public QObject {
     void previewOffersTheChartPage() {
         const Report none = [](QWidget*, const Outcome&) { QFAIL("nothing failed"); };
         CardPreview plain(kShort, none);
-        QVERIFY(plain.chkchart->isHidden());
+        plain.show();
+        QVERIFY(!plain.chkchart->isVisible());
         QCOMPARE(plain.pageCount(), 1);
 
         Card card = kShort;
         card.chartPage = [](QPainter& p, const QRectF& area) { p.fillRect(area, Qt::gray); };
         CardPreview preview(card, none);
-        QVERIFY(!preview.chkchart->isHidden());
+        preview.show();
+        QVERIFY(preview.chkchart->isVisible());
         QVERIFY(!preview.chkchart->isChecked());
         QCOMPARE(preview.pageCount(), 1);
         QVERIFY2(uicheck::problems(&preview).isEmpty(), qPrintable(uicheck::problems(&preview).join(u'\n')));
+        // Sized to the screen it opens on.
+        const QRect screen = preview.screen()->availableGeometry();
+        QVERIFY2(screen.contains(preview.geometry()),
+                 qPrintable(QString("%1x%2").arg(preview.width()).arg(preview.height())));
 
         QList<bool> printed;
         const auto record = [&](QWidget*, const Card& c) {
@@ -211,12 +219,37 @@ class CardPrintTest : public QObject {
         preview.setSaveAction(record);
         preview.chkchart->click();
         QCOMPARE(preview.pageCount(), 2);
-        preview.cmdprint_Click();
         preview.cmdpdf_Click();
+        // The toolbar's own print button prints the program's way.
+        const QString print = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+        for (QAction* a : preview.findChild<QToolBar*>()->actions())
+            if (a->text() == print)
+                a->trigger();
+        QVERIFY(preview.isHidden()); // printed: the preview closes
         preview.chkchart->click();
         QCOMPARE(preview.pageCount(), 1);
         preview.cmdprint_Click();
         QCOMPARE(printed, (QList<bool>{true, true, false}));
+    }
+
+    // A preview fits the free area of any screen, centred on it.
+    void previewFitsTheScreen_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::newRow("1366 x 768 under a panel") << QRect(0, 0, 1366, 738);
+        QTest::newRow("800 x 600") << QRect(0, 0, 800, 600);
+        QTest::newRow("1280 x 1024: as wanted") << QRect(0, 0, 1280, 1024);
+        QTest::newRow("second screen") << QRect(1920, 40, 1366, 728);
+    }
+    void previewFitsTheScreen() {
+        QFETCH(QRect, available);
+        const QSize wanted(820, 1000);
+        const QRect r = fittedGeometry(available, wanted);
+        const QString shown = QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        // Room above for a title bar of 30 pixels; never larger than wanted; centred.
+        QVERIFY2(available.contains(r.adjusted(0, -30, 0, 0)) && wanted.boundedTo(r.size()) == r.size(),
+                 qPrintable(shown));
+        QVERIFY2((r.center() - available.center()).manhattanLength() <= 1, qPrintable(shown));
+        QVERIFY2(r.height() >= available.height() * 0.85 || r.size() == wanted, qPrintable(shown));
     }
 
     // The print dialog's tab starts from the card's choice; a card without a chart has none.

@@ -225,6 +225,42 @@ class ChartRenderTest : public QObject {
             QVERIFY(QRectF(0, 0, 800, 500).contains(hit.rect));
     }
 
+    // On a 1366 x 768 screen the chart window's chart gets about 1340 x 540 pixels: there no
+    // text runs into another (fewer numbers on a low axis, dense labels left out) or out.
+    void labelsStayApartOnALaptopScreen_data() {
+        QTest::addColumn<int>("chart");
+        QTest::newRow("visit") << 0;
+        QTest::newRow("trend, 60 visits") << 1;
+        QTest::newRow("sides") << 2;
+    }
+    void labelsStayApartOnALaptopScreen() {
+        QFETCH(int, chart);
+        charts::History h;
+        for (int i = 0; i < 60; ++i) {
+            h.dates << QStringLiteral("%1.01.2020").arg(i % 28 + 1, 2, 10, QChar('0'));
+            h.records << recordWith({{8, 3, "50 5"}});
+        }
+        std::vector<QRectF> texts;
+        const charts::Style style{testStyle().palette, QFont(QStringLiteral("DejaVu Sans"), 10), &texts};
+        const QRectF area(0, 0, 1340, 540);
+        paintOn(area.size().toSize(), 1, [&](QPainter& p, const QRectF& a) {
+            if (chart == 1)
+                return charts::paintTrend(p, a, charts::trendOf(h, 8, true, 3), "Точка", style);
+            if (chart == 2)
+                return charts::paintSides(p, a, charts::sideDifferences(visit, 10), 10, "Стороны", style);
+            return charts::paintVisit(p, a, charts::visitChart(visit), "Посещение", style);
+        });
+        QVERIFY2(texts.size() > 20, qPrintable(QString::number(texts.size())));
+        const auto shown = [](const QRectF& r) {
+            return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        };
+        for (size_t i = 0; i < texts.size(); ++i) {
+            QVERIFY2(area.contains(texts[i]), qPrintable(shown(texts[i])));
+            for (size_t j = i + 1; j < texts.size(); ++j)
+                QVERIFY2(!texts[i].intersects(texts[j]), qPrintable(shown(texts[i]) + shown(texts[j])));
+        }
+    }
+
     void sidesFlagOnlyDifferencesOverTheThreshold() {
         const auto cells =
             visitWith({{0, 0, "60 1"}, {0, 14, "20 1"}, {0, 1, "45 1"}, {0, 15, "40 1"}, {0, 2, "70 1"}});

@@ -25,6 +25,7 @@ class tst_frmcardclient : public QObject {
     std::unique_ptr<Fixture> m_f;
     session::Session m_session;
     QList<msgbox::Shown> m_shown;
+    msgbox::Answer m_answer = msgbox::Answer::Ok;
 
     QString card() const { return m_f->db("c 3.dat"); }
 
@@ -52,9 +53,10 @@ class tst_frmcardclient : public QObject {
         generate(*m_f);
         m_session.clearPrescription();
         m_shown.clear();
+        m_answer = msgbox::Answer::Ok;
         msgbox::setHandler([this](const msgbox::Shown& s) {
             m_shown << s;
-            return msgbox::Answer::Ok;
+            return s.question ? m_answer : msgbox::Answer::Ok;
         });
     }
     void cleanup() { msgbox::setHandler({}); }
@@ -94,8 +96,9 @@ class tst_frmcardclient : public QObject {
         m_session.loadVisit(m_session.choice(), {});
         auto w = open();
         QVERIFY2(!w->loadError(), qPrintable(w->loadError().message));
-        QCOMPARE(w->lblname->text(), m_session.choice().name);
-        QCOMPARE(w->lbldate->text(), m_session.choice().visitDate);
+        QCOMPARE(uicheck::spoken(w->lblname), "Фамилия, имя, отчество | " + m_session.choice().name);
+        QCOMPARE(uicheck::spoken(w->lblyear), "Год рождения | " + m_session.choice().year);
+        QCOMPARE(uicheck::spoken(w->lbldate), "Дата посещения | " + m_session.choice().visitDate);
         QCOMPARE(w->txtdiagnoz->toPlainText(), patients::fieldText(f, 2).replace("\r\n", "\n"));
         if (!typed.isNull())
             w->txtgalob->setPlainText(typed);
@@ -111,7 +114,7 @@ class tst_frmcardclient : public QObject {
 
     void pendingPrescription_data() {
         QTest::addColumn<bool>("save");
-        QTest::newRow("Сохранить stores it and keeps it pending") << true;
+        QTest::newRow("Сохранить stores it, no longer pending") << true;
         QTest::newRow("Выход discards it") << false;
     }
     void pendingPrescription() {
@@ -125,13 +128,51 @@ class tst_frmcardclient : public QObject {
         QCOMPARE(w->txtrecept->toPlainText(), QStringLiteral("Старый рецепт\nАрника D6\nНукс вомика C30"));
         QTest::mouseClick(save ? w->cmdsave : w->cmdcancel, Qt::LeftButton);
         const QString stored = patients::fieldText(visitFields(Card::parse(bytesOf(card())).visits[0]), 3);
-        if (save) {
+        if (save)
             QCOMPARE(stored, QStringLiteral("Старый рецепт\r\nАрника D6\r\nНукс вомика C30"));
-            QCOMPARE(m_session.strRecept, QStringLiteral("\r\nАрника D6\r\nНукс вомика C30"));
-        } else {
+        else
             QCOMPARE(bytesOf(card()), before);
-            QVERIFY2(m_session.strRecept.isEmpty(), qPrintable(m_session.strRecept));
-        }
+        QVERIFY2(m_session.strRecept.isEmpty(), qPrintable(m_session.strRecept));
+    }
+
+    // "Выход", Escape and the close box close at once when nothing was typed; with typed
+    // text they ask: Yes saves, No discards as "Выход", Cancel stays.
+    void leavingWithTypedTextAsks_data() {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<msgbox::Answer>("answer");
+        for (const char* way : {"Выход", "Escape", "close box"})
+            QTest::addRow("%s, untouched", way) << QString(way) << false << msgbox::Answer::Cancel;
+        QTest::newRow("Выход, Yes saves") << "Выход" << true << msgbox::Answer::Yes;
+        QTest::newRow("Escape, No discards") << "Escape" << true << msgbox::Answer::No;
+        QTest::newRow("close box, Cancel stays") << "close box" << true << msgbox::Answer::Cancel;
+    }
+    void leavingWithTypedTextAsks() {
+        QFETCH(QString, way);
+        QFETCH(bool, typed);
+        QFETCH(msgbox::Answer, answer);
+        m_answer = answer;
+        const QByteArray before = bytesOf(card());
+        m_session.addToPrescription("Арника");
+        choose(0);
+        auto w = open();
+        w->show();
+        if (typed)
+            w->txtgalob->insertPlainText("новое");
+        if (way == "Выход")
+            QTest::mouseClick(w->cmdcancel, Qt::LeftButton);
+        else if (way == "Escape")
+            QTest::keyClick(w->txtgalob, Qt::Key_Escape);
+        else
+            w->close();
+        QCOMPARE(m_shown.size(), typed ? 1 : 0);
+        QCOMPARE(m_shown.value(0).text, typed ? QStringLiteral("Сохранить изменения?") : QString());
+        QCOMPARE(m_shown.value(0).cancel, typed);
+        const bool stays = answer == msgbox::Answer::Cancel && typed;
+        QCOMPARE(w->isVisible(), stays);
+        QCOMPARE(bytesOf(card()) != before, answer == msgbox::Answer::Yes);
+        QCOMPARE(m_session.strRecept.isEmpty(), !stays);
+        QCOMPARE(w->txtgalob->toPlainText().contains("новое"), typed);
     }
 
     void refusedTextStaysAndNothingIsWritten_data() {

@@ -10,7 +10,9 @@
 #include <QAction>
 #include <QApplication>
 
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -69,8 +71,8 @@ class FrmClientTest : public QObject {
         QSignalSpy changed(&f.session, &session::Session::choiceChanged);
         f.choose(1);
         const IndexRecord& r = ix.records[1];
-        QCOMPARE(f.list->lblname->text(), r.name());
-        QCOMPARE(f.list->lblyear->text(), r.year());
+        QCOMPARE(uicheck::spoken(f.list->lblname), "Выбранный пациент | " + r.name());
+        QCOMPARE(uicheck::spoken(f.list->lblyear), "Год рождения выбранного пациента | " + r.year());
         QCOMPARE(f.dates(), r.dateLines());
         QCOMPARE(f.dates().size(), 4);
         QVERIFY(f.dates().last().isEmpty());
@@ -137,7 +139,8 @@ class FrmClientTest : public QObject {
         f.list->cmddelcard->click();
         QCOMPARE(f.messages.shown.size(), 1);
         const msgbox::Shown& q = f.messages.shown[0];
-        QCOMPARE(q.text, QStringLiteral("Вы действительно хотите удалить карту?"));
+        QCOMPARE(q.text, QStringLiteral("Вы действительно хотите удалить карту?\n\nПациент: %1, %2")
+                             .arg(ix.records[1].name(), ix.records[1].year()));
         QCOMPARE(q.title, QStringLiteral("Удаление карты"));
         QVERIFY(q.question && q.defaultNo);
         QCOMPARE(f.snapshot(), files);
@@ -198,7 +201,8 @@ class FrmClientTest : public QObject {
         f.messages.answer = msgbox::Answer::No;
         f.list->cmddeldate->click();
         QCOMPARE(f.messages.shown.size(), 1);
-        QCOMPARE(f.messages.shown[0].text, QStringLiteral("Вы действительно хотите удалить дату посещения?"));
+        QCOMPARE(f.messages.shown[0].text, "Вы действительно хотите удалить дату посещения?\n\nДата: " +
+                                               before[1] + "\nПациент: " + f.list->lblname->text());
         QCOMPARE(f.messages.shown[0].title, QStringLiteral("Удаление даты посещения"));
         QVERIFY(f.messages.shown[0].question && f.messages.shown[0].defaultNo);
         QCOMPARE(f.dates(), before);
@@ -228,7 +232,13 @@ class FrmClientTest : public QObject {
         QCOMPARE(f.snapshot(), files);
     }
 
+    void editOpensTheCardOnTheChosenVisit_data() {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"Редактировать", "Enter", "double click"})
+            QTest::newRow(how) << QString(how);
+    }
     void editOpensTheCardOnTheChosenVisit() {
+        QFETCH(QString, how);
         ListFixture f;
         f.list->show();
         f.choose(2);
@@ -240,12 +250,47 @@ class FrmClientTest : public QObject {
             shown = card->lblname->text() + u'|' + card->lbldate->text();
             card->cmdcancel->click();
         });
-        f.list->cmdredact->click();
+        if (how == "Enter")
+            QTest::keyClick(f.list->lstdate, Qt::Key_Return);
+        else if (how == "double click")
+            emit f.list->lstdate->itemDoubleClicked(f.list->lstdate->item(1));
+        else
+            f.list->cmdredact->click();
         const IndexRecord r = indexOf(f).records[2];
         QCOMPARE(shown, r.name() + u'|' + r.dateLines()[1]);
         QVERIFY(f.messages.shown.isEmpty());
         QVERIFY(f.list->isVisible());
         QCOMPARE(f.list->selectedDate(), 1);
+    }
+
+    // Typing into the list opens the find line over it; a line chosen among those found is
+    // the patient at its index position; a chosen patient the filter hides stays chosen.
+    void findLineFiltersAndChoosesByIndexPosition() {
+        ListFixture f(12);
+        f.list->show();
+        const QRect place = f.list->lstname->geometry();
+        const Index ix = indexOf(f);
+        const QString part = ix.records[7].name().mid(1, 3).toLower();
+        QList<int> found;
+        for (int k = 0; k < ix.records.size(); ++k)
+            if (ix.records[k].name().contains(part, Qt::CaseInsensitive))
+                found << k;
+        QVERIFY2(found.size() > 1 && found.size() < 12, qPrintable(QString::number(found.size())));
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, part);
+        QApplication::sendEvent(f.list->lstname, &typed);
+        auto* find = f.list->findChild<QLineEdit*>();
+        QCOMPARE(find->isVisible() ? find->text() : QString(), part);
+        QCOMPARE(find->accessibleDescription(), QStringLiteral("Найдено: %1").arg(found.size()));
+        QCOMPARE(f.names().last(), ix.records[found.last()].name());
+        f.list->lstname->setCurrentIndex(f.list->lstname->model()->index(1, 0));
+        QCOMPARE(f.session.choice().cardFile, ix.records[found[1]].cardFile());
+        find->setText(part + "@");
+        QCOMPARE(f.list->selectedPatient(), found[1]);
+        QTest::keyClick(find, Qt::Key_Escape);
+        QVERIFY(find->isHidden() && f.list->isVisible());
+        QCOMPARE(f.names().size(), 12);
+        QCOMPARE(f.list->lstname->currentIndex().row(), found[1]);
+        QCOMPARE(f.list->lstname->geometry(), place);
     }
 
     void exitHandsOverTheChosenVisit() {

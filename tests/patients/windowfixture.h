@@ -7,7 +7,6 @@
 
 #include <QListView>
 #include <QListWidget>
-#include <QStringListModel>
 
 namespace windowtest {
 
@@ -45,7 +44,12 @@ struct ListFixture {
     QString db(const QString& name) const { return files.db(name); }
     QMap<QString, QByteArray> snapshot() const { return storetest::snapshot(files.dir->path()); }
 
-    QStringList names() const { return static_cast<QStringListModel*>(list->lstname->model())->stringList(); }
+    QStringList names() const {
+        QStringList lines;
+        for (int i = 0; i < list->lstname->model()->rowCount(); ++i)
+            lines << list->lstname->model()->index(i, 0).data().toString();
+        return lines;
+    }
     QStringList dates() const {
         QStringList lines;
         for (int i = 0; i < list->lstdate->count(); ++i)

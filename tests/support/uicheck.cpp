@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolButton>
 #include <QWidget>
 
 namespace uicheck {
@@ -110,6 +111,10 @@ void checkLabel(QStringList& out, const QLabel* l) {
 }
 
 void checkButton(QStringList& out, const QAbstractButton* b) {
+    // A tool button that shows its icon alone shows no text to fit.
+    if (const auto* t = qobject_cast<const QToolButton*>(b);
+        t && t->toolButtonStyle() == Qt::ToolButtonIconOnly && !t->icon().isNull())
+        return;
     QStyleOptionButton opt;
     opt.initFrom(b);
     opt.rect = b->rect();
@@ -223,6 +228,11 @@ QStringList unnamedControls(QWidget* root) {
 
 QStringList problems(QWidget* root) {
     return captionsFit(root) + unnamedControls(root);
+}
+
+QString spoken(QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    return a->text(QAccessible::Name) + QStringLiteral(" | ") + a->text(QAccessible::Description);
 }
 
 } // namespace uicheck

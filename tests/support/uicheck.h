@@ -22,4 +22,8 @@ QStringList unnamedControls(QWidget* root);
 //   QVERIFY2(uicheck::problems(&window).isEmpty(), qPrintable(uicheck::problems(&window).join(u'\n')));
 QStringList problems(QWidget* root);
 
+// What a screen reader says of a widget: its accessible name and, after " | ", its
+// description, where a shown value is.
+QString spoken(QWidget* w);
+
 } // namespace uicheck

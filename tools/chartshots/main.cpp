@@ -1,11 +1,13 @@
 // Writes PNG screenshots of the chart window for a generated patient, for a look without
-// a display:   QT_QPA_PLATFORM=offscreen chartshots <output folder> [pixel ratio]
+// a display:   QT_QPA_PLATFORM=offscreen chartshots <output folder> [pixel ratio] [width height]
+// (unless sized, the window as it fits on a 1366 x 768 laptop screen under a title bar and a panel)
 #include "patientgen.h"
 #include "patients/chartwindow.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -25,7 +27,8 @@ int main(int argc, char** argv) {
     ChartWindow w(store, 0, session, 0);
     if (!w.error().isEmpty())
         return 1;
-    w.resize(1280, 800);
+    const int width = argc > 4 ? std::atoi(argv[3]) : 1366, height = argc > 4 ? std::atoi(argv[4]) : 700;
+    w.resize(width, height);
     w.show();
     const char* names[] = {"charts_visit.png", "charts_trend.png", "charts_sides.png"};
     for (int c = 0; c < 3; ++c) {

@@ -1,0 +1,104 @@
+#include "patients/namefilter.h"
+
+#include <algorithm>
+
+namespace patients {
+
+namespace {
+
+// Typed text never holds it, and folding keeps it.
+constexpr QChar kEnd = QChar(0);
+
+} // namespace
+
+QString foldName(QStringView text) {
+    QString folded = text.toString().toCaseFolded();
+    folded.replace(QChar(0x0451), QChar(0x0435)); // ё (and Ё, folded to it) as е
+    return folded;
+}
+
+void NameFilter::setNames(const QStringList& names) {
+    m_folded.clear();
+    m_starts.clear();
+    m_starts.reserve(size_t(names.size()));
+    qsizetype length = 0;
+    for (const QString& n : names)
+        length += n.size() + 1;
+    m_folded.reserve(length);
+    for (const QString& n : names) {
+        m_starts.push_back(int(m_folded.size()));
+        m_folded += foldName(n);
+        m_folded += kEnd;
+    }
+    apply(m_part);
+}
+
+const std::vector<int>& NameFilter::apply(const QString& part) {
+    m_part = part;
+    m_rows.clear();
+    const QString folded = foldName(part);
+    if (folded.isEmpty()) {
+        for (int k = 0; k < int(m_starts.size()); ++k)
+            m_rows.push_back(k);
+        return m_rows;
+    }
+    if (folded.contains(kEnd)) // no name holds it
+        return m_rows;
+    // One pass over all names: after a match the search goes on from the next name.
+    const QStringView all(m_folded);
+    qsizetype from = 0;
+    int row = 0;
+    for (qsizetype at; (at = all.indexOf(folded, from)) >= 0;) {
+        const auto next = std::upper_bound(m_starts.begin() + row, m_starts.end(), int(at));
+        row = int(next - m_starts.begin()) - 1;
+        m_rows.push_back(row);
+        if (++row >= int(m_starts.size()))
+            break;
+        from = m_starts[size_t(row)];
+    }
+    return m_rows;
+}
+
+void NameListModel::setNames(const QStringList& names) {
+    beginResetModel();
+    m_names = names;
+    m_filter.setNames(names);
+    endResetModel();
+}
+
+void NameListModel::setFilter(const QString& part) {
+    beginResetModel();
+    m_filter.apply(part);
+    endResetModel();
+}
+
+int NameListModel::indexRow(int shownRow) const {
+    if (shownRow < 0 || shownRow >= rowCount())
+        return -1;
+    return m_filter.active() ? m_filter.rows()[size_t(shownRow)] : shownRow;
+}
+
+int NameListModel::shownRow(int indexRow) const {
+    if (indexRow < 0 || indexRow >= m_names.size())
+        return -1;
+    if (!m_filter.active())
+        return indexRow;
+    const std::vector<int>& rows = m_filter.rows();
+    const auto at = std::lower_bound(rows.begin(), rows.end(), indexRow);
+    return at != rows.end() && *at == indexRow ? int(at - rows.begin()) : -1;
+}
+
+int NameListModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid())
+        return 0;
+    return m_filter.active() ? int(m_filter.rows().size()) : int(m_names.size());
+}
+
+QVariant NameListModel::data(const QModelIndex& index, int role) const {
+    const int row = indexRow(index.row());
+    if (row < 0 || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return m_names[row];
+}
+
+} // namespace patients
