@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 using form::make;
 using form::tw;
@@ -154,17 +155,19 @@ void frmclient::Form_Load() {
     const patients::Error e = m_store.load();
     m_stale = bool(e);
     syncNames(-1);
+    // After the list is on screen: listing a folder of ten thousand cards takes longer than
+    // reading the index.
     if (!failed(e))
-        tellLeftOvers();
+        QTimer::singleShot(0, this, &frmclient::tellLeftOvers);
     lstname_Click();
 }
 
 // Once a run: cards a stopped deletion (or a lost record) left in the folder are told, not
 // deleted, so the practitioner can see to them.
 void frmclient::tellLeftOvers() {
-    if (m_toldLeftOvers)
+    if (m_lookedForLeftOvers)
         return;
-    m_toldLeftOvers = true;
+    m_lookedForLeftOvers = true;
     const QStringList left = m_store.leftOverCards();
     if (!left.isEmpty())
         msgbox::info(

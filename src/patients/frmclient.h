@@ -107,7 +107,7 @@ class frmclient : public QDialog {
     patients::PatientView m_view;
     // Cards whose cut last visit was told about, once each in a run.
     QSet<QString> m_toldCut;
-    bool m_toldLeftOvers = false;
+    bool m_lookedForLeftOvers = false;
     int m_chosen = -1;
     bool m_stale = true;
     bool m_silent = false;

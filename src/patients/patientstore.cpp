@@ -6,6 +6,8 @@
 #include "common/textutil.h"
 #include "patients/patientstore_p.h"
 
+#include <QSet>
+
 namespace patients {
 
 namespace {
@@ -235,7 +237,7 @@ Error PatientStore::numberForNewCard(const Index& ix, int* number) const {
         bool missing = false;
         const QString name = cardFileName(n);
         // A card that cannot be looked at may be someone's: nothing is made until it can.
-        if (Error e = readFile(cardPath(name), &bytes, &missing); e && !missing)
+        if (Error e = readFile(newCardPath(name), &bytes, &missing); e && !missing)
             return e;
         if (missing || isBlankLeftOver(name, ix, &bytes)) {
             *number = n;
@@ -267,7 +269,7 @@ Error PatientStore::createPatient(const QString& surname, const QString& given, 
         if (Error e = numberForNewCard(ix, &number))
             return e;
         const QString cardFile = cardFileName(number);
-        const QString card = cardPath(cardFile);
+        const QString card = newCardPath(cardFile);
         const QString date = dateText(today);
         if (Error e = writeFile(card, cp1251::encode(blankVisit(date) + u'@')))
             return e;
@@ -315,17 +317,16 @@ Error PatientStore::deletePatient(const PatientRef& patient) {
 }
 
 QStringList PatientStore::leftOverCards() const {
-    QStringList left;
+    QSet<QString> named;
+    named.reserve(m_index.records.size());
+    for (const IndexRecord& r : m_index.records)
+        named.insert(r.cardFile());
     const int counter = m_index.counter().value_or(kMaxCard);
-    const QStringList files = fileaccess::list(m_folder.path(kFolder)).value_or(QStringList());
-    for (const QString& name : files) {
+    QStringList left;
+    for (const QString& name : fileaccess::list(m_folder.path(kFolder)).value_or(QStringList())) {
         const auto number = cardNumber(name);
-        if (!number || std::any_of(m_index.records.cbegin(), m_index.records.cend(),
-                                   [&](const IndexRecord& r) { return r.cardFile() == name; }))
-            continue;
-        if (*number > counter && isBlankLeftOver(name, m_index))
-            continue;
-        left << name;
+        if (number && !named.contains(name) && !(*number > counter && isBlankLeftOver(name, m_index)))
+            left << name;
     }
     return left;
 }

@@ -87,6 +87,9 @@ class PatientStore {
 
     QString indexPath() const { return m_folder.path(kIndexFile); }
     QString cardPath(const QString& cardFile) const { return m_folder.path(kFolder + u'\\' + cardFile); }
+    // The name as it is: a card not yet made has no other spelling to look for, and looking
+    // would list a folder of ten thousand cards on every new patient.
+    QString newCardPath(const QString& cardFile) const { return m_folder.path(kFolder) + u'/' + cardFile; }
 
   private:
     // One patient as the files hold it now.
