@@ -17,6 +17,11 @@ forbid() {  # forbid <folder> <pattern of includes it must not have>
 forbid common 'catalogue|medications|patients|measurement|help'
 forbid catalogue 'medications|patients|measurement|help'
 forbid medications 'patients|measurement|help'
+# The database store sits on the patient formats; the windows reach it through an interface.
+for folder in common catalogue medications patients; do
+    forbid $folder clinicdb
+done
+forbid clinicdb 'catalogue|medications|measurement|help'
 hits=$(grep -rln 'frmmain\.h' "$src" | grep -v "^$src/measurement/")
 if [ -n "$hits" ]; then
     echo "frmmain.h included outside src/measurement:" >&2

@@ -7,7 +7,11 @@ TAVEN_BUILD=${TAVEN_BUILD:-$TAVEN_SRC/build}
 TAVEN_PACKAGES=(cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev qt6-multimedia-dev
     libqt6printsupport6 libqt6test6 qt6-qpa-plugins
-    fonts-dejavu-core libfontconfig-dev libbenchmark-dev time clang-format)
+    fonts-dejavu-core libfontconfig-dev libbenchmark-dev time clang-format
+    qt6-translations-l10n)
+# The database tests' server and Qt's driver for it: installed where this script may install,
+# else those tests skip.
+TAVEN_DB_PACKAGES=(postgresql libqt6sql6-psql)
 
 # Arguments: packages wanted besides the usual ones (the fuzzing build's compiler).
 taven_missing_packages() {
@@ -20,6 +24,7 @@ taven_missing_packages() {
 
 taven_install() {
     local missing
+    [ "$(id -u)" -eq 0 ] && set -- "$@" "${TAVEN_DB_PACKAGES[@]}"
     missing=$(taven_missing_packages "$@")
     [ -z "$missing" ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
@@ -92,6 +97,6 @@ taven_prepare_workdir() {
 
 # What building and checking the Debian package needs besides the usual (./test --package).
 taven_install_packaging() {
-    local TAVEN_PACKAGES=(dpkg-dev desktop-file-utils appstream file)
+    local TAVEN_PACKAGES=(dpkg-dev desktop-file-utils appstream file lintian)
     taven_install
 }

@@ -1,16 +1,13 @@
 #include "common/fileaccess.h"
 
-#include <QFile>
+#include "common/platform/files.h"
+
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fileaccess {
 
@@ -21,17 +18,16 @@ FaultHook& hook() {
     return h;
 }
 
-// The injected errno for this call, set as the system would set it; 0 to go on.
+// The errno injected for this call; 0 to go on and make it.
 int injected(Call call, const QString& path) {
     const FaultHook& h = hook();
-    const int code = h ? h(call, path) : 0;
-    if (code)
-        errno = code;
-    return code;
+    return h ? h(call, path) : 0;
 }
 
-QByteArray local(const QString& path) {
-    return QFile::encodeName(path);
+// The errno of a failed call, made unless the hook fails it first.
+template <typename Make> int called(Call call, const QString& path, Make make) {
+    const int code = injected(call, path);
+    return code ? code : make();
 }
 
 QString failure(const QString& what, const QString& path, const QString& why) {
@@ -43,14 +39,17 @@ void say(QString* error, const QString& text) {
         *error = text;
 }
 
-Kind kindOf(mode_t mode) {
-    if (S_ISREG(mode))
+Kind kindOf(platform::Type type) {
+    switch (type) {
+    case platform::Type::File:
         return Kind::File;
-    if (S_ISDIR(mode))
+    case platform::Type::Folder:
         return Kind::Folder;
-    if (S_ISLNK(mode))
+    case platform::Type::Link:
         return Kind::Link;
-    return Kind::Other;
+    default:
+        return Kind::Other;
+    }
 }
 
 // Why something found where a regular file belongs cannot be read or written.
@@ -70,23 +69,12 @@ bool isMissing(int code) {
     return code == ENOENT || code == ENOTDIR;
 }
 
-int closeChecked(int fd) {
-    // A share may report a failed write only when the file is closed.
-    return ::close(fd) == 0 ? 0 : errno;
-}
-
 // Until the folder is synced a power cut can bring the old file back. Once renamed, the new
 // content is what every reader sees and the old cannot be put back, so a share that refuses
 // to sync a folder does not turn a done change into a reported failure.
 void syncFolderOf(const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
-    if (injected(Call::Sync, folder))
-        return;
-    const int fd = ::open(local(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    (void)::fsync(fd);
-    ::close(fd);
+    (void)called(Call::Sync, folder, [&folder] { return platform::syncFolder(folder); });
 }
 
 QString temporaryName(const QString& path) {
@@ -99,66 +87,60 @@ QString temporaryName(const QString& path) {
 }
 
 // Creates the temporary without following a link and without taking an existing name.
-int openTemporary(const QString& path, mode_t mode, QString* temporary) {
+int openTemporary(const QString& path, bool ownerOnly, QString* temporary, platform::Handle* file) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         *temporary = temporaryName(path);
-        if (injected(Call::Open, *temporary))
-            return -1;
-        const int fd =
-            ::open(local(*temporary).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        if (const int code = injected(Call::Open, *temporary))
+            return code;
+        const int code = platform::createNew(*temporary, ownerOnly, file);
+        if (code != EEXIST)
+            return code;
     }
-    return -1;
+    return EEXIST;
 }
 
-int writeAll(int fd, const QString& temporary, const QByteArray& bytes) {
+int writeAll(platform::Handle file, const QString& temporary, const QByteArray& bytes) {
     qint64 done = 0;
     while (done < bytes.size()) {
-        if (injected(Call::Write, temporary))
-            return errno;
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : ENOSPC;
+        qint64 n = 0;
+        const int code = called(Call::Write, temporary, [&] {
+            return platform::writeSome(file, bytes.constData() + done, bytes.size() - done, &n);
+        });
+        if (code || n == 0)
+            return code ? code : ENOSPC;
         done += n;
     }
     return 0;
 }
 
 // Writes, syncs and closes the temporary; the errno of the first failure, else 0.
-int fillTemporary(int fd, const QString& temporary, const QByteArray& bytes, const Look& old) {
-    int code = writeAll(fd, temporary, bytes);
+int fillTemporary(platform::Handle file, const QString& temporary, const QByteArray& bytes, const Look& old) {
+    int code = writeAll(file, temporary, bytes);
     // A replaced card keeps who may read it; a share that cannot keep modes keeps its own.
     if (!code && old.kind == Kind::File)
-        (void)::fchmod(fd, mode_t(old.permissions));
-    if (!code && (injected(Call::Sync, temporary) || ::fsync(fd) != 0))
-        code = errno;
-    const int closed = closeChecked(fd);
+        (void)platform::setPermissions(file, old.permissions);
+    if (!code)
+        code = called(Call::Sync, temporary, [file] { return platform::sync(file); });
+    const int closed = platform::close(file);
     return code ? code : closed;
 }
 
-QDateTime timeOf(const struct stat& st) {
-    return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
-}
-
 // The errno of a failed read, else 0.
-int readAll(int fd, const QString& path, qsizetype expected, QByteArray* bytes) {
+int readAll(platform::Handle file, const QString& path, qsizetype expected, QByteArray* bytes) {
     bytes->reserve(expected);
     char buffer[65536];
     for (;;) {
-        if (injected(Call::Read, path))
-            return errno;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if (n == 0)
-            return 0;
+        qint64 n = 0;
+        const int code =
+            called(Call::Read, path, [&] { return platform::readSome(file, buffer, sizeof buffer, &n); });
+        if (code || n == 0)
+            return code;
         bytes->append(buffer, n);
     }
+}
+
+void removeTemporary(const QString& temporary) {
+    (void)called(Call::Remove, temporary, [&] { return platform::removeFile(temporary); });
 }
 
 } // namespace
@@ -176,10 +158,10 @@ QString reason(int code) {
         {{ENOENT}, "нет такого файла или папки"},
         {{ENOTDIR}, "часть пути не является папкой"},
         {{EACCES, EPERM}, "нет прав"},
-        {{ENOSPC, EDQUOT}, "нет места на диске"},
+        {{ENOSPC, platform::kOverQuota}, "нет места на диске"},
         {{EROFS}, "файловая система доступна только для чтения"},
         {{EIO}, "ошибка ввода-вывода"},
-        {{ESTALE}, "сетевой файл стал недоступен"},
+        {{platform::kStaleHandle}, "сетевой файл стал недоступен"},
         {{EFBIG}, "файл слишком велик"},
         {{ENAMETOOLONG}, "слишком длинное имя"},
         {{EMFILE, ENFILE}, "открыто слишком много файлов"},
@@ -187,7 +169,7 @@ QString reason(int code) {
         {{ENOMEM}, "недостаточно памяти"},
         {{EEXIST}, "файл уже существует"},
         {{ENOTEMPTY}, "папка не пуста"},
-        {{ETIMEDOUT, EHOSTDOWN, EHOSTUNREACH, ENETDOWN, ENETUNREACH, ECONNRESET, ECONNABORTED},
+        {{ETIMEDOUT, platform::kHostDown, EHOSTUNREACH, ENETDOWN, ENETUNREACH, ECONNRESET, ECONNABORTED},
          "нет связи с сетевым диском"},
     };
     if (code == EISDIR)
@@ -217,9 +199,9 @@ QString readFailure(const QString& path, int code) {
 
 Look look(const QString& path) {
     Look l;
-    struct stat st {};
-    if (injected(Call::Look, path) || ::lstat(local(path).constData(), &st) != 0) {
-        const int code = errno;
+    platform::Status st;
+    const int code = called(Call::Look, path, [&] { return platform::lookAt(path, &st); });
+    if (code) {
         if (isMissing(code))
             return l;
         l.kind = Kind::Failed;
@@ -227,10 +209,10 @@ Look look(const QString& path) {
         l.error = failure(QStringLiteral("Не удается проверить файл"), path, reason(code));
         return l;
     }
-    l.kind = kindOf(st.st_mode);
-    l.size = st.st_size;
-    l.modified = timeOf(st);
-    l.permissions = uint(st.st_mode & 07777);
+    l.kind = kindOf(st.type);
+    l.size = st.size;
+    l.modified = st.modified;
+    l.permissions = st.permissions;
     return l;
 }
 
@@ -245,18 +227,17 @@ std::optional<QByteArray> read(const QString& path, QString* error, bool* missin
     };
     if (missing)
         *missing = false;
-    // Non-blocking, so a pipe put in the file's place cannot hang the program at open.
-    if (injected(Call::Open, path))
-        return fail(errno);
-    const int fd = ::open(local(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return fail(errno);
-    struct stat st {};
-    int why = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : S_ISREG(st.st_mode) ? 0 : -1;
+    platform::Handle file = platform::kNoHandle;
+    if (const int why = called(Call::Open, path, [&] { return platform::openToRead(path, &file); }))
+        return fail(why);
+    platform::Status st;
+    int why = platform::statusOf(file, &st);
+    if (!why && st.type != platform::Type::File)
+        why = st.type == platform::Type::Folder ? EISDIR : -1;
     QByteArray bytes;
     if (why == 0)
-        why = readAll(fd, path, qsizetype(st.st_size), &bytes);
-    ::close(fd);
+        why = readAll(file, path, qsizetype(st.size), &bytes);
+    (void)platform::close(file);
     if (why)
         return fail(why < 0 ? 0 : why);
     return bytes;
@@ -274,18 +255,16 @@ bool write(const QString& path, const QByteArray& bytes, QString* error) {
         return false;
     }
     QString temporary;
-    const int fd = openTemporary(path, 0666, &temporary);
-    if (fd < 0) {
-        say(error, failure(what, path, reason(errno)));
+    platform::Handle file = platform::kNoHandle;
+    if (const int code = openTemporary(path, false, &temporary, &file)) {
+        say(error, failure(what, path, reason(code)));
         return false;
     }
-    int code = fillTemporary(fd, temporary, bytes, old);
-    if (!code && (injected(Call::Rename, path) ||
-                  ::rename(local(temporary).constData(), local(path).constData()) != 0))
-        code = errno;
+    int code = fillTemporary(file, temporary, bytes, old);
+    if (!code)
+        code = called(Call::Rename, path, [&] { return platform::replace(temporary, path); });
     if (code) {
-        if (!injected(Call::Remove, temporary))
-            ::unlink(local(temporary).constData());
+        removeTemporary(temporary);
         say(error, failure(what, path, reason(code)));
         return false;
     }
@@ -311,9 +290,8 @@ bool remove(const QString& path, QString* error, bool* missing) {
         say(error, failure(what, path, kindReason(found.kind)));
         return false;
     }
-    if (injected(Call::Remove, path) || ::unlink(local(path).constData()) != 0) {
+    if (const int code = called(Call::Remove, path, [&] { return platform::removeFile(path); })) {
         // Gone meanwhile (another workstation removed it): what was asked is done.
-        const int code = errno;
         const bool gone = code == ENOENT;
         if (missing)
             *missing = gone;
@@ -331,12 +309,9 @@ bool makeFolder(const QString& path, QString* error) {
     QString current;
     for (const QString& part : parts) {
         current += u'/' + part;
-        if (!injected(Call::MakeFolder, current) && ::mkdir(local(current).constData(), 0777) == 0)
-            continue;
-        const int code = errno;
-        struct stat st {};
+        const int code = called(Call::MakeFolder, current, [&] { return platform::makeFolder(current); });
         // A folder already there, or a link to one the user made, is what was asked for.
-        if (::stat(local(current).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        if (!code || platform::isFolder(current))
             continue;
         say(error, failure(QStringLiteral("Не удается создать папку"), current,
                            code == EEXIST ? QStringLiteral("на месте папки файл") : reason(code)));
@@ -346,23 +321,8 @@ bool makeFolder(const QString& path, QString* error) {
 }
 
 std::optional<QStringList> list(const QString& folder, QString* error) {
-    DIR* dir = nullptr;
-    if (!injected(Call::List, folder))
-        dir = ::opendir(local(folder).constData());
-    if (!dir) {
-        say(error, failure(QStringLiteral("Не удается прочитать папку"), folder, reason(errno)));
-        return std::nullopt;
-    }
     QStringList names;
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name != QLatin1String(".") && name != QLatin1String(".."))
-            names << name;
-    }
-    const int code = errno;
-    ::closedir(dir);
-    if (code) {
+    if (const int code = called(Call::List, folder, [&] { return platform::listFolder(folder, &names); })) {
         say(error, failure(QStringLiteral("Не удается прочитать папку"), folder, reason(code)));
         return std::nullopt;
     }
@@ -371,17 +331,17 @@ std::optional<QStringList> list(const QString& folder, QString* error) {
 
 std::optional<QDateTime> folderTime(const QString& folder, int* code) {
     QString probe;
-    const int fd = openTemporary(folder + QStringLiteral("/taven-clock"), 0600, &probe);
-    struct stat st {};
-    const int why = fd < 0 ? errno : ::fstat(fd, &st) == 0 ? 0 : errno;
-    if (fd >= 0) {
-        ::close(fd);
-        if (!injected(Call::Remove, probe))
-            ::unlink(local(probe).constData());
+    platform::Handle file = platform::kNoHandle;
+    platform::Status st;
+    int why = openTemporary(folder + QStringLiteral("/taven-clock"), true, &probe, &file);
+    if (!why) {
+        why = platform::statusOf(file, &st);
+        (void)platform::close(file);
+        removeTemporary(probe);
     }
     if (code)
         *code = why;
-    return why ? std::nullopt : std::optional<QDateTime>(timeOf(st));
+    return why ? std::nullopt : std::optional<QDateTime>(st.modified);
 }
 
 bool isOwnTemporary(const QString& fileName) {

@@ -9,6 +9,16 @@ Handler& handler() {
     static Handler h;
     return h;
 }
+
+void tell(QWidget* parent, const QString& text, const QString& title, bool warning) {
+    if (handler()) {
+        handler()(Shown{text, title, false, false, false, warning});
+        return;
+    }
+    QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information, title, text, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}
 } // namespace
 
 void setHandler(Handler h) {
@@ -16,12 +26,19 @@ void setHandler(Handler h) {
 }
 
 void info(QWidget* parent, const QString& text, const QString& title) {
+    tell(parent, text, title, false);
+}
+
+void warning(QWidget* parent, const QString& text, const QString& title) {
+    tell(parent, text, title, true);
+}
+
+void about(QWidget* parent, const QString& text, const QString& title) {
     if (handler()) {
-        handler()(Shown{text, title, false, false});
+        handler()(Shown{text, title});
         return;
     }
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, parent);
-    box.exec();
+    QMessageBox::about(parent, title, text);
 }
 
 Answer question(QWidget* parent, const QString& text, const QString& title, bool defaultNo) {

@@ -17,11 +17,16 @@ struct Shown {
     QString title;
     bool question = false; // Yes/No with the question icon; otherwise OK with the information icon
     bool defaultNo = false;
-    bool cancel = false; // a third button, Cancel, that backs out of what was being done
+    bool cancel = false;  // a third button, Cancel, that backs out of what was being done
+    bool warning = false; // the warning icon: something outside the program needs seeing to
 };
 
 // A refusal or failure: information icon, OK.
 void info(QWidget* parent, const QString& text, const QString& title = kErrorTitle);
+// Something outside the program to see to (a device, a folder): warning icon, OK.
+void warning(QWidget* parent, const QString& text, const QString& title = kErrorTitle);
+// The program's name and version under its own icon, OK.
+void about(QWidget* parent, const QString& text, const QString& title);
 // A Yes/No question with the question icon.
 Answer question(QWidget* parent, const QString& text, const QString& title, bool defaultNo);
 // A Yes/No/Cancel question with the question icon, Yes the default.

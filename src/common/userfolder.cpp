@@ -1,11 +1,16 @@
 #include "common/userfolder.h"
 
 #include "common/fileaccess.h"
+#include "common/platform/files.h"
 #include "common/workfolder.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
 
 namespace userfolder {
 
@@ -23,6 +28,28 @@ bool holdsData(const QString& folder) {
     const WorkFolder f(folder);
     return QFileInfo(f.path(QStringLiteral("taven.ini"))).isFile() ||
            QFileInfo(f.path(QStringLiteral("function.pnt"))).isFile();
+}
+
+QString unusable(const QString& folder) {
+    const QString shown = QDir::toNativeSeparators(folder);
+    // Made a level at a time, so that the level that fails says why.
+    const QStringList parts = QDir::cleanPath(QDir(folder).absolutePath()).split(u'/', Qt::SkipEmptyParts);
+    QString path;
+    for (const QString& part : parts) {
+        path += u'/' + part;
+        const QFileInfo level(path);
+        if (level.exists() && !level.isDir())
+            return QStringLiteral("Рабочая папка %1 не может быть создана: %2 не является папкой.")
+                .arg(shown, QDir::toNativeSeparators(path));
+        const int code = level.exists() ? 0 : platform::makeFolder(path);
+        if (code != 0 && code != EEXIST)
+            return QStringLiteral("Рабочая папка %1 не может быть создана: %2.")
+                .arg(shown, fileaccess::reason(code));
+    }
+    QTemporaryFile probe(folder + QStringLiteral("/.taven-XXXXXX"));
+    if (!probe.open())
+        return QStringLiteral("В рабочую папку %1 нельзя записать: %2.").arg(shown, probe.errorString());
+    return {};
 }
 
 QStringList fill(const QString& bundled, const QString& folder) {

@@ -21,6 +21,11 @@ QString choose(const Candidates& c);
 // A folder the program has worked in: it holds its settings or its point function texts.
 bool holdsData(const QString& folder);
 
+// Why `folder` cannot serve as the working folder (it cannot be made, or nothing can be
+// written into it), in one Russian sentence with the system's reason; empty when it is made
+// and writable. A folder that can be used is left made.
+QString unusable(const QString& folder);
+
 // Copies into `folder` every file of `bundled` it lacks, creating folders as needed.
 // Returns one Russian message per file or folder that could not be made; an empty list
 // when all is there.

@@ -19,6 +19,9 @@ frmHelp::frmHelp(const WorkFolder& folder, QWidget* parent) : QDialog(parent), m
     txtHelp = form::make<QPlainTextEdit>(this, form::tw(0, 0, 8655, 6975));
     txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     txtHelp->setAccessibleName(QStringLiteral("Текст справки"));
+    // Nothing typed here would be kept; the keyboard still moves and selects.
+    txtHelp->setReadOnly(true);
+    txtHelp->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     QPalette pal = txtHelp->palette();
     pal.setColor(QPalette::Base, colours::toQColor(colours::kInfoBackground));
     txtHelp->setPalette(pal);

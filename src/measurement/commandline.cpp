@@ -87,8 +87,7 @@ Parsed parse(const QStringList& args, bool ru) {
         if (name == QStringLiteral("help") || arg == QStringLiteral("-h"))
             return {Action::Help, {}, helpText(program, ru)};
         if (name == QStringLiteral("version") || arg == QStringLiteral("-v"))
-            return {
-                Action::Version, {}, QStringLiteral("%1 %2\n").arg(program, QStringLiteral(TAVEN_VERSION))};
+            return {Action::Version, {}, QStringLiteral("%1 %2\n").arg(program, version())};
         if (ours && name == QStringLiteral("quit-after-show") && !hasInline) {
             out.options.quitAfterShow = true;
         } else if (ours && (name == QStringLiteral("port") || name == QStringLiteral("folder"))) {
@@ -106,6 +105,10 @@ Parsed parse(const QStringList& args, bool ru) {
         }
     }
     return out;
+}
+
+QString version() {
+    return QStringLiteral(TAVEN_VERSION);
 }
 
 bool russianLocale() {

@@ -24,6 +24,9 @@ struct Parsed {
 // left for QApplication. Texts are Russian when `russian`, English otherwise.
 Parsed parse(const QStringList& args, bool russian);
 
+// The program's version, as --version prints it.
+QString version();
+
 // Whether the user's locale (LC_ALL, LC_MESSAGES, LANG) asks for Russian.
 bool russianLocale();
 

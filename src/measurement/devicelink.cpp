@@ -39,6 +39,7 @@ void DeviceLink::retryNow() {
     tryOpen();
 }
 
+// Tells no state: the window that listens may be half destroyed by now.
 void DeviceLink::shutdown() {
     m_started = false;
     m_retry.stop();
@@ -96,7 +97,6 @@ void DeviceLink::tryOpen() {
             names.append(p.name);
     }
 
-    const bool wasListening = !m_listening.isEmpty();
     const QStringList listening = listeningPorts();
     QList<Attempt> failed;
     for (const QString& name : names) {
@@ -109,24 +109,23 @@ void DeviceLink::tryOpen() {
             failed.append(attempt);
     }
     m_trying = false;
-    // A port named on the command line, or the only one there is, is kept at once; among
-    // several the probe is the one that speaks.
-    if (!m_portName.isEmpty() || (m_listening.size() == 1 && !wasListening)) {
-        if (!m_listening.isEmpty()) {
-            keep(m_listening.first());
-            return;
-        }
+    // A port named on the command line is kept at once. Otherwise the probe is the port
+    // that speaks: a port that merely opens may have nothing behind it.
+    if (!m_portName.isEmpty() && !m_listening.isEmpty()) {
+        keep(m_listening.first());
+        return;
     }
     if (!m_retry.isActive())
         m_retry.start();
     if (!m_listening.isEmpty()) {
-        if (!wasListening)
+        if (listening != listeningPorts())
             std::fprintf(stderr, "taven: waiting for the device on %s\n",
                          qPrintable(listeningPorts().join(QStringLiteral(", "))));
         setStatus(QString());
-        return;
+    } else {
+        setStatus(describe(failed));
     }
-    setStatus(describe(failed));
+    tellState();
 }
 
 QString DeviceLink::describe(const QList<Attempt>& attempts) {
@@ -180,8 +179,10 @@ void DeviceLink::keep(QSerialPort* port) {
     m_retry.stop();
     m_status.clear();
     m_lastError.clear();
+    m_lostName.clear();
     std::fprintf(stderr, "taven: device port %s\n", qPrintable(m_openName));
     emit opened(m_openName);
+    tellState();
 }
 
 void DeviceLink::dropListening(QSerialPort* except) {
@@ -217,6 +218,7 @@ void DeviceLink::onError(QSerialPort* port, QSerialPort::SerialPortError error) 
         port->disconnect(this);
         port->close();
         port->deleteLater();
+        tellState();
     }
 }
 
@@ -230,10 +232,12 @@ void DeviceLink::lose() {
     port->close();
     // We may be inside one of the port's own signals.
     port->deleteLater();
+    m_lostName = m_openName;
     std::fprintf(stderr, "taven: device port %s lost\n", qPrintable(m_openName));
     if (m_started)
         m_retry.start();
     emit closed();
+    tellState();
 }
 
 void DeviceLink::setStatus(const QString& text) {
@@ -241,4 +245,21 @@ void DeviceLink::setStatus(const QString& text) {
         return;
     m_status = text;
     emit statusMessage(text);
+}
+
+DeviceLink::State DeviceLink::state() const {
+    if (m_port)
+        return State::Connected;
+    if (!m_lostName.isEmpty())
+        return State::Lost;
+    return m_listening.isEmpty() ? State::Absent : State::Waiting;
+}
+
+void DeviceLink::tellState() {
+    const QString now = QString::number(int(state())) + u'|' + portName() + u'|' +
+                        listeningPorts().join(u'|') + u'|' + m_lostName + u'|' + m_status;
+    if (now == m_toldState)
+        return;
+    m_toldState = now;
+    emit stateChanged();
 }

@@ -2,8 +2,9 @@
 // The device's serial port: 9600 baud, 8 data bits, no parity, one stop bit, opened for
 // reading only (nothing is ever sent to the device). Asynchronous on the GUI thread.
 // Without a port, or after losing one, it tries again quietly every few seconds, so a
-// probe plugged in later is taken without a restart. When several listed ports open at
-// once, it listens on all of them and keeps the first that delivers a byte.
+// probe plugged in later is taken without a restart. Without a port named, it listens on
+// every listed port that opens, goes on looking for new ones, and keeps the first that
+// delivers a byte: most PCs have a built-in port that opens with nothing behind it.
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -51,6 +52,12 @@ class DeviceLink : public QObject {
     // Request-to-send off, port closed, no more attempts. Also run by the destructor.
     void shutdown();
 
+    // What the window shows of the link: no port opens, ports listened on, a port kept,
+    // the kept port gone (until another is kept).
+    enum class State { Absent, Waiting, Connected, Lost };
+    State state() const;
+    QString lostPort() const { return m_lostName; }
+
     // A port is kept, or several are listened on until one of them delivers a byte.
     bool isOpen() const { return m_port != nullptr || !m_listening.isEmpty(); }
     QStringList listeningPorts() const;
@@ -71,6 +78,8 @@ class DeviceLink : public QObject {
     void closed();
     // Emitted when the status changes, not on every failed retry.
     void statusMessage(const QString& text);
+    // The state, the ports listened on, the port kept or the status changed.
+    void stateChanged();
 
   private:
     void tryOpen();
@@ -81,6 +90,7 @@ class DeviceLink : public QObject {
     void onError(QSerialPort* port, QSerialPort::SerialPortError error);
     void lose();
     void setStatus(const QString& text);
+    void tellState();
 
     QString m_portName;
     QString m_openName;
@@ -90,6 +100,8 @@ class DeviceLink : public QObject {
     QTimer m_retry;
     QString m_status;
     QString m_lastError;
+    QString m_lostName;
+    QString m_toldState; // the state as last told, to tell only changes
     bool m_started = false;
     bool m_trying = false;
 };

@@ -2,19 +2,23 @@
 
 #include "catalogue/bodymap.h"
 #include "catalogue/functiontext.h"
+#include "common/accessible.h"
 #include "common/colours.h"
 #include "common/form.h"
 #include "common/messages.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
 #include "common/widgets.h"
+#include "common/windowplace.h"
 #include "help/frmhelp.h"
+#include "measurement/commandline.h"
 #include "measurement/frmoption.h"
 #include "measurement/gauge.h"
 #include "measurement/pointgrid.h"
 #include "measurement/settings.h"
 #include "medications/frmmedicam.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -36,6 +40,8 @@ using form::make;
 using form::px;
 using form::tw;
 
+const QString kAboutCaption = QStringLiteral("О программе");
+
 } // namespace
 
 frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m_folder(folder) {
@@ -56,6 +62,7 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     m_bodyMap = std::make_unique<bodymap::BodyMap>(m_folder);
     Frame1 = new Gauge(this);
     Frame1->setGeometry(tw(120, 0, 5400, 1455));
+    showDeviceState();
     buildModeFrame();
     buildPointFrame();
     buildFunctionFrame();
@@ -66,6 +73,13 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     connect(cmdoptions, &QPushButton::clicked, this, &frmmain::cmdoptions_Click);
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this), &QShortcut::activated, this,
             &frmmain::openCharts);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &frmmain::cmdhelp_Click);
+    auto* about = new QAction(kAboutCaption, this);
+    connect(about, &QAction::triggered, this, &frmmain::showAbout);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    windowplace::keep(this, QStringLiteral("main"));
 
     // Neither timer runs until a reading or a press arms it.
     Timer1.setSingleShot(true);
@@ -125,9 +139,8 @@ void frmmain::buildModeFrame() {
 void frmmain::buildPointFrame() {
     Frame2 = frame(this, tw(120, 2280, 5415, 4575));
     lblmerid = make<QLabel>(Frame2, QStringLiteral("Меридиан"), tw(3000, 120, 1695, 255));
-    cbomeridian = make<QComboBox>(Frame2, tw(2640, 360, 2655, 315));
-    // Named after its caption; where the platform names a list by its current item, the
-    // caption is its label.
+    cbomeridian = make<NamedComboBox>(Frame2, tw(2640, 360, 2655, 315));
+    // Named after its caption, which is also its label; the meridian shown is its value.
     cbomeridian->setAccessibleName(lblmerid->text());
     lblmerid->setBuddy(cbomeridian);
     connect(cbomeridian, &QComboBox::activated, this, [this](int) { cbomeridian_Click(); });
@@ -162,6 +175,12 @@ void frmmain::buildFunctionFrame() {
     lstpreparat->setAccessibleName(QStringLiteral("Медикаменты точки"));
     cmdaddcard = make<QPushButton>(frapoint, QStringLiteral("Добавить в рецепт"), tw(120, 4080, 2535, 375));
     cmdaddcard->setToolTip(QStringLiteral("Добавить препарат в карту"));
+    // Between the list and the button: what the last addition was, and how many wait for the card.
+    lblrecept = make<QLabel>(frapoint, QString(), tw(120, 3555, 2535, 510));
+    lblrecept->setAccessibleName(QStringLiteral("Рецепт"));
+    connect(&m_session, &session::Session::prescriptionChanged, this,
+            [this] { showPrescription(QString()); });
+    showPrescription(QString());
 }
 
 void frmmain::Form_Load() {
@@ -187,6 +206,7 @@ void frmmain::Form_Load() {
     txtfunction->show();
     lstpreparat->hide();
     cmdaddcard->hide();
+    lblrecept->hide();
 
     applySettingsFile(files);
 
@@ -246,6 +266,15 @@ void frmmain::cmdhelp_Click() {
         m_help->setWindowModality(Qt::ApplicationModal);
     }
     m_help->show();
+}
+
+void frmmain::showAbout() {
+    msgbox::about(this,
+                  QStringLiteral("Диагностика по Тавену\nВерсия %1\n\n"
+                                 "Измерение точек щупом прибора на последовательном порту, "
+                                 "тестирование препаратов и карты пациентов.")
+                      .arg(commandline::version()),
+                  kAboutCaption);
 }
 
 void frmmain::cmdmedicam_Click() {

@@ -86,10 +86,14 @@ class frmmain : public QWidget {
     // Opens the device port (a named one, or the first the system offers) and keeps
     // trying while there is none.
     void startDevice(const QString& portName = QString());
+    // The device's state in the gauge frame, as the link reports it.
+    void showDeviceState();
     // The window's beeps; tests hand in one that counts. The window does not own it.
     void setBeeper(Beeper* beeper);
 
     void cmdhelp_Click();
+    // "О программе" in the window's context menu: name and version.
+    void showAbout();
     // Opens the medication editor and returns once it is hidden again.
     void cmdmedicam_Click();
     // "Добавить в рецепт": the chosen medication of the point into the pending prescription.
@@ -154,6 +158,7 @@ class frmmain : public QWidget {
     QPlainTextEdit* txtfunction = nullptr;
     QListWidget* lstpreparat = nullptr;
     QPushButton* cmdaddcard = nullptr;
+    QLabel* lblrecept = nullptr; // the last addition and the number pending
     PictureBox* pic = nullptr;
     QTimer Timer1;
     QTimer Timer2;
@@ -173,6 +178,8 @@ class frmmain : public QWidget {
     void correctResult(int row, bool maxBox, int keyCode);
     void showFunctionText();
     void listMedications();
+    // The pending prescription under the list; `added` names what was just added.
+    void showPrescription(const QString& added);
     void showBranchResult(int branch);
     void drawBodyMap(int m, int Index);
     void drawBranchPicture(int branch);

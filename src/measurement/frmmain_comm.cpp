@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +46,22 @@ reading::ReadingContext frmmain::readingContext() const {
     return c;
 }
 
+namespace {
+
+// What to do when no port opens.
+const QString kDeviceAdvice = QStringLiteral(
+    "Проверьте, что прибор включен и его кабель вставлен в компьютер: программа найдет прибор сама, "
+    "как только он начнет передавать.\n"
+    "Порт прибора можно указать при запуске: taven --port /dev/ttyUSB0.\n"
+    "Последовательные порты открывают только члены группы dialout: \"sudo adduser %1 dialout\", "
+    "затем войдите в систему заново.");
+
+QString portList(const QStringList& ports) {
+    return ports.join(QStringLiteral(", "));
+}
+
+} // namespace
+
 void frmmain::startDevice(const QString& portName) {
     connect(&mscomm, &DeviceLink::statusMessage, this, [this](const QString& text) {
         // Said once until the device is back; meanwhile the link keeps trying quietly and
@@ -52,15 +69,48 @@ void frmmain::startDevice(const QString& portName) {
         if (text.isEmpty() || m_deviceMessageShown)
             return;
         m_deviceMessageShown = true;
-        msgbox::info(this, text);
+        // A refused port or a path that is no port says itself what is wrong.
+        const bool general = text == DeviceLink::kNoDevice || text == DeviceLink::kAllBusy;
+        msgbox::warning(this, general ? text + QStringLiteral(".\n\n") +
+                                            kDeviceAdvice.arg(qEnvironmentVariable(
+                                                "USER", QStringLiteral("<пользователь>")))
+                                      : text);
     });
-    connect(&mscomm, &DeviceLink::opened, this, [this](const QString& name) {
-        m_deviceMessageShown = false; // the next loss is told again
-        Frame1->setToolTip(QStringLiteral("Порт прибора: %1").arg(name));
-    });
-    connect(&mscomm, &DeviceLink::closed, this, [this] { Frame1->setToolTip(QString()); });
+    // The next loss is told again.
+    connect(&mscomm, &DeviceLink::opened, this, [this] { m_deviceMessageShown = false; });
+    connect(&mscomm, &DeviceLink::stateChanged, this, &frmmain::showDeviceState);
     mscomm.setPortName(portName);
     mscomm.start();
+}
+
+void frmmain::showDeviceState() {
+    using State = DeviceLink::State;
+    const QStringList waiting = mscomm.listeningPorts();
+    const QString onPorts =
+        QStringLiteral("Ожидание прибора на порт%1 %2")
+            .arg(waiting.size() == 1 ? QStringLiteral("у") : QStringLiteral("ах"), portList(waiting));
+    switch (mscomm.state()) {
+    case State::Connected:
+        Frame1->showDevice(QFileInfo(mscomm.portName()).fileName(),
+                           QStringLiteral("Прибор подключен: %1").arg(mscomm.portName()), true);
+        break;
+    case State::Waiting:
+        Frame1->showDevice(QStringLiteral("ожидание"), onPorts, false);
+        break;
+    case State::Lost:
+        Frame1->showDevice(QStringLiteral("потерян"),
+                           QStringLiteral("Связь с прибором на порту %1 потеряна. ").arg(mscomm.lostPort()) +
+                               (waiting.isEmpty() ? QStringLiteral("Поиск прибора") : onPorts),
+                           false);
+        break;
+    case State::Absent: {
+        // No status yet: the first look has not been made.
+        const bool looked = !mscomm.status().isEmpty();
+        Frame1->showDevice(looked ? QStringLiteral("нет") : QStringLiteral("поиск"),
+                           looked ? mscomm.status() : QStringLiteral("Поиск прибора"), false);
+        break;
+    }
+    }
 }
 
 void frmmain::setBeeper(Beeper* beeper) {

@@ -61,6 +61,7 @@ void frmmain::applyMode(modes::Mode mode) {
     txtfunction->setVisible(l.functionVisible);
     lstpreparat->setVisible(l.medicationsVisible);
     cmdaddcard->setVisible(l.medicationsVisible);
+    lblrecept->setVisible(l.medicationsVisible);
     m_sideLabel->setVisible(l.headerVisible);
     grid->setHeaderVisible(l.headerVisible);
     chkkti->setVisible(l.sideVisible);

@@ -72,6 +72,23 @@ void frmmain::cmdaddcard_Click() {
     }
     lstpreparat->clearSelection();
     lstpreparat->setCurrentRow(-1);
+    showPrescription(listed[chosen]);
+}
+
+void frmmain::showPrescription(const QString& added) {
+    const int pending = int(m_session.strRecept.count(QStringLiteral("\r\n")));
+    const QString count = QStringLiteral("В рецепте: %1").arg(pending);
+    if (added.isEmpty()) {
+        lblrecept->setText(pending ? count : QString());
+        lblrecept->setAccessibleDescription(pending ? count : QStringLiteral("Рецепт пуст"));
+        return;
+    }
+    const QString head = QStringLiteral("Добавлен: ");
+    const QFontMetrics fm = lblrecept->fontMetrics();
+    const QString name =
+        fm.elidedText(added, Qt::ElideRight, lblrecept->width() - fm.horizontalAdvance(head) - 2);
+    lblrecept->setText(head + name + u'\n' + count);
+    lblrecept->setAccessibleDescription(QStringLiteral("Добавлен в рецепт: %1. %2").arg(added, count));
 }
 
 void frmmain::optleft_Click() {
@@ -96,7 +113,12 @@ void frmmain::chooseSide(bool left) {
 void frmmain::correctResult(int row, bool maxBox, int keyCode) {
     if (row < 0 || row >= catalogue::kRows)
         return;
-    const QString text = grid->edit(row, maxBox, keyCode);
+    bool refused = false;
+    const QString text = grid->edit(row, maxBox, keyCode, &refused);
+    if (refused)
+        msgbox::info(this, QStringLiteral("%1 не может быть больше %2.")
+                               .arg(maxBox ? QStringLiteral("Максимум") : QStringLiteral("Падение"))
+                               .arg(keycodes::kMaxFigure));
     const int m = cbomeridian->currentIndex();
     if (!session::ResultsMatrix::inRange(m, intright + row))
         return;

@@ -33,7 +33,7 @@ void styleFigure(QLabel* l) {
 Gauge::Gauge(QWidget* parent) : QGroupBox(parent) {
     Label19 = make<QLabel>(this, QString(), tw(180, 600, 5040, 150));
     Label19->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lblpower = make<QLabel>(this, QString(), tw(200, 600, 0, 150));
+    lblpower = make<ValueBar>(this, QString(), tw(200, 600, 0, 150));
     setBackColour(lblpower, colours::kInfoBackground);
     Label17 = make<QLabel>(this, QStringLiteral("Макс."), tw(1100, 1000, 615, 200));
     lblmax = make<QLabel>(this, QStringLiteral("0"), tw(1800, 900, 800, 400));
@@ -41,6 +41,13 @@ Gauge::Gauge(QWidget* parent) : QGroupBox(parent) {
     Label18 = make<QLabel>(this, QStringLiteral("Паден."), tw(3700, 1000, 615, 200));
     styleFigure(lblmax);
     styleFigure(lblpad);
+    // Right of "Паден." and below the bar, the one corner of the frame nothing uses.
+    lbldevice = make<QLabel>(this, QString(), tw(4380, 780, 930, 620));
+    lbldevice->setAlignment(Qt::AlignCenter);
+    QFont small = lbldevice->font();
+    small.setPixelSize(kNumberPixelSize);
+    lbldevice->setFont(small);
+    lbldevice->setAccessibleName(QStringLiteral("Прибор"));
     // A screen reader finds the bar and the figures by name and reads their values in the
     // description, which follows every change.
     Label19->setAccessibleName(QStringLiteral("Шкала"));
@@ -82,7 +89,17 @@ void Gauge::colourVega() {
 void Gauge::showBar(int widthTwips) {
     lblpower->resize(qRound(widthTwips / double(form::kTwipsPerPixel)), lblpower->height());
     // The value on the scale the bar reaches: 50 twips to a unit.
-    lblpower->setAccessibleDescription(QString::number(qRound(widthTwips / 50.0)));
+    const int value = qRound(widthTwips / 50.0);
+    lblpower->setAccessibleDescription(QString::number(value));
+    lblpower->setValue(value);
+}
+
+void Gauge::showDevice(const QString& word, const QString& sentence, bool connected) {
+    const QString shown = lbldevice->fontMetrics().elidedText(word, Qt::ElideMiddle, lbldevice->width() - 2);
+    lbldevice->setText(QStringLiteral("Прибор:\n") + shown);
+    setTextColour(lbldevice, connected ? colours::kDarkGreen : colours::kRed);
+    lbldevice->setToolTip(sentence);
+    lbldevice->setAccessibleDescription(sentence);
 }
 
 void Gauge::showFigures(const QString& max, const QString& drop) {

@@ -3,6 +3,7 @@
 // the live bar over the sunken track, and the two figures "Макс." and "Паден.". Colours
 // follow the mode or VEGA. Positions are in twips of the frame, 15 to a pixel.
 #include "catalogue/modes.h"
+#include "common/accessible.h"
 
 #include <QGroupBox>
 #include <QRect>
@@ -23,6 +24,9 @@ class Gauge : public QGroupBox {
     void showFigures(const QString& max, const QString& drop);
     // Medication testing or VEGA: the value as maximum, no drop.
     void showLive(int value);
+    // The device's state in the frame's free corner: a word under "Прибор:", the whole
+    // sentence for the tooltip and a screen reader.
+    void showDevice(const QString& word, const QString& sentence, bool connected);
 
     // Where tick k and number j are painted, in pixels of the frame, and in what colour.
     static QRect tickRect(int k);
@@ -31,12 +35,13 @@ class Gauge : public QGroupBox {
     quint32 tickColour(int k) const { return m_ticks[k]; }
     quint32 numberColour(int j) const { return m_numbers[j]; }
 
-    QLabel* Label19 = nullptr;  // the bar's track
-    QLabel* lblpower = nullptr; // the live bar
+    QLabel* Label19 = nullptr;    // the bar's track
+    ValueBar* lblpower = nullptr; // the live bar
     QLabel* Label17 = nullptr;
     QLabel* Label18 = nullptr;
     QLabel* lblmax = nullptr;
     QLabel* lblpad = nullptr;
+    QLabel* lbldevice = nullptr;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

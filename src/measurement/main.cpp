@@ -2,15 +2,14 @@
 #include "common/termination.h"
 #include "common/text1251.h"
 #include "common/textutil.h"
-#include "common/userfolder.h"
 #include "common/workfolder.h"
+#include "measurement/appsetup.h"
 #include "measurement/beeper.h"
 #include "measurement/commandline.h"
 #include "measurement/frmmain.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -40,19 +39,6 @@ class FirstPaint : public QObject {
     std::function<void()> m_then;
 };
 
-// The working folder, filled from the installed data with what it lacks; what could not be
-// copied goes to `errors`.
-QString prepareWorkFolder(const commandline::Options& options, QStringList* errors) {
-    const QString root =
-        userfolder::choose({options.folder, qEnvironmentVariable("TAVEN_HOME"), QDir::currentPath(),
-                            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)});
-    // Installed, the data sits in share/taven/data beside bin/; a build folder has none.
-    const QString bundled =
-        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVEN_DATA_FROM_BIN));
-    *errors = userfolder::fill(bundled, root);
-    return root;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -72,11 +58,26 @@ int main(int argc, char** argv) {
     std::thread fonts([] { FcInit(); });
 #endif
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("taven"));
+    appsetup::prepare();
     termination::quitOnSignals(&app);
 
     QStringList fillErrors;
-    const WorkFolder folder(prepareWorkFolder(cli.options, &fillErrors));
+    QString folderProblem;
+    // Installed, the data sits in share/taven/data beside bin/; a build folder has none.
+    const std::optional<QString> root = appsetup::workFolder(
+        cli.options,
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVEN_DATA_FROM_BIN)),
+        &fillErrors, &folderProblem);
+    if (!root) {
+#ifdef TAVEN_WARM_FONTCONFIG
+        fonts.join();
+#endif
+        // Said once, with the cause; every data file would otherwise fail on its own.
+        std::fprintf(stderr, "taven: %s\n", folderProblem.toLocal8Bit().constData());
+        msgbox::warning(nullptr, folderProblem);
+        return 1;
+    }
+    const WorkFolder folder(*root);
     for (const QString& e : fillErrors)
         std::fprintf(stderr, "%s\n", e.toLocal8Bit().constData());
     Beeper beeper;
@@ -102,15 +103,16 @@ int main(int argc, char** argv) {
         });
         return app.exec();
     }
-    // A save killed between writing and renaming leaves its temporary file behind; nothing
-    // reads those, so they go once the window is up.
-    new FirstPaint(&w, [&folder] {
+    // Once the window is up: a save killed between writing and renaming leaves its temporary
+    // file behind, which nothing reads; and a message about the folder or the device opens
+    // over the window, not before it.
+    new FirstPaint(&w, [&] {
         textfile::removeLeftTemporaries(folder.root());
         textfile::removeLeftTemporaries(folder.path(QStringLiteral("Database")));
+        if (!fillErrors.isEmpty())
+            msgbox::info(&w, fillErrors.join(u'\n'));
+        w.startDevice(cli.options.port);
     });
-    if (!fillErrors.isEmpty())
-        msgbox::info(&w, fillErrors.join(u'\n'));
     beeper.prepare();
-    w.startDevice(cli.options.port);
     return app.exec();
 }

@@ -111,14 +111,14 @@ void PointGrid::showResult(int row, int max, int drop) {
     txtpad[row]->setText(QString::number(drop));
 }
 
-QString PointGrid::edit(int row, bool maxBox, int keyCode) {
+QString PointGrid::edit(int row, bool maxBox, int keyCode, bool* refused) {
     if (row < 0 || row >= kRows)
         return QString();
     QLineEdit* box = maxBox ? txtmax[row] : txtpad[row];
-    if (keyCode == keycodes::kDelete)
-        box->clear();
-    else if (const int digit = keycodes::mainDigit(keyCode); digit >= 0)
-        box->setText(box->text() + QString::number(digit));
+    const keycodes::Edited edited = keycodes::editResult(box->text(), keyCode);
+    box->setText(edited.text);
+    if (refused)
+        *refused = edited.refused;
     return session::resultText(txtmax[row]->text(), txtpad[row]->text());
 }
 

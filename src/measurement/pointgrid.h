@@ -27,10 +27,10 @@ class PointGrid : public QWidget {
     // Results of a matrix row from a column on (the side's first column).
     void showResults(const session::ResultsMatrix& results, int row, int firstColumn);
     void showResult(int row, int max, int drop);
-    // A key code on a result box: 46 Delete empties it, a main-keyboard digit is appended;
-    // returns the row's result text as the two boxes now read (empty for a row the column
-    // does not have).
-    QString edit(int row, bool maxBox, int keyCode);
+    // A key code on a result box, as keycodes::editResult takes it; returns the row's result
+    // text as the two boxes now read (empty for a row the column does not have). `refused`
+    // tells a digit that would have made the figure pass 100.
+    QString edit(int row, bool maxBox, int keyCode, bool* refused = nullptr);
 
     std::array<QLabel*, 3> header{};
     std::array<QLabel*, kRows> lblnumber{};

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "common/messages.h"
 #include "common/text1251.h"
+#include "common/windowplace.h"
 #include "patients/chartview.h"
 
 #include <QBuffer>
@@ -51,6 +52,7 @@ ChartWindow::ChartWindow(patients::PatientStore& store, int patient, session::Se
         refresh();
     });
     refresh();
+    windowplace::keep(this, QStringLiteral("charts"));
 }
 
 void ChartWindow::loadHistory(const patients::PatientStore& store, int patient) {

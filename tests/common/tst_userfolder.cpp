@@ -125,6 +125,27 @@ class UserFolderTest : public QObject {
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors.first().contains("blocker"), qPrintable(errors.first()));
     }
+
+    // One sentence with the cause, so the program can say it once and stop.
+    void unusableFolderIsToldWithItsCause_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("said"); // empty: usable, and made
+        QTest::newRow("new, two levels") << "new/taven"
+                                         << "";
+        QTest::newRow("under a file") << "blocker/taven"
+                                      << "blocker не является папкой";
+        QTest::newRow("is a file") << "blocker"
+                                   << "blocker не является папкой";
+    }
+    void unusableFolderIsToldWithItsCause() {
+        QFETCH(QString, folder);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        QVERIFY(put(dir.filePath("blocker"), "a file where the folder should be"));
+        const QString problem = userfolder::unusable(dir.filePath(folder));
+        QVERIFY2(said.isEmpty() ? problem.isEmpty() : problem.endsWith(said + '.'), qPrintable(problem));
+        QCOMPARE(QFileInfo(dir.filePath(folder)).isDir(), said.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(UserFolderTest)

@@ -14,6 +14,9 @@ class HelpTest : public QObject {
         frmHelp first(folder.work());
         QCOMPARE(first.windowTitle(), QStringLiteral("Метод   Тавена"));
         QCOMPARE(first.txtHelp->toPlainText(), QStringLiteral("Метод\nвторая строка"));
+        // Typing would be lost at closing, so the window takes none.
+        QTest::keyClicks(first.txtHelp, "x");
+        QCOMPARE(first.txtHelp->toPlainText(), QStringLiteral("Метод\nвторая строка"));
         // Edited between two openings: the second shows the new text.
         folder.write("taven.txt", QString());
         frmHelp second(folder.work());

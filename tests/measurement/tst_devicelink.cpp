@@ -110,26 +110,26 @@ class TestDeviceLink : public QObject {
         available = again.slaveName();
         link.retryNow();
         QVERIFY2(link.isOpen(), qPrintable(link.lastError()));
-        QVERIFY(!link.isRetrying());
         QVERIFY(again.write("\x60"));
         QTRY_COMPARE(got.bytes, QByteArray("\x50\x51\x60"));
+        QVERIFY(!link.isRetrying());
     }
 
     void portChoice_data() {
         QTest::addColumn<QList<int>>("ports"); // 0 free, 1 busy, 2 missing; +10 a USB adapter
-        QTest::addColumn<int>("taken");        // index into ports, -1 none, -2 listening on several
+        QTest::addColumn<int>("listening");    // ports listened on until one speaks
         QTest::addColumn<QString>("status");
-        QTest::newRow("no ports") << QList<int>{} << -1 << DeviceLink::kNoDevice;
-        QTest::newRow("only a missing one") << QList<int>{2} << -1 << DeviceLink::kNoDevice;
-        QTest::newRow("all busy") << QList<int>{1, 11, 2} << -1 << DeviceLink::kAllBusy;
-        QTest::newRow("two free: listening") << QList<int>{0, 0} << -2 << "";
+        QTest::newRow("no ports") << QList<int>{} << 0 << DeviceLink::kNoDevice;
+        QTest::newRow("only a missing one") << QList<int>{2} << 0 << DeviceLink::kNoDevice;
+        QTest::newRow("all busy") << QList<int>{1, 11, 2} << 0 << DeviceLink::kAllBusy;
+        QTest::newRow("two free") << QList<int>{0, 0} << 2 << "";
         QTest::newRow("busy then free") << QList<int>{1, 0} << 1 << "";
-        QTest::newRow("USB adapter and another: listening") << QList<int>{0, 10} << -2 << "";
-        QTest::newRow("busy USB, then the rest") << QList<int>{11, 2, 0} << 2 << "";
+        QTest::newRow("USB adapter and another") << QList<int>{0, 10} << 2 << "";
+        QTest::newRow("busy USB, then the rest") << QList<int>{11, 2, 0} << 1 << "";
     }
     void portChoice() {
         QFETCH(QList<int>, ports);
-        QFETCH(int, taken);
+        QFETCH(int, listening);
         QFETCH(QString, status);
         std::vector<std::unique_ptr<PtyPair>> ptys;
         std::vector<std::unique_ptr<QSerialPort>> holders;
@@ -150,13 +150,12 @@ class TestDeviceLink : public QObject {
         link.setPortLister([&] { return entries; });
         QSignalSpy messages(&link, &DeviceLink::statusMessage);
         link.start();
-        QCOMPARE(link.isOpen(), taken != -1);
-        if (taken >= 0)
-            QCOMPARE(link.portName(), entries[taken].name);
-        if (taken == -2)
-            QCOMPARE(link.listeningPorts().size(), 2);
+        QCOMPARE(link.isOpen(), listening > 0);
+        QCOMPARE(link.portName(), QString());
+        QCOMPARE(link.listeningPorts().size(), listening);
+        QCOMPARE(link.state(), listening > 0 ? DeviceLink::State::Waiting : DeviceLink::State::Absent);
         QCOMPARE(link.status(), status);
-        QCOMPARE(link.isRetrying(), taken < 0);
+        QVERIFY(link.isRetrying());
         // Retries that fail the same way stay quiet.
         link.retryNow();
         link.retryNow();
@@ -198,6 +197,42 @@ class TestDeviceLink : public QObject {
         QVERIFY(silent.write("\x60"));
         QVERIFY(speaker.write("\x61"));
         QTRY_COMPARE(got.bytes, QByteArray("\x50\x51\x61"));
+    }
+
+    // A built-in port that opens with nothing behind it holds nothing up: a probe that
+    // appears later is found by the rescan and kept once it speaks; the silent one is let go.
+    void silentPortGivesWayToALateProbe() {
+        PtyPair silent;
+        std::unique_ptr<PtyPair> probe;
+        QString late;
+        DeviceLink link;
+        link.setPortLister([&] {
+            QList<DeviceLink::PortEntry> ports{{silent.slaveName(), false}};
+            if (!late.isEmpty())
+                ports.append({late, true});
+            return ports;
+        });
+        link.setRetryInterval(20);
+        Received got;
+        got.attach(link);
+        link.start();
+        QCOMPARE(link.state(), DeviceLink::State::Waiting);
+        QCOMPARE(link.listeningPorts(), QStringList{silent.slaveName()});
+
+        probe = std::make_unique<PtyPair>();
+        late = probe->slaveName();
+        QTRY_COMPARE(link.listeningPorts(), QStringList({silent.slaveName(), late}));
+        QVERIFY(probe->write("\x50"));
+        QTRY_COMPARE(link.portName(), late);
+        QCOMPARE(link.state(), DeviceLink::State::Connected);
+        QTRY_COMPARE(got.bytes, QByteArray("\x50"));
+        QTest::qWait(10); // the silent port is closed from the event loop
+        QVERIFY2(occupy(silent.slaveName()) != nullptr, "the silent port is still held");
+
+        const QString kept = std::exchange(late, QString()); // unplugged: gone from the list too
+        probe.reset();
+        QTRY_COMPARE(link.state(), DeviceLink::State::Lost);
+        QCOMPARE(link.lostPort(), kept);
     }
 
     void refusalIsExplained_data() {
@@ -281,7 +316,7 @@ class TestDeviceLink : public QObject {
     }
 
     // The window answers the first message with a modal box; the link goes on trying
-    // meanwhile and is left open, not retrying, when the box closes.
+    // meanwhile, and once the port found then speaks it is kept, not retrying.
     void retriesWhileAMessageIsShown() {
         QString available;
         std::unique_ptr<PtyPair> late;
@@ -291,13 +326,17 @@ class TestDeviceLink : public QObject {
                                        : QList<DeviceLink::PortEntry>{{available, false}};
         });
         link.setRetryInterval(10);
-        connect(&link, &DeviceLink::statusMessage, this, [&] {
+        connect(&link, &DeviceLink::statusMessage, this, [&](const QString& text) {
+            if (text.isEmpty())
+                return; // the window shows only a message
             late = std::make_unique<PtyPair>();
             available = late->slaveName();
             QTest::qWait(100); // the box is up
         });
         link.start();
         QVERIFY(link.isOpen());
+        QVERIFY(late->write("\x50"));
+        QTRY_COMPARE(link.portName(), available);
         QVERIFY(!link.isRetrying());
     }
 

@@ -1,6 +1,8 @@
 #include "common/colours.h"
 #include "common/widgets.h"
 #include "gridrows.h"
+#include "help/frmhelp.h"
+#include "measurement/commandline.h"
 #include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
 #include "measurement/gauge.h"
@@ -20,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QtTest>
 #include <memory>
 
@@ -155,6 +158,10 @@ class MainWindowTest : public QObject {
         chooseMeridian("Легкие");
         QCOMPARE(name(w->grid->txtmax[10]), QStringLiteral("точка 11, макс."));
         QCOMPARE(name(w->grid->lblnumber[10]), QStringLiteral("точка 11"));
+        // Named for what it chooses, not by the meridian it shows.
+        QCOMPARE(name(w->cbomeridian), QStringLiteral("Меридиан"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(w->cbomeridian)->text(QAccessible::Value),
+                 QStringLiteral("Легкие"));
         // The list is labelled by its caption, which follows the mode.
         w->opthand->setChecked(true);
         const auto labels =
@@ -162,6 +169,27 @@ class MainWindowTest : public QObject {
         QCOMPARE(labels.size(), 1);
         QCOMPARE(labels[0].first->text(QAccessible::Name), QStringLiteral("Ответвления"));
         QCOMPARE(w->cbomeridian->accessibleName(), QStringLiteral("Ответвления"));
+    }
+
+    // F1 opens the help, the context menu names the version, and the window reopens where
+    // it was left.
+    void desktopConventions() {
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder->path() + "/config");
+        start();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w.get(), Qt::Key_F1);
+        auto* help = w->findChild<frmHelp*>();
+        QVERIFY(help && help->isVisible());
+        help->close();
+        w->actions().value(0)->trigger();
+        QCOMPARE(log->shown.size(), 1);
+        QVERIFY2(log->shown[0].text.contains("Версия " + commandline::version()),
+                 qPrintable(log->shown[0].text));
+        w->move(140, 60);
+        QVERIFY(w->close());
+        start();
+        QCOMPARE(w->pos(), QPoint(140, 60));
     }
 
     void scaleColoursFollowTheMode() {
@@ -267,6 +295,13 @@ class MainWindowTest : public QObject {
         QTest::keyClick(w->grid->txtmax[2], Qt::Key_9);
         QCOMPARE(w->session().strRezult.cell(1, 16), QStringLiteral("9 "));
         QCOMPARE(w->session().strRezult.cell(1, 2), QString());
+        // A figure past 100 is refused and said; Backspace takes the last digit off.
+        QTest::keyClicks(w->grid->txtpad[2], "150");
+        QCOMPARE(w->grid->txtpad[2]->text(), QStringLiteral("15"));
+        QCOMPARE(log->shown.size(), 1);
+        QCOMPARE(log->shown[0].text, QStringLiteral("Падение не может быть больше 100."));
+        QTest::keyClick(w->grid->txtpad[2], Qt::Key_Backspace);
+        QCOMPARE(w->session().strRezult.cell(1, 16), QStringLiteral("9 1"));
         // Typing does not select the row.
         QCOMPARE(highlightedRows(*w), QList<int>{10});
         // A row the column does not have is refused, by the handlers and by the grid.

@@ -69,6 +69,9 @@ class MainWindowDeviceTest : public QObject {
         w->Timer2_Timer();
         send({closingByte});
     }
+    QString deviceState() const {
+        return QAccessible::queryAccessibleInterface(w->Frame1->lbldevice)->text(QAccessible::Description);
+    }
     int selectedRow() const {
         for (int r = 0; r < catalogue::kRows; ++r)
             if (backColour(w->grid->lblnumber[r]) == colours::toQColor(colours::kInfoBackground))
@@ -126,6 +129,11 @@ class MainWindowDeviceTest : public QObject {
         QCOMPARE(read(w->Frame1->lblpad, QAccessible::Name), QStringLiteral("Паден."));
         send({75, 90, 110});
         QCOMPARE(read(w->Frame1->lblpower, QAccessible::Description), QStringLiteral("40"));
+        QAccessibleValueInterface* bar =
+            QAccessible::queryAccessibleInterface(w->Frame1->lblpower)->valueInterface();
+        QVERIFY2(bar, "the live bar offers no value");
+        QCOMPARE(bar->currentValue().toInt(), 40);
+        QCOMPARE(bar->maximumValue().toInt(), 100);
         w->Timer1_Timer();
         send({95});
         QCOMPARE(read(w->Frame1->lblpower, QAccessible::Description), QStringLiteral("25"));
@@ -364,14 +372,20 @@ class MainWindowDeviceTest : public QObject {
         w->mscomm.retryNow();
         w->mscomm.retryNow();
         QCOMPARE(log->shown.size(), 1);
-        QCOMPARE(log->shown[0].text, QStringLiteral("Прибор не подключен"));
+        // Over the window, with a warning icon, saying what to do.
+        const QString said = log->shown[0].text;
+        QVERIFY2(said.startsWith(QStringLiteral("Прибор не подключен.\n")) && said.contains("кабель") &&
+                     said.contains("--port") && said.contains("dialout"),
+                 qPrintable(said));
         QCOMPARE(log->shown[0].title, QStringLiteral("Ошибка"));
+        QVERIFY(log->shown[0].warning);
+        QCOMPARE(deviceState(), QStringLiteral("Прибор не подключен"));
         // The rest of the program works without the device.
         QTest::mouseClick(w->grid->lblnumber[3], Qt::LeftButton);
         QCOMPARE(selectedRow(), 3);
     }
 
-    // Once said only for the first loss in a run; the port in use shows in the gauge's tooltip.
+    // Every loss is told, and the gauge's corner says at once where the device is.
     void everyLossIsTold() {
         start();
         auto pty = std::make_unique<PtyPair>();
@@ -384,14 +398,19 @@ class MainWindowDeviceTest : public QObject {
         w->mscomm.setRetryInterval(60000); // retried by hand
         w->startDevice();
         for (int loss = 1; loss <= 2; ++loss) {
-            QVERIFY(w->mscomm.isOpen());
-            QVERIFY2(w->Frame1->toolTip().contains(available), qPrintable(w->Frame1->toolTip()));
+            // After a loss the loss stays in sight until a device speaks again.
+            QVERIFY2(deviceState().endsWith("Ожидание прибора на порту " + available),
+                     qPrintable(deviceState()));
+            QVERIFY(pty->write(bytes({70})));
+            QTRY_COMPARE(deviceState(), "Прибор подключен: " + available);
+            QCOMPARE(w->Frame1->lbldevice->text(), "Прибор:\n" + QFileInfo(available).fileName());
             pty.reset();
             QTRY_VERIFY(!w->mscomm.isOpen());
+            QCOMPARE(deviceState(),
+                     QString("Связь с прибором на порту %1 потеряна. Поиск прибора").arg(available));
             w->mscomm.retryNow();
             QCOMPARE(log->shown.size(), loss);
-            QCOMPARE(log->shown.last().text, QStringLiteral("Прибор не подключен"));
-            QCOMPARE(w->Frame1->toolTip(), QString());
+            QVERIFY(log->shown.last().text.startsWith(QStringLiteral("Прибор не подключен.")));
             pty = std::make_unique<PtyPair>();
             available = pty->slaveName();
             w->mscomm.retryNow();

@@ -5,6 +5,7 @@
 #include "medications/frmmedicam.h"
 #include "tempfolder.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -71,6 +72,7 @@ class MainMedicationTest : public QObject {
         choosePatient();
         QTest::mouseClick(w->cmdaddcard, Qt::LeftButton);
         QCOMPARE(w->session().strRecept, QStringLiteral("\r\nB"));
+        QCOMPARE(w->lblrecept->text(), QStringLiteral("Добавлен: B\nВ рецепте: 1"));
         QVERIFY(w->lstpreparat->selectedItems().isEmpty());
         // Nothing chosen now, though the list keeps a current row for the keyboard.
         QTest::mouseClick(w->cmdaddcard, Qt::LeftButton);
@@ -79,6 +81,8 @@ class MainMedicationTest : public QObject {
         chooseMedication(0);
         QTest::mouseClick(w->cmdaddcard, Qt::LeftButton);
         QCOMPARE(w->session().strRecept, QStringLiteral("\r\nB\r\nA"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(w->lblrecept)->text(QAccessible::Description),
+                 QStringLiteral("Добавлен в рецепт: A. В рецепте: 2"));
     }
 
     void everyPointSelectionEmptiesIt_data() {
@@ -108,6 +112,7 @@ class MainMedicationTest : public QObject {
             QTest::mouseClick(w->grid->lblnumber[2], Qt::LeftButton);
         }
         QCOMPARE(w->session().strRecept, QString());
+        QCOMPARE(w->lblrecept->text(), QString());
     }
 
     // The editor is modal and its handler returns once "Выход" hides it; testing keeps the

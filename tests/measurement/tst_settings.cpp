@@ -173,6 +173,32 @@ class SettingsTest : public QObject {
         QVERIFY(keycodes::mainDigit(keycodes::fromQt(Qt::Key_Backspace, Qt::NoModifier)) < 0);
         QVERIFY(keycodes::fromQt(Qt::Key_Backspace, Qt::NoModifier) != keycodes::kDelete);
     }
+
+    void resultBoxKeys_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("qtKey");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("digit appended") << "4" << int(Qt::Key_5) << "45" << false;
+        QTest::newRow("100 is a figure") << "10" << int(Qt::Key_0) << "100" << false;
+        QTest::newRow("101 is none") << "10" << int(Qt::Key_1) << "10" << true;
+        QTest::newRow("150 is none") << "15" << int(Qt::Key_0) << "15" << true;
+        QTest::newRow("1000 is none") << "100" << int(Qt::Key_0) << "100" << true;
+        QTest::newRow("negative drop") << "-1" << int(Qt::Key_5) << "-15" << false;
+        QTest::newRow("Backspace") << "45" << int(Qt::Key_Backspace) << "4" << false;
+        QTest::newRow("Backspace on empty") << "" << int(Qt::Key_Backspace) << "" << false;
+        QTest::newRow("Delete") << "45" << int(Qt::Key_Delete) << "" << false;
+        QTest::newRow("letter") << "45" << int(Qt::Key_A) << "45" << false;
+    }
+    void resultBoxKeys() {
+        QFETCH(QString, text);
+        QFETCH(int, qtKey);
+        QFETCH(QString, expected);
+        QFETCH(bool, refused);
+        const keycodes::Edited e = keycodes::editResult(text, keycodes::fromQt(qtKey, Qt::NoModifier));
+        QCOMPARE(e.text, expected);
+        QCOMPARE(e.refused, refused);
+    }
 };
 
 QTEST_GUILESS_MAIN(SettingsTest)

@@ -90,4 +90,9 @@ rc=0
 out=$(env -i LANG=C "$usr/$bindir/taven" --bogus 2>&1) || rc=$?
 [ "$rc" = 2 ] || fail "an unknown option gave status $rc"
 grep -q "Unknown option: --bogus" <<<"$out" || fail "unclear message: $out"
+# The installed simulator names the installed program, not the checkout's ./run.
+out=$(env -i PATH="$usr/$bindir:$PATH" timeout 3 "$usr/$bindir/tavensim" -e 'pause 0.1s' 2>&1) || true
+grep -q "Запуск программы: taven --port /dev/" <<<"$out" || fail "the simulator names no installed program: $out"
+out=$("$usr/$bindir/tavensim" --version) || fail "tavensim --version failed"
+grep -q "^tavensim [0-9]" <<<"$out" || fail "no simulator version: $out"
 echo "installed program: working folder filled, user's files kept, module and options as expected"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package with CPack and checks its control data, its file list, the
-# desktop entry and the AppStream metainfo in it. Needs dpkg-dev, desktop-file-utils,
-# appstream and file (./test --package installs them).
+# desktop entry and the AppStream metainfo in it, and runs lintian on it. Needs dpkg-dev,
+# desktop-file-utils, appstream, file and lintian (./test --package installs them).
 #   package.sh <build folder>
 set -euo pipefail
 build=$1
@@ -25,7 +25,8 @@ deb=${debs[0]}
 depends=$(dpkg-deb -f "$deb" Depends)
 # Found by dpkg-shlibdeps in the program, the simulator and the sound and print modules.
 names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
-for lib in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6serialport6 libqt6multimedia6 libqt6printsupport6; do
+for lib in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6serialport6 libqt6multimedia6 libqt6printsupport6 \
+    qt6-translations-l10n; do
     grep -Fqx "$lib" <<<"$names" || fail "Depends lacks $lib: $depends"
 done
 
@@ -46,6 +47,11 @@ dpkg-deb -x "$deb" "$tmp/root"
 file "$tmp/root/usr/bin/taven" | grep -q ', stripped' || fail "the program is not stripped"
 desktop-file-validate "$tmp/root/usr/share/applications/ru.taven.Taven.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$tmp/root/usr/share/metainfo/ru.taven.Taven.metainfo.xml" || fail "metainfo"
+! dpkg-deb -f "$deb" Description | grep -q ';' || fail "a stray ; in the description: $(dpkg-deb -f "$deb" Description)"
+# Errors (a missing copyright file or changelog among them) fail, and so does a program
+# without its manual page; the rest is shown.
+lintian --tag-display-limit 0 --display-info "$deb" 2>&1 | tee "$tmp/lintian"
+! grep -E '^E: |no-manual-page' "$tmp/lintian" || fail "lintian"
 
 echo "$(basename "$deb"): $(du -k "$deb" | cut -f1) KiB, $(grep -vc '/$' "$tmp/files") files"
 echo "Depends: $depends"

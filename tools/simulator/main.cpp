@@ -5,6 +5,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTextStream>
 
 #include <cerrno>
@@ -110,6 +112,16 @@ struct Port {
     }
 };
 
+// Beside an installed program the command to give is the program itself; in a build folder
+// it is the checkout's ./run.
+QString runCommand() {
+    const QFileInfo beside(QCoreApplication::applicationDirPath() + QStringLiteral("/taven"));
+    if (!beside.isExecutable())
+        return QStringLiteral("./run");
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("taven"));
+    return !onPath.isEmpty() && QFileInfo(onPath) == beside ? QStringLiteral("taven") : beside.filePath();
+}
+
 sim::Step keyStep(char key, int touchValue, int touchMs) {
     using K = sim::Step::Kind;
     switch (key) {
@@ -131,12 +143,14 @@ sim::Step keyStep(char key, int touchValue, int touchMs) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavensim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVEN_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     QCommandLineParser cl;
     cl.setApplicationDescription(QStringLiteral("Имитатор прибора: шлёт показания щупа в псевдотерминал."));
     cl.addHelpOption();
+    cl.addVersionOption();
     cl.addPositionalArgument(QStringLiteral("scenario"), QStringLiteral("Файл сценария (см. example.scn)."));
     const QCommandLineOption stepsOpt({QStringLiteral("e"), QStringLiteral("steps")},
                                       QStringLiteral("Шаги сценария в командной строке, через «;»."),
@@ -185,7 +199,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     out << "Порт прибора: " << port.name << Qt::endl;
-    out << "Запуск программы: ./run --port " << port.name << Qt::endl;
+    out << "Запуск программы: " << runCommand() << " --port " << port.name << Qt::endl;
     if (interactive)
         out << "Клавиши: t касание, s короткое нажатие, l длинное нажатие, r сброс, n шум, q выход"
             << Qt::endl;

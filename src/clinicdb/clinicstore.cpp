@@ -1,0 +1,253 @@
+#include "clinicdb/clinicstore.h"
+
+#include "clinicdb/schema.h"
+#include "common/textutil.h"
+#include "patients/patientcheck.h"
+#include "patients/patientfiles.h"
+
+namespace clinicdb {
+
+namespace {
+
+Error refused(const patients::Error& e) {
+    return e ? Error{Fault::BadText, e.message} : Error();
+}
+
+// `what`: "Пациент \"name\"" or "Приём date"; a row deleted elsewhere has changed too.
+Error changed(const QString& what) {
+    return {
+        Fault::Changed,
+        QStringLiteral("%1 изменился или удалён на другом рабочем месте. Откройте список пациентов заново")
+            .arg(what)};
+}
+
+QString patientWhat(const QString& name) {
+    return name.isEmpty() ? QStringLiteral("Пациент") : QStringLiteral("Пациент \"%1\"").arg(name);
+}
+
+QString visitWhat(const QString& date) {
+    return QStringLiteral("Приём %1").arg(date).trimmed();
+}
+
+// A query's next row as one value; a statement that gives none answers `none`.
+Error single(QSqlQuery& q, qint64* value, const Error& none) {
+    if (!q.next())
+        return none;
+    *value = q.value(0).toLongLong();
+    return {};
+}
+
+} // namespace
+
+Error ClinicStore::open() {
+    return ensureSchema(m_connection);
+}
+
+Error ClinicStore::listPatients(QList<Patient>* patients) {
+    return m_connection.transaction([&](Connection& c) -> Error {
+        patients->clear();
+        QSqlQuery q = c.query();
+        if (Error e = c.exec(
+                q, QStringLiteral("SELECT id, card, name, year, version FROM patient ORDER BY id DESC")))
+            return e;
+        while (q.next())
+            patients->append({q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toString(),
+                              q.value(3).toString(), q.value(4).toLongLong()});
+        return {};
+    });
+}
+
+Error ClinicStore::choose(qint64 patient, Patient* read, QList<Visit>* visits) {
+    return m_connection.transaction([&](Connection& c) -> Error {
+        visits->clear();
+        QSqlQuery q = c.query();
+        // One statement, one snapshot: the patient's version matches its visits.
+        if (Error e = c.exec(q,
+                             QStringLiteral("SELECT p.card, p.name, p.year, p.version,"
+                                            " v.id, v.date, v.version, v.complete"
+                                            " FROM patient p LEFT JOIN visit v ON v.patient = p.id"
+                                            " WHERE p.id = ? ORDER BY v.id DESC"),
+                             {patient}))
+            return e;
+        bool found = false;
+        for (; q.next(); found = true) {
+            *read = {patient, q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                     q.value(3).toLongLong()};
+            if (!q.isNull(4))
+                visits->append({q.value(4).toLongLong(), q.value(5).toString(), q.value(6).toLongLong(),
+                                q.value(7).toBool()});
+        }
+        return found ? Error() : changed(patientWhat({}));
+    });
+}
+
+Error ClinicStore::createPatient(const QString& surname, const QString& given, const QString& year,
+                                 const QDate& today, Patient* made) {
+    const QString name = text::trim(surname) + u' ' + text::trim(given);
+    if (Error e = refused(patients::checkIndexText(name, QStringLiteral("Фамилия, имя, отчество"))))
+        return e;
+    if (Error e = refused(patients::checkIndexText(year, QStringLiteral("Год рождения"))))
+        return e;
+    const QString date = patients::dateText(today);
+    Patient p{0, 0, name, year, 1};
+    const Error e = m_connection.transaction([&](Connection& c) -> Error {
+        QSqlQuery q = c.query();
+        // Never a number a card already has, whatever an import or a hand left behind.
+        if (Error e =
+                c.exec(q, QStringLiteral("UPDATE card_counter SET last = 1 + greatest(last,"
+                                         " (SELECT coalesce(max(card), 0) FROM patient)) RETURNING last")))
+            return e;
+        const Error none{Fault::Server, QStringLiteral("В базе данных нет счётчика карт")};
+        if (Error e = single(q, &p.card, none))
+            return e;
+        if (Error e = c.exec(
+                q, QStringLiteral("INSERT INTO patient (card, name, year) VALUES (?, ?, ?) RETURNING id"),
+                {p.card, name, year}))
+            return e;
+        if (Error e = single(q, &p.id, none))
+            return e;
+        return c.exec(q, QStringLiteral("INSERT INTO visit (patient, date, record) VALUES (?, ?, ?)"),
+                      {p.id, date, patients::blankVisit(date)});
+    });
+    if (!e && made)
+        *made = p;
+    return e;
+}
+
+Error ClinicStore::deletePatient(const Patient& read) {
+    return m_connection.transaction([&](Connection& c) -> Error {
+        QSqlQuery q = c.query();
+        if (Error e = c.exec(q, QStringLiteral("DELETE FROM patient WHERE id = ? AND version = ?"),
+                             {read.id, read.version}))
+            return e;
+        return q.numRowsAffected() == 1 ? Error() : changed(patientWhat(read.name));
+    });
+}
+
+Error ClinicStore::addVisit(Patient* read, const QDate& today, Visit* made) {
+    const QString date = patients::dateText(today);
+    qint64 version = 0;
+    Visit v{0, date, 1, true};
+    const Error e = m_connection.transaction([&](Connection& c) -> Error {
+        QSqlQuery q = c.query();
+        if (Error e = c.exec(q,
+                             QStringLiteral("UPDATE patient SET version = version + 1"
+                                            " WHERE id = ? AND version = ? RETURNING version"),
+                             {read->id, read->version}))
+            return e;
+        if (Error e = single(q, &version, changed(patientWhat(read->name))))
+            return e;
+        if (Error e = c.exec(
+                q, QStringLiteral("INSERT INTO visit (patient, date, record) VALUES (?, ?, ?) RETURNING id"),
+                {read->id, date, patients::blankVisit(date)}))
+            return e;
+        return single(q, &v.id, Error{Fault::Server, QStringLiteral("Приём не записан")});
+    });
+    if (e)
+        return e;
+    read->version = version;
+    if (made)
+        *made = v;
+    return {};
+}
+
+Error ClinicStore::deleteVisit(const Visit& read) {
+    return m_connection.transaction([&](Connection& c) -> Error {
+        QSqlQuery q = c.query();
+        const Error gone = changed(visitWhat(read.date));
+        if (Error e = c.exec(q, QStringLiteral("SELECT patient FROM visit WHERE id = ?"), {read.id}))
+            return e;
+        qint64 patient = 0;
+        if (Error e = single(q, &patient, gone))
+            return e;
+        // The patient's row first, as deleting a patient takes it before its visits.
+        if (Error e = c.exec(q,
+                             QStringLiteral("UPDATE patient SET version = version + 1 WHERE id = ?"
+                                            " RETURNING (SELECT count(*) FROM visit WHERE patient = ?)"),
+                             {patient, patient}))
+            return e;
+        qint64 count = 0;
+        if (Error e = single(q, &count, gone))
+            return e;
+        if (count < 2)
+            return {Fault::OnlyVisit, patients::kOnlyVisit};
+        if (Error e = c.exec(q, QStringLiteral("DELETE FROM visit WHERE id = ? AND version = ?"),
+                             {read.id, read.version}))
+            return e;
+        return q.numRowsAffected() == 1 ? Error() : gone;
+    });
+}
+
+Error ClinicStore::readVisit(Visit* visit, QString* record) {
+    return m_connection.transaction([&](Connection& c) -> Error {
+        QSqlQuery q = c.query();
+        if (Error e =
+                c.exec(q, QStringLiteral("SELECT date, version, complete, record FROM visit WHERE id = ?"),
+                       {visit->id}))
+            return e;
+        if (!q.next())
+            return changed(visitWhat(visit->date));
+        *visit = {visit->id, q.value(0).toString(), q.value(1).toLongLong(), q.value(2).toBool()};
+        *record = q.value(3).toString();
+        return {};
+    });
+}
+
+Error ClinicStore::changeVisit(Visit* visit, const std::function<QString(const QString&)>& change) {
+    qint64 version = 0;
+    const Error e = m_connection.transaction([&](Connection& c) -> Error {
+        QSqlQuery q = c.query();
+        if (Error e = c.exec(q, QStringLiteral("SELECT record, version FROM visit WHERE id = ? FOR UPDATE"),
+                             {visit->id}))
+            return e;
+        if (!q.next() || q.value(1).toLongLong() != visit->version)
+            return changed(visitWhat(visit->date));
+        const QString record = change(q.value(0).toString());
+        if (Error e = c.exec(q,
+                             QStringLiteral("UPDATE visit SET record = ?, version = version + 1"
+                                            " WHERE id = ? RETURNING version"),
+                             {record, visit->id}))
+            return e;
+        return single(q, &version, changed(visitWhat(visit->date)));
+    });
+    if (!e)
+        visit->version = version;
+    return e;
+}
+
+Error ClinicStore::readVisitTexts(Visit* visit, VisitTexts* texts) {
+    QString record;
+    if (Error e = readVisit(visit, &record))
+        return e;
+    const QStringList fields = patients::visitFields(record);
+    *texts = {patients::fieldText(fields, 1), patients::fieldText(fields, 2), patients::fieldText(fields, 3)};
+    return {};
+}
+
+Error ClinicStore::saveVisitTexts(Visit* visit, const VisitTexts& t) {
+    if (Error e = refused(patients::checkCardText(t.complaints, QStringLiteral("Жалобы"))))
+        return e;
+    if (Error e = refused(patients::checkCardText(t.diagnosis, QStringLiteral("Диагноз"))))
+        return e;
+    if (Error e = refused(patients::checkCardText(t.prescription, QStringLiteral("Рецепт"))))
+        return e;
+    return changeVisit(visit, [&](const QString& record) {
+        return patients::withTexts(record, t.complaints, t.diagnosis, t.prescription);
+    });
+}
+
+Error ClinicStore::loadResults(Visit* visit, session::ResultsMatrix* results) {
+    QString record;
+    if (Error e = readVisit(visit, &record))
+        return e;
+    *results = patients::resultsOf(record);
+    return {};
+}
+
+Error ClinicStore::saveResults(Visit* visit, const session::ResultsMatrix& results) {
+    if (Error e = refused(patients::checkResults(results)))
+        return e;
+    return changeVisit(visit, [&](const QString& record) { return patients::withResults(record, results); });
+}
+
+} // namespace clinicdb
