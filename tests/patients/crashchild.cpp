@@ -1,4 +1,4 @@
-// Goes round the crash test's operations until it is killed: crashchild FOLDER
+// Writes the patient files in a loop until it is killed: crashchild FOLDER
 #include "crashsteps.h"
 
 #include <cstdio>
@@ -12,6 +12,6 @@ int main(int argc, char** argv) {
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
     for (;;)
-        if (!crashtest::step(store, QStringLiteral("c 4.dat")))
+        if (!crashtest::step(store))
             return 1;
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The operations of the crash and fault tests, and the cycle a killed writer goes round: a
-// new patient on top, a visit added to one card, its texts, its results, the new patient
-// deleted, the visit deleted. Every file only ever holds one of a few contents (the index
-// apart from its counter, which grows by one a round).
+// The operations of the crash and fault tests, and the round a killed writer goes: a new
+// patient on top, a visit added to the large card, its texts, its results, the new patient
+// deleted, the visit deleted. Every file only ever holds one of a few contents; the index
+// differs from round to round only in its counter and the new patient's card number.
 #include "patients/patientstore.h"
 
 namespace crashtest {
@@ -10,72 +10,59 @@ namespace crashtest {
 using namespace patients;
 
 inline const QDate kDate(2026, 12, 8);
-inline const QString kNewName = QStringLiteral("Новый Пациент");
+inline const QString kBig = QStringLiteral("c 4.dat");
 enum Op { Create, AddVisit, Texts, Results, DeletePatient, DeleteVisit, kOps };
-inline const char* const kOpNames[kOps] = {"create",  "add visit",      "texts",
-                                           "results", "delete patient", "delete visit"};
 
-inline session::ResultsMatrix matrix() {
+inline session::ResultsMatrix matrix(int k) {
     session::ResultsMatrix m;
     for (int r = 0; r < session::kResultRows; ++r)
         for (int c = 0; c < (r < 21 ? session::kResultColumns : 1); ++c)
-            m.cell(r, c) = QStringLiteral("%1 -%2").arg((r + c) % 101).arg(c % 7);
+            m.cell(r, c) = QStringLiteral("%1 %2").arg((r + c + k) % 101).arg(k);
     return m;
 }
 
-inline int positionOf(const PatientStore& store, const QString& card) {
-    const auto& records = store.index().records;
-    for (int p = 0; p < records.size(); ++p)
-        if (records[p].cardFile() == card)
-            return p;
-    return -1;
-}
-
-// `op` on the patient with card file `card`, through the store as a window would use it.
+// `op` on the patient with card file `card` (the list's first for -), as a window does it.
 inline Error run(PatientStore& store, int op, const QString& card) {
-    if (op == Create)
-        return store.createPatient(QStringLiteral("Новый"), QStringLiteral("Пациент"), "2000", kDate);
+    const auto& records = store.index().records;
+    int p = 0;
+    while (p < records.size() && records[p].cardFile() != card && card != "-")
+        ++p;
     PatientView v;
-    if (Error e = store.choose(positionOf(store, card), &v))
-        return e;
     VisitRef now;
+    if (Error e = op == Create ? Error() : store.choose(p, &v))
+        return e;
     switch (op) {
+    case Create:
+        return store.createPatient(QStringLiteral("Новый"), QStringLiteral("Пациент"), "2000", kDate);
     case AddVisit:
         return store.addVisit(v.ref, kDate, &v);
     case Texts:
-        return store.saveVisitTexts(v.visits[0], {"жалобы", "диагноз", "рецепт"}, &now);
+        return store.saveVisitTexts(v.visits[0], {QStringLiteral("жалобы")}, &now);
     case Results:
-        return store.saveResults(v.visits[0], matrix(), &now);
+        return store.saveResults(v.visits[0], matrix(1), &now);
     case DeletePatient:
         return store.deletePatient(v.ref);
-    default:
-        return store.deleteVisit(v.visits[0], &v);
     }
+    return store.deleteVisit(v.visits[0], &v);
 }
 
-// The next operation of the round, told by the files: whether the new patient is there, and
-// what the first visit of `card` holds.
-inline int nextOp(PatientStore& store, const QString& card) {
+// The next step of the round, told by the files; false when it failed.
+inline bool step(PatientStore& store) {
     PatientView v;
     VisitTexts t;
     session::ResultsMatrix m;
-    if (store.choose(positionOf(store, card), &v) || store.readVisit(v.visits[0], &t) ||
+    if (store.choose(0, &v))
+        return false;
+    const bool made = v.record.name() == QStringLiteral("Новый Пациент");
+    if ((made && store.choose(1, &v)) || store.readVisit(v.visits[0], &t) ||
         store.loadResults(v.visits[0], &m))
-        return -1;
-    const bool made = store.index().records[0].name() == kNewName;
-    if (t.complaints != "жалобы")
-        return v.visits[0].date == dateText(kDate) && t.complaints.isEmpty() && m.isEmpty() ? Texts
-               : made                                                                       ? AddVisit
-                                                                                            : Create;
-    if (m.isEmpty())
-        return Results;
-    return made ? DeletePatient : DeleteVisit;
-}
-
-// One step of the round; false when it failed.
-inline bool step(PatientStore& store, const QString& card) {
-    const int op = nextOp(store, card);
-    return op >= 0 && !run(store, op, op == DeletePatient ? store.index().records[0].cardFile() : card);
+        return false;
+    const int op = v.visits[0].date != dateText(kDate) ? (made ? AddVisit : Create)
+                   : t.complaints.isEmpty()            ? Texts
+                   : m.isEmpty()                       ? Results
+                   : made                              ? DeletePatient
+                                                       : DeleteVisit;
+    return !run(store, op, op == DeletePatient ? "-" : kBig);
 }
 
 } // namespace crashtest

@@ -1,4 +1,5 @@
 #include "patientgen.h"
+#include "patients/patientcheck.h"
 #include "patients/patientfiles.h"
 
 #include <QDir>
@@ -170,6 +171,43 @@ class PatientFilesTest : public QObject {
     }
 
     void blankVisitHasTheLegacyBytes() { QCOMPARE(blankVisit("01.02.2003").toLatin1(), kBlank); }
+
+    // Cards as older programs left them, against their index dates: read as written, told
+    // apart from a change cut between card and index, and every untouched byte kept by a save.
+    void legacyCards_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("dates");
+        QTest::addColumn<int>("agrees");
+        const auto v = [](const char* date) { return QByteArray(kBlank).replace("01.02.2003", date) + '@'; };
+        const int same = int(Agreement::Same), ahead = int(Agreement::CardAhead);
+        QTest::newRow("LF only") << QByteArray(v("a") + v("b") + "\r\n").replace("\r\n", "\n") << "a b" << same;
+        QTest::newRow("last visit cut short") << v("a") + v("b").left(90) << "a b" << same;
+        QTest::newRow("extra record of no date") << v("a") + "\r\n>@" << "a" << same;
+        QStringList f = visitFields(QString::fromLatin1(kBlank));
+        f[kFirstRowField + 22] = "55 3\r\n";
+        QTest::newRow("branch row without commas") << f.join(u'>').toLatin1() + '@' << "01.02.2003" << same;
+        QTest::newRow("one added, index behind") << v("n") + v("a") << "a" << ahead;
+        QTest::newRow("one deleted, index behind") << v("a") << "a b" << ahead;
+        QTest::newRow("apart") << v("x") << "a" << int(Agreement::Apart);
+    }
+    void legacyCards() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, dates);
+        QFETCH(int, agrees);
+        const Card c = Card::parse(bytes);
+        QCOMPARE(c.serialise(), bytes);
+        QCOMPARE(int(agreement(dates.split(u' '), c.dates())), agrees);
+        for (const QString& v : c.visits) {
+            const QStringList f = visitFields(v);
+            session::ResultsMatrix m = resultsOf(v);
+            if (f.size() < kVisitFields)
+                continue;
+            QCOMPARE(withTexts(v, fieldText(f, 1), fieldText(f, 2), fieldText(f, 3)), v);
+            QVERIFY2(!checkResults(m, resultsOf(v)), qPrintable(checkResults(m, resultsOf(v)).message));
+            m.cell(0, 0) = "1 1";
+            QCOMPARE(visitFields(withResults(v, m)).mid(5), f.mid(5));
+        }
+    }
 
     void resultsGoInAndComeBack() {
         session::ResultsMatrix m;
