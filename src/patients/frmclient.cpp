@@ -11,7 +11,6 @@
 #include "patients/namefilterline.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -162,20 +161,6 @@ void frmclient::Form_Load() {
     lstname_Click();
 }
 
-// Once a run: cards a stopped deletion (or a lost record) left in the folder are told, not
-// deleted, so the practitioner can see to them.
-void frmclient::tellLeftOvers() {
-    if (m_lookedForLeftOvers)
-        return;
-    m_lookedForLeftOvers = true;
-    const QStringList left = m_store.leftOverCards();
-    if (!left.isEmpty())
-        msgbox::info(
-            this, QStringLiteral("В папке \"%1\" есть карты, которых нет в списке пациентов: %2. "
-                                 "Они оставлены как есть")
-                      .arg(QFileInfo(m_store.indexPath()).absolutePath(), left.join(QStringLiteral(", "))));
-}
-
 bool frmclient::failed(const patients::Error& e) {
     if (!e)
         return false;
@@ -183,25 +168,6 @@ bool frmclient::failed(const patients::Error& e) {
         m_stale = true;
     msgbox::info(this, e.message);
     return true;
-}
-
-// The date line stays chosen only while it still means the same visit.
-void frmclient::rereadPatient() {
-    const int row = selectedPatient();
-    if (row < 0 || row != m_chosen)
-        return;
-    patients::PatientView view;
-    if (m_store.choose(row, &view)) {
-        m_stale = true;
-        return;
-    }
-    // The index was read afresh with the patient.
-    m_stale = false;
-    const int date = selectedDate();
-    const QStringList shown = m_view.record.dateLines();
-    syncNames(row);
-    showView(view);
-    lstdate->setCurrentRow(view.record.dateLines() == shown ? date : -1);
 }
 
 // The list mirrors the store's index, which every operation may have read afresh.
@@ -307,13 +273,7 @@ void frmclient::lstname_Click() {
     iList = row;
     showView(view);
     m_session.setChoice(choiceOf(-1));
-    if (view.cut && !m_toldCut.contains(view.ref.cardFile)) {
-        m_toldCut.insert(view.ref.cardFile);
-        msgbox::info(this, QStringLiteral("Последнее посещение в карте \"%1\" записано не полностью "
-                                          "(программа была прервана при записи). Карта показана как есть; "
-                                          "это посещение можно только просмотреть")
-                               .arg(view.ref.cardFile));
-    }
+    tellCut(view);
 }
 
 void frmclient::cmdnew_Click() {
@@ -368,14 +328,8 @@ void frmclient::cmdadddate_Click() {
         msgbox::question(this, QStringLiteral("Посещение с датой %1 уже есть. Добавить ещё одно?").arg(date),
                          QStringLiteral("Добавление даты"), true) != msgbox::Answer::Yes)
         return;
-    const int row = selectedPatient();
     patients::PatientView view;
-    const patients::Error e = m_store.addVisit(m_view.ref, today(), &view);
-    syncNames(row);
-    if (failed(e))
-        return rereadPatient();
-    showView(view);
-    lstdate->setCurrentRow(0);
+    showVisits(m_store.addVisit(m_view.ref, today(), &view), view);
 }
 
 void frmclient::cmddeldate_Click() {
@@ -393,14 +347,8 @@ void frmclient::cmddeldate_Click() {
                                  QStringLiteral("Пациент: %1").arg(m_view.record.name())}),
                          QStringLiteral("Удаление даты посещения"), true) != msgbox::Answer::Yes)
         return;
-    const int row = selectedPatient();
     patients::PatientView view;
-    const patients::Error e = m_store.deleteVisit(m_view.visits[visit], &view);
-    syncNames(row);
-    if (failed(e))
-        return rereadPatient();
-    showView(view);
-    lstdate->setCurrentRow(0);
+    showVisits(m_store.deleteVisit(m_view.visits[visit], &view), view);
 }
 
 void frmclient::cmdexit_Click() {

@@ -91,9 +91,12 @@ class frmclient : public QDialog {
     bool failed(const patients::Error& e);
     // After a visit operation found the card changed: the chosen patient as it now is.
     void rereadPatient();
+    void showVisits(const patients::Error& e, const patients::PatientView& view);
     void syncNames(int keepRow);
     void showView(const patients::PatientView& view);
     void tellLeftOvers();
+    // A card whose last visit is cut short is told once a run.
+    void tellCut(const patients::PatientView& view);
     void clearPatient();
     void selectSilently(int row);
     bool havePatient();

@@ -285,17 +285,23 @@ Error PatientStore::createPatient(const QString& surname, const QString& given, 
     });
 }
 
+Error PatientStore::patientNow(const PatientRef& patient, bool cardNeeded, Now* n) {
+    if (Error e = readNow(patient.cardFile, cardNeeded, n))
+        return e;
+    if (n->agreement == Agreement::Apart)
+        return {Fault::Mismatch, mismatch(n->cardPath)};
+    if (Error e = finish(n))
+        return e;
+    if (recordToken(n->record()) != patient.token)
+        return changed(indexPath());
+    return {};
+}
+
 Error PatientStore::deletePatient(const PatientRef& patient) {
     return underLock([&]() -> Error {
         Now n;
-        if (Error e = readNow(patient.cardFile, false, &n))
+        if (Error e = patientNow(patient, false, &n))
             return e;
-        if (n.agreement == Agreement::Apart)
-            return {Fault::Mismatch, mismatch(n.cardPath)};
-        if (Error e = finish(&n))
-            return e;
-        if (recordToken(n.record()) != patient.token)
-            return changed(indexPath());
         Index ix = n.index;
         ix.records.removeAt(n.patient);
         // The record goes first: a card without a record is reported, a record without a card

@@ -119,7 +119,13 @@ class PatientStore {
     void tryFinish(Now* now);
     // Under the lock: the visit as `visit` read it, or Changed.
     Error visitNow(const VisitRef& visit, bool finishing, Now* now);
+    // Under the lock: the patient as `patient` read it, an interrupted change finished.
+    Error patientNow(const PatientRef& patient, bool cardNeeded, Now* now);
+    // Under the lock: the visit's record changed by `change`, the card written.
+    Error rewriteVisit(const VisitRef& visit, const std::function<Error(QString*)>& change, VisitRef* now);
     Error writeCardAndIndex(const Now& now, const Card& card, const Index& index);
+    // The card and the index of `after`, the patient's dates given its card's.
+    Error writeVisits(const Now& before, Now after, PatientView* view);
     Error writeIndex(const Index& index);
     Error numberForNewCard(const Index& index, int* number) const;
     // `bytes`: the card as already read, else it is read here.

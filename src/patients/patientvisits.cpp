@@ -46,26 +46,23 @@ Error PatientStore::writeCardAndIndex(const Now& n, const Card& card, const Inde
     return e;
 }
 
+Error PatientStore::writeVisits(const Now& before, Now after, PatientView* view) {
+    after.index.records[before.patient] = before.record().withDates(datesField(after.dates));
+    if (Error e = writeCardAndIndex(before, after.card, after.index))
+        return e;
+    *view = viewOf(after);
+    return {};
+}
+
 Error PatientStore::addVisit(const PatientRef& patient, const QDate& today, PatientView* view) {
     return underLock([&]() -> Error {
         Now n;
-        if (Error e = readNow(patient.cardFile, true, &n))
+        if (Error e = patientNow(patient, true, &n))
             return e;
-        if (n.agreement == Agreement::Apart)
-            return {Fault::Mismatch, mismatch(n.cardPath)};
-        if (Error e = finish(&n))
-            return e;
-        if (recordToken(n.record()) != patient.token)
-            return {Fault::Changed, changedMessage(indexPath())};
-        const QString date = dateText(today);
         Now after = n;
-        after.card.visits.prepend(blankVisit(date));
-        after.dates.prepend(date);
-        after.index.records[n.patient] = n.record().withDates(datesField(after.dates));
-        if (Error e = writeCardAndIndex(n, after.card, after.index))
-            return e;
-        *view = viewOf(after);
-        return {};
+        after.card.visits.prepend(blankVisit(dateText(today)));
+        after.dates.prepend(dateText(today));
+        return writeVisits(n, after, view);
     });
 }
 
@@ -79,11 +76,7 @@ Error PatientStore::deleteVisit(const VisitRef& visit, PatientView* view) {
         Now after = n;
         after.card.removeVisit(visit.position);
         after.dates.removeAt(visit.position);
-        after.index.records[n.patient] = n.record().withDates(datesField(after.dates));
-        if (Error e = writeCardAndIndex(n, after.card, after.index))
-            return e;
-        *view = viewOf(after);
-        return {};
+        return writeVisits(n, after, view);
     });
 }
 
@@ -96,13 +89,8 @@ Error PatientStore::readVisit(const VisitRef& visit, VisitTexts* texts) {
     return {};
 }
 
-Error PatientStore::saveVisitTexts(const VisitRef& visit, const VisitTexts& t, VisitRef* now) {
-    if (Error e = checkCardText(t.complaints, QStringLiteral("Жалобы")))
-        return e;
-    if (Error e = checkCardText(t.diagnosis, QStringLiteral("Диагноз")))
-        return e;
-    if (Error e = checkCardText(t.prescription, QStringLiteral("Рецепт")))
-        return e;
+Error PatientStore::rewriteVisit(const VisitRef& visit, const std::function<Error(QString*)>& change,
+                                 VisitRef* now) {
     return underLock([&]() -> Error {
         Now n;
         if (Error e = visitNow(visit, true, &n))
@@ -110,13 +98,30 @@ Error PatientStore::saveVisitTexts(const VisitRef& visit, const VisitTexts& t, V
         if (visit.position >= n.card.visits.size())
             return cutVisit(n.cardPath);
         QString& record = n.card.visits[visit.position];
-        record = withTexts(record, t.complaints, t.diagnosis, t.prescription);
+        if (Error e = change(&record))
+            return e;
         if (Error e = writeFile(n.cardPath, n.card.serialise()))
             return e;
         *now = visit;
         now->token = visitToken(datesKey(n.dates), visit.position, record);
         return {};
     });
+}
+
+Error PatientStore::saveVisitTexts(const VisitRef& visit, const VisitTexts& t, VisitRef* now) {
+    if (Error e = checkCardText(t.complaints, QStringLiteral("Жалобы")))
+        return e;
+    if (Error e = checkCardText(t.diagnosis, QStringLiteral("Диагноз")))
+        return e;
+    if (Error e = checkCardText(t.prescription, QStringLiteral("Рецепт")))
+        return e;
+    return rewriteVisit(
+        visit,
+        [&](QString* record) {
+            *record = withTexts(*record, t.complaints, t.diagnosis, t.prescription);
+            return Error();
+        },
+        now);
 }
 
 Error PatientStore::loadResults(const VisitRef& visit, session::ResultsMatrix* results) {
@@ -128,27 +133,18 @@ Error PatientStore::loadResults(const VisitRef& visit, session::ResultsMatrix* r
 }
 
 Error PatientStore::saveResults(const VisitRef& visit, const session::ResultsMatrix& results, VisitRef* now) {
-    return underLock([&]() -> Error {
-        Now n;
-        if (Error e = visitNow(visit, true, &n))
-            return e;
-        if (visit.position >= n.card.visits.size())
-            return cutVisit(n.cardPath);
-        QString& record = n.card.visits[visit.position];
+    const auto change = [&](QString* record) -> Error {
         // A ">" in an older program's texts moves the rows: writing them would mix fields.
-        if (visitFields(record).size() > kVisitFields)
+        if (visitFields(*record).size() > kVisitFields)
             return {Fault::Damaged, QStringLiteral("Посещение %1 в файле \"%2\" повреждено: в нём больше "
                                                    "полей, чем в карте бывает")
-                                        .arg(visit.date, n.cardPath)};
-        if (Error e = checkResults(results, resultsOf(record)))
+                                        .arg(visit.date, cardPath(visit.cardFile))};
+        if (Error e = checkResults(results, resultsOf(*record)))
             return e;
-        record = withResults(record, results);
-        if (Error e = writeFile(n.cardPath, n.card.serialise()))
-            return e;
-        *now = visit;
-        now->token = visitToken(datesKey(n.dates), visit.position, record);
+        *record = withResults(*record, results);
         return {};
-    });
+    };
+    return rewriteVisit(visit, change, now);
 }
 
 } // namespace patients
