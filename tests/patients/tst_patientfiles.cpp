@@ -180,9 +180,11 @@ class PatientFilesTest : public QObject {
         QTest::addColumn<int>("agrees");
         const auto v = [](const char* date) { return QByteArray(kBlank).replace("01.02.2003", date) + '@'; };
         const int same = int(Agreement::Same), ahead = int(Agreement::CardAhead);
-        QTest::newRow("LF only") << QByteArray(v("a") + v("b") + "\r\n").replace("\r\n", "\n") << "a b" << same;
+        QTest::newRow("LF only") << QByteArray(v("a") + v("b") + "\r\n").replace("\r\n", "\n") << "a b"
+                                 << same;
         QTest::newRow("last visit cut short") << v("a") + v("b").left(90) << "a b" << same;
-        QTest::newRow("extra record of no date") << v("a") + "\r\n>@" << "a" << same;
+        QTest::newRow("extra record of no date") << v("a") + "\r\n>@"
+                                                 << "a" << same;
         QStringList f = visitFields(QString::fromLatin1(kBlank));
         f[kFirstRowField + 22] = "55 3\r\n";
         QTest::newRow("branch row without commas") << f.join(u'>').toLatin1() + '@' << "01.02.2003" << same;
