@@ -168,8 +168,8 @@ std::optional<int> Index::counter() const {
             return std::nullopt;
     while (t.size() > 1 && t.front() == u'0')
         t = t.sliced(1);
-    // Past five digits it is past 32767 too; toInt would overflow.
-    return t.size() > 5 ? kMaxCard + 1 : t.toInt();
+    // Any number past 32767 says the same: the numbers are used up.
+    return t.size() > 5 ? kMaxCard + 1 : std::min(t.toInt(), kMaxCard + 1);
 }
 
 void Index::setCounter(int number) {

@@ -58,7 +58,7 @@ struct Index {
     QString tail{};
 
     // The counter, or nothing when its line holds no number. Blanks, tabs and leading zeros
-    // around it do not count; a number past 32767 means the card numbers are used up.
+    // around it do not count; any number past 32767 gives 32768: the numbers are used up.
     std::optional<int> counter() const;
     // The counter line with another number and its own line end.
     void setCounter(int number);
