@@ -123,8 +123,10 @@ int main(int argc, char** argv) {
                 readFile(index).size(), readFile(big).size(), visits, readFile(small).size(), runs);
 
     std::vector<double> parse, parseFloor, choose, add, del, addFloor, create, createFloor, save, saveFloor;
-    const session::Choice visit{bigRecord.name(), bigRecord.year(), bigRecord.cardFile(), 0,
-                                bigRecord.dateLines().first()};
+    patients::PatientView bigView;
+    if (store.choose(0, &bigView))
+        return 1;
+    patients::VisitRef visit = bigView.visits.first();
     session::ResultsMatrix m;
     for (int r = 0; r < session::kResultRows; ++r)
         for (int c = 0; c < (r < 21 ? session::kResultColumns : 1); ++c)
@@ -132,15 +134,17 @@ int main(int argc, char** argv) {
     for (int k = 0; k < runs; ++k) {
         parse.push_back(timeMs([&] { store.load(); }));
         parseFloor.push_back(floorMs({index}, {}));
-        IndexRecord r;
-        choose.push_back(timeMs([&] { store.choose(mid, &r); }));
-        add.push_back(timeMs([&] { store.addVisit(mid, QDate(2026, 12, 8)); }));
-        del.push_back(timeMs([&] { store.deleteVisit(mid, 0); }));
+        PatientView v;
+        choose.push_back(timeMs([&] { store.choose(mid, &v); }));
+        add.push_back(timeMs([&] { store.addVisit(v.ref, QDate(2026, 12, 8), &v); }));
+        del.push_back(timeMs([&] { store.deleteVisit(v.visits.first(), &v); }));
         addFloor.push_back(floorMs({index, small}, {index, small}));
         create.push_back(timeMs([&] { store.createPatient("Бенч", "Марк", "2000", QDate(2026, 12, 8)); }));
         createFloor.push_back(floorMs({index}, {index, small}));
-        store.deletePatient(0);
-        save.push_back(timeMs([&] { store.saveResults(visit, visit, m); }));
+        PatientView made;
+        if (!store.choose(0, &made))
+            store.deletePatient(made.ref);
+        save.push_back(timeMs([&] { store.saveResults(visit, m, &visit); }));
         saveFloor.push_back(floorMs({big}, {big}));
     }
     report("parse the index", parse, parseFloor, 2.0);

@@ -157,8 +157,8 @@ int main(int argc, char** argv) {
     std::vector<double> storeChoose;
     for (int k = 0; k < runs; ++k) {
         choose.push_back(timeMs([&] { list.selectPatient((k * 7919) % patients); }));
-        patients::IndexRecord r;
-        storeChoose.push_back(timeMs([&] { list.store().choose((k * 7919) % patients, &r); }));
+        patients::PatientView v;
+        storeChoose.push_back(timeMs([&] { list.store().choose((k * 7919) % patients, &v); }));
     }
 
     const double o = median(open), f = median(floor);

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QMutex>
+#include <algorithm>
 
 namespace {
 
@@ -64,10 +65,11 @@ bool FolderLock::takeOverStale(const QString& folder, int staleMs) const {
     const QString seen = identity(folder);
     if (seen.isEmpty())
         return false;
-    bool stale = seen.startsWith(u'-') || unchangedFor(lockPath(folder), seen) > staleMs;
+    const int limit = seen.startsWith(u'-') ? std::min(staleMs, kEmptyStaleMs) : staleMs;
+    bool stale = unchangedFor(lockPath(folder), seen) > limit;
     if (!stale) {
         const auto now = fileaccess::folderTime(folder);
-        stale = now && fileaccess::look(lockPath(folder)).modified.msecsTo(*now) > staleMs;
+        stale = now && fileaccess::look(lockPath(folder)).modified.msecsTo(*now) > limit;
     }
     if (!stale)
         return false;

@@ -13,6 +13,9 @@ class FolderLock {
   public:
     static constexpr int kTimeoutMs = 3000;
     static constexpr int kStaleMs = 30000;
+    // A lock file without its holder: a holder killed between making it and writing who it is,
+    // or one writing that very moment, which must keep its lock.
+    static constexpr int kEmptyStaleMs = 2000;
     static inline const QString kFileName = QStringLiteral("taven.lock");
 
     // Tries to take the lock of `folder` (which must exist). On failure locked() is false

@@ -63,6 +63,13 @@ void Session::loadVisit(const Choice& visit, const ResultsMatrix& results) {
     emit visitLoaded();
 }
 
+void Session::visitRewritten(const QString& cardFile, int visit, const QByteArray& was,
+                             const QByteArray& now) {
+    for (Choice* c : {&m_choice, &m_loaded})
+        if (c->cardFile == cardFile && c->visit == visit && c->token == was)
+            c->token = now;
+}
+
 void Session::addToPrescription(const QString& item) {
     strRecept += QStringLiteral("\r\n") + item;
     emit prescriptionChanged();

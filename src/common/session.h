@@ -59,13 +59,15 @@ struct Settings {
 };
 
 // The patient and visit chosen in the patient list. `visit` is the visit's position in
-// the card (0 = first); -1 when a patient is chosen but no visit.
+// the card (0 = first); -1 when a patient is chosen but no visit. `token` stands for the
+// visit as it was read, so that a change proves it still addresses that visit.
 struct Choice {
     QString name;
     QString year;
     QString cardFile; // index field 3, as stored ("c 7.dat")
     int visit = -1;
     QString visitDate;
+    QByteArray token{};
     bool hasPatient() const { return !cardFile.isEmpty(); }
     bool hasVisit() const { return hasPatient() && visit >= 0; }
     bool operator==(const Choice&) const = default;
@@ -91,6 +93,9 @@ class Session : public QObject {
     const Choice& loadedVisit() const { return m_loaded; }
     // strRezult was replaced by a visit's results (or emptied); the grid redraws.
     void loadVisit(const Choice& visit, const ResultsMatrix& results);
+    // This workstation rewrote a visit: the choice and the loaded visit that named it as it
+    // was now name it as it is, so their next change is not refused as made elsewhere.
+    void visitRewritten(const QString& cardFile, int visit, const QByteArray& was, const QByteArray& now);
 
     // Results measured or typed since the last load or save.
     bool unsaved() const { return m_unsaved; }

@@ -48,10 +48,13 @@ void frmmain::cmdsave_Click() {
                          QStringLiteral("Сохранение измерений"), false) != msgbox::Answer::Yes)
         return;
     patients::PatientStore store(m_folder);
-    if (const patients::Error e = store.saveResults(chosen, m_session.loadedVisit(), m_session.strRezult)) {
+    const patients::VisitRef visit = patients::visitRef(m_session.loadedVisit());
+    patients::VisitRef now;
+    if (const patients::Error e = store.saveResults(visit, m_session.strRezult, &now)) {
         msgbox::info(this, e.message);
         return;
     }
+    m_session.visitRewritten(visit.cardFile, visit.position, visit.token, now.token);
     m_session.markSaved();
 }
 

@@ -208,13 +208,15 @@ std::optional<History> readHistory(const patients::PatientStore& store, int pati
     if (!bytes)
         return std::nullopt;
     const patients::Card card = patients::Card::parse(*bytes);
+    // A last visit cut short is charted as far as it goes.
+    const QStringList visits = card.cut() ? card.visits + QStringList{card.tail} : card.visits;
     const QStringList dates = r.dateLines().mid(0, r.dateCount());
-    for (qsizetype i = 0; i < dates.size() && i < card.visits.size(); ++i)
-        if (patients::visitDate(card.visits[i]) != dates[i]) {
+    for (qsizetype i = 0; i < dates.size() && i < visits.size(); ++i)
+        if (patients::visitDate(visits[i]) != dates[i]) {
             *error = QStringLiteral("Файл \"%1\" изменился. Откройте список пациентов заново").arg(path);
             return std::nullopt;
         }
-    return historyOf(card.visits, dates, error);
+    return historyOf(visits, dates, error);
 }
 
 std::vector<MeridianBars> visitChart(const VisitCells& visit) {

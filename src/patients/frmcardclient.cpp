@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 namespace {
 
@@ -60,9 +61,8 @@ const QString kBoxNames[3] = {QStringLiteral("Жалобы"), QStringLiteral("Д
 
 } // namespace
 
-frmcardclient::frmcardclient(patients::PatientStore& store, session::Session& session, int patient,
-                             QWidget* parent)
-    : QDialog(parent), m_store(store), m_session(session), m_patient(patient) {
+frmcardclient::frmcardclient(patients::PatientStore& store, session::Session& session, QWidget* parent)
+    : QDialog(parent), m_store(store), m_session(session) {
     buildForm();
     buildPrintMenu();
     Form_Load();
@@ -126,25 +126,13 @@ void frmcardclient::Form_Load() {
         m_error = {patients::Fault::NoVisit, patients::kNoVisit};
         return;
     }
-    const auto& records = m_store.index().records;
-    if (m_patient < 0 || m_patient >= records.size() || records[m_patient].cardFile() != c.cardFile) {
-        m_error = {patients::Fault::NoPatient, patients::kNoPatient};
-        return;
-    }
     patients::VisitTexts texts;
-    if ((m_error = m_store.readVisitTexts(m_patient, c.visit, &texts)))
+    if ((m_error = m_store.readVisit(patients::visitRef(c), &texts)))
         return;
-    if (texts.date != c.visitDate) {
-        m_error = {patients::Fault::Changed,
-                   QStringLiteral("Файл \"%1\" изменился. Откройте список пациентов заново")
-                       .arg(m_store.indexPath())};
-        return;
-    }
-    m_visit = c.visit;
-    m_date = c.visitDate;
+    m_visit = patients::visitRef(c);
     // The card is shown without its chart rather than not at all.
     session::ResultsMatrix results;
-    if (!m_store.loadResults(c, &results))
+    if (!m_store.loadResults(m_visit, &results))
         m_cells = charts::VisitCells::of(results);
     showValue(lblname, c.name);
     lblname->setToolTip(c.name);
@@ -162,13 +150,21 @@ void frmcardclient::fill(const patients::VisitTexts& texts) {
     for (int i = 0; i < 3; ++i) {
         m_stored[i] = stored[i];
         boxes[i]->setPlainText(toBox(stored[i]));
-        m_shown[i] = boxes[i]->toPlainText();
+        m_shown[i] = boxText(boxes[i]);
     }
+}
+
+QString frmcardclient::boxText(const QPlainTextEdit* box) {
+    QString t = box->document()->toRawText();
+    for (QChar& c : t)
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u'\n';
+    return t;
 }
 
 QString frmcardclient::stored(int box) const {
     const QPlainTextEdit* boxes[3] = {txtgalob, txtdiagnoz, txtrecept};
-    const QString now = boxes[box]->toPlainText();
+    const QString now = boxText(boxes[box]);
     return now == m_shown[box] ? m_stored[box] : fromBox(now);
 }
 
@@ -180,22 +176,25 @@ int frmcardclient::exec() {
     return QDialog::exec();
 }
 
-patients::Error frmcardclient::showCard(patients::PatientStore& store, session::Session& session, int patient,
+patients::Error frmcardclient::showCard(patients::PatientStore& store, session::Session& session,
                                         QWidget* parent) {
-    frmcardclient card(store, session, patient, parent);
+    frmcardclient card(store, session, parent);
     card.exec();
     return card.loadError();
 }
 
 void frmcardclient::cmdsave_Click() {
-    const patients::VisitTexts texts{m_date, stored(0), stored(1), stored(2)};
-    if (const patients::Error e = m_store.saveVisitTexts(m_patient, m_visit, texts)) {
+    const patients::VisitTexts texts{stored(0), stored(1), stored(2)};
+    patients::VisitRef now;
+    if (const patients::Error e = m_store.saveVisitTexts(m_visit, texts, &now)) {
         if (e.fault == patients::Fault::BadText)
             showBadText(e);
         else
             msgbox::info(this, e.message);
         return;
     }
+    m_session.visitRewritten(m_visit.cardFile, m_visit.position, m_visit.token, now.token);
+    m_visit = now;
     // Its additions are stored now: kept pending, the next card would add them again.
     m_session.clearPrescription();
     accept();
@@ -221,7 +220,7 @@ void frmcardclient::showBadText(const patients::Error& error) {
 bool frmcardclient::edited() const {
     const QPlainTextEdit* boxes[3] = {txtgalob, txtdiagnoz, txtrecept};
     for (int i = 0; i < 3; ++i)
-        if (boxes[i]->toPlainText() != m_shown[i])
+        if (boxText(boxes[i]) != m_shown[i])
             return true;
     return false;
 }
@@ -253,7 +252,7 @@ cardprint::Card frmcardclient::printedCard() const {
                          txtgalob->toPlainText(), txtdiagnoz->toPlainText(), txtrecept->toPlainText()};
     if (m_cells || showsLoadedVisit())
         card.chartPage =
-            charts::visitPage(chartCells(), QStringLiteral("%1, посещение %2").arg(card.name, m_date));
+            charts::visitPage(chartCells(), QStringLiteral("%1, посещение %2").arg(card.name, m_visit.date));
     return card;
 }
 
@@ -261,8 +260,7 @@ cardprint::Card frmcardclient::printedCard() const {
 // not, as the chart window shows it.
 bool frmcardclient::showsLoadedVisit() const {
     const session::Choice& loaded = m_session.loadedVisit();
-    return m_visit >= 0 && loaded.hasVisit() && loaded.cardFile == m_session.choice().cardFile &&
-           loaded.visit == m_visit && loaded.visitDate == m_date;
+    return m_visit.position >= 0 && loaded.hasVisit() && patients::visitRef(loaded) == m_visit;
 }
 
 charts::VisitCells frmcardclient::chartCells() const {

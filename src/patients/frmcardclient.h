@@ -20,15 +20,13 @@ class Session;
 class frmcardclient : public QDialog {
     Q_OBJECT
   public:
-    // Reads the visit session.choice() names of the patient at `patient` in store.index().
-    // Check loadError() before showing: exec() of a window that failed shows the reason and
-    // returns Rejected without opening.
-    frmcardclient(patients::PatientStore& store, session::Session& session, int patient,
-                  QWidget* parent = nullptr);
+    // Reads the visit session.choice() names. Check loadError() before showing: exec() of a
+    // window that failed shows the reason and returns Rejected without opening.
+    frmcardclient(patients::PatientStore& store, session::Session& session, QWidget* parent = nullptr);
 
     // The opener's one call: the card modally, returning when it is closed; when the visit
     // cannot be shown, says why and returns that error without opening a window.
-    static patients::Error showCard(patients::PatientStore& store, session::Session& session, int patient,
+    static patients::Error showCard(patients::PatientStore& store, session::Session& session,
                                     QWidget* parent);
 
     const patients::Error& loadError() const { return m_error; }
@@ -68,6 +66,8 @@ class frmcardclient : public QDialog {
     void Form_Load();
     void fill(const patients::VisitTexts& texts);
     QString stored(int box) const;
+    // The box's text with every character as typed (toPlainText makes a no-break space a blank).
+    static QString boxText(const QPlainTextEdit* box);
     // A box's text differs from what it showed on opening.
     bool edited() const;
     void showBadText(const patients::Error& error);
@@ -77,9 +77,8 @@ class frmcardclient : public QDialog {
 
     patients::PatientStore& m_store;
     session::Session& m_session;
-    int m_patient = -1;
-    int m_visit = -1;
-    QString m_date;
+    // The visit shown, as read; empty when it could not be.
+    patients::VisitRef m_visit;
     patients::Error m_error;
     // Per box: the text as stored (CR LF inside) and as the box first showed it, so an
     // untouched box is written back exactly as it was read.

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 using form::tw;
 using form::legacy::make;
@@ -141,6 +142,9 @@ void frmclient::connectHandlers() {
 }
 
 int frmclient::execList() {
+    // The chosen patient as the files now hold it: another workstation may have changed it.
+    if (!m_stale)
+        rereadPatient();
     if (m_stale)
         Form_Load();
     return exec();
@@ -151,7 +155,10 @@ void frmclient::Form_Load() {
     const patients::Error e = m_store.load();
     m_stale = bool(e);
     syncNames(-1);
-    failed(e);
+    // After the list is on screen: listing a folder of ten thousand cards takes longer than
+    // reading the index.
+    if (!failed(e))
+        QTimer::singleShot(0, this, &frmclient::tellLeftOvers);
     lstname_Click();
 }
 
@@ -215,16 +222,16 @@ void frmclient::selectPatient(int row) {
     lstname_Click();
 }
 
-void frmclient::showRecord(const patients::IndexRecord& record) {
-    m_record = record;
-    showValue(lblname, record.name());
-    showValue(lblyear, record.year());
+void frmclient::showView(const patients::PatientView& view) {
+    m_view = view;
+    showValue(lblname, view.record.name());
+    showValue(lblyear, view.record.year());
     lstdate->clear();
-    lstdate->addItems(record.dateLines());
+    lstdate->addItems(view.record.dateLines());
 }
 
 void frmclient::clearPatient() {
-    m_record = patients::IndexRecord();
+    m_view = patients::PatientView();
     m_chosen = -1;
     showValue(lblname, QString());
     showValue(lblyear, QString());
@@ -232,10 +239,13 @@ void frmclient::clearPatient() {
 }
 
 session::Choice frmclient::choiceOf(int visit) const {
-    session::Choice c{m_record.name(), m_record.year(), m_record.cardFile(), -1, QString()};
-    if (visit >= 0 && visit < m_record.dateCount()) {
+    const patients::IndexRecord& r = m_view.record;
+    session::Choice c{r.name(), r.year(), r.cardFile(), -1, QString(), QByteArray()};
+    if (visit >= 0 && visit < m_view.visits.size()) {
+        const patients::VisitRef& v = m_view.visits[visit];
         c.visit = visit;
-        c.visitDate = m_record.dateLines().at(visit);
+        c.visitDate = v.date;
+        c.token = v.token;
     }
     return c;
 }
@@ -251,8 +261,8 @@ void frmclient::lstname_Click() {
     const int row = selectedPatient();
     if (row < 0)
         return;
-    patients::IndexRecord record;
-    const patients::Error e = m_store.choose(row, &record);
+    patients::PatientView view;
+    const patients::Error e = m_store.choose(row, &view);
     if (e) {
         // The lines and labels go on showing the patient chosen before.
         selectSilently(m_chosen);
@@ -262,8 +272,9 @@ void frmclient::lstname_Click() {
     syncNames(row);
     m_chosen = row;
     iList = row;
-    showRecord(record);
+    showView(view);
     m_session.setChoice(choiceOf(-1));
+    tellCut(view);
 }
 
 void frmclient::cmdnew_Click() {
@@ -277,26 +288,29 @@ void frmclient::cmdredact_Click() {
         return;
     const int visit = selectedDate();
     // Without a date the card would gain a record without one.
-    if (visit < 0 || visit >= m_record.dateCount()) {
+    if (visit < 0 || visit >= m_view.visits.size()) {
         msgbox::info(this, patients::kNoVisit);
         return;
     }
     iList = selectedPatient();
     // The card window opens on the visit the session names.
     m_session.setChoice(choiceOf(visit));
-    frmcardclient::showCard(m_store, m_session, iList, this);
+    frmcardclient::showCard(m_store, m_session, this);
+    // A save there changed the visit's token, or found the card changed elsewhere.
+    rereadPatient();
 }
 
 void frmclient::cmddelcard_Click() {
     if (!havePatient())
         return;
-    if (msgbox::question(this,
-                         naming(QStringLiteral("Вы действительно хотите удалить карту?"),
-                                {QStringLiteral("Пациент: %1, %2").arg(m_record.name(), m_record.year())}),
-                         QStringLiteral("Удаление карты"), true) != msgbox::Answer::Yes)
+    if (msgbox::question(
+            this,
+            naming(QStringLiteral("Вы действительно хотите удалить карту?"),
+                   {QStringLiteral("Пациент: %1, %2").arg(m_view.record.name(), m_view.record.year())}),
+            QStringLiteral("Удаление карты"), true) != msgbox::Answer::Yes)
         return;
     const qsizetype before = m_store.index().records.size();
-    const patients::Error e = m_store.deletePatient(selectedPatient());
+    const patients::Error e = m_store.deletePatient(m_view.ref);
     // The record may be gone even when its card file could not be deleted.
     if (m_store.index().records.size() < before) {
         clearPatient();
@@ -309,13 +323,14 @@ void frmclient::cmddelcard_Click() {
 void frmclient::cmdadddate_Click() {
     if (!havePatient())
         return;
-    const int row = selectedPatient();
-    const patients::Error e = m_store.addVisit(row, today());
-    syncNames(row);
-    if (failed(e))
+    // A second click of a quick double click would make a second visit of the day.
+    const QString date = patients::dateText(today());
+    if (m_view.record.dateLines().contains(date) &&
+        msgbox::question(this, QStringLiteral("Посещение с датой %1 уже есть. Добавить ещё одно?").arg(date),
+                         QStringLiteral("Добавление даты"), true) != msgbox::Answer::Yes)
         return;
-    showRecord(m_store.index().records.at(row));
-    lstdate->setCurrentRow(0);
+    patients::PatientView view;
+    showVisits(m_store.addVisit(m_view.ref, today(), &view), view);
 }
 
 void frmclient::cmddeldate_Click() {
@@ -323,23 +338,18 @@ void frmclient::cmddeldate_Click() {
         return;
     const int visit = selectedDate();
     // The empty last line is no visit either.
-    if (lstdate->count() == 2 || visit < 0 || visit >= m_record.dateCount()) {
+    if (lstdate->count() == 2 || visit < 0 || visit >= m_view.visits.size()) {
         msgbox::info(this, patients::kOnlyVisit);
         return;
     }
     if (msgbox::question(this,
                          naming(QStringLiteral("Вы действительно хотите удалить дату посещения?"),
-                                {QStringLiteral("Дата: %1").arg(m_record.dateLines().at(visit)),
-                                 QStringLiteral("Пациент: %1").arg(m_record.name())}),
+                                {QStringLiteral("Дата: %1").arg(m_view.visits.at(visit).date),
+                                 QStringLiteral("Пациент: %1").arg(m_view.record.name())}),
                          QStringLiteral("Удаление даты посещения"), true) != msgbox::Answer::Yes)
         return;
-    const int row = selectedPatient();
-    const patients::Error e = m_store.deleteVisit(row, visit);
-    syncNames(row);
-    if (failed(e))
-        return;
-    showRecord(m_store.index().records.at(row));
-    lstdate->setCurrentRow(0);
+    patients::PatientView view;
+    showVisits(m_store.deleteVisit(m_view.visits[visit], &view), view);
 }
 
 void frmclient::cmdexit_Click() {
@@ -353,8 +363,12 @@ void frmclient::cmdexit_Click() {
         m_session.setChoice(c);
         session::ResultsMatrix results;
         // No date line, or the empty last one: the results stay as they are.
-        if (c.hasVisit() && !failed(m_store.loadResults(c, &results)))
-            m_session.loadVisit(c, results);
+        if (c.hasVisit()) {
+            if (!failed(m_store.loadResults(patients::visitRef(c), &results)))
+                m_session.loadVisit(c, results);
+            else
+                rereadPatient();
+        }
     }
     QDialog::accept();
 }

@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QDialog>
+#include <QSet>
 
 class QLabel;
 class QListView;
@@ -88,8 +89,14 @@ class frmclient : public QDialog {
     void filterNames(const QString& part);
     // Shows a store failure; a list out of date is read again when the window next opens.
     bool failed(const patients::Error& e);
+    // After a visit operation found the card changed: the chosen patient as it now is.
+    void rereadPatient();
+    void showVisits(const patients::Error& e, const patients::PatientView& view);
     void syncNames(int keepRow);
-    void showRecord(const patients::IndexRecord& record);
+    void showView(const patients::PatientView& view);
+    void tellLeftOvers();
+    // A card whose last visit is cut short is told once a run.
+    void tellCut(const patients::PatientView& view);
     void clearPatient();
     void selectSilently(int row);
     bool havePatient();
@@ -99,8 +106,11 @@ class frmclient : public QDialog {
     patients::PatientStore m_store;
     patients::NameListModel* m_names = nullptr;
     NameFilterLine* m_find = nullptr;
-    // The record shown in the labels and the date list.
-    patients::IndexRecord m_record;
+    // The patient shown in the labels and the date list, with its visits as read.
+    patients::PatientView m_view;
+    // Cards whose cut last visit was told about, once each in a run.
+    QSet<QString> m_toldCut;
+    bool m_lookedForLeftOvers = false;
     int m_chosen = -1;
     bool m_stale = true;
     bool m_silent = false;

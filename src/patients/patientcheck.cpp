@@ -19,6 +19,8 @@ QString where(const QString& text, qsizetype at) {
 } // namespace
 
 Error checkIndexText(const QString& text, const QString& what) {
+    if (text.contains(u'\r') || text.contains(u'\n'))
+        return badText(QStringLiteral("Перевод строки нельзя использовать в поле \"%1\"").arg(what));
     for (QChar c : {QChar(u'*'), QChar(u'|')})
         if (text.contains(c))
             return badText(QStringLiteral("Знак \"%1\" нельзя использовать в поле \"%2\"").arg(c).arg(what));
@@ -45,10 +47,12 @@ Error checkCardText(const QString& text, const QString& what) {
     return {};
 }
 
-Error checkResults(const session::ResultsMatrix& results) {
+Error checkResults(const session::ResultsMatrix& results, const session::ResultsMatrix& asRead) {
     for (int r = 0; r < session::kResultRows; ++r)
         for (int c = 0; c < session::kResultColumns; ++c) {
             const QString& cell = results.cell(r, c);
+            if (cell == asRead.cell(r, c))
+                continue;
             for (QChar ch : cell)
                 if (ch == u',' || ch == u'>' || ch == u'@' || ch == u'\r' || ch == u'\n' ||
                     cp1251::firstUnencodable(QString(ch)) >= 0)
@@ -61,7 +65,7 @@ Error checkSaveTarget(const session::Choice& chosen, const session::Choice& load
     if (!chosen.hasPatient())
         return {Fault::NoPatient, kNoPatient};
     if (!chosen.hasVisit() || !loaded.hasVisit() || loaded.cardFile != chosen.cardFile ||
-        loaded.visit != chosen.visit || loaded.visitDate != chosen.visitDate)
+        loaded.visit != chosen.visit || loaded.visitDate != chosen.visitDate || loaded.token != chosen.token)
         return {Fault::NoVisit, kNoVisit};
     return {};
 }

@@ -17,6 +17,10 @@ enum class Fault {
     BadCounter,  // the counter line is no number, or is at 32767
     NotIndex,    // a file that cannot be read as the index
     Changed,     // the files no longer hold what the window shows
+    Mismatch,    // the card's dates disagree with the index beyond an interrupted change
+    Cut,         // the visit is the card's last, cut short: it is shown, never changed
+    Damaged,     // a visit record of more fields than the format has
+    Unfinished,  // the change is made, but a file it leaves behind is still to be mended
     ReadFailed,
     WriteFailed,
     DeleteFailed,
@@ -33,12 +37,13 @@ inline const QString kNoPatient = QStringLiteral("Пациент не выбра
 inline const QString kNoVisit = QStringLiteral("Дата посещения не выбрана");
 inline const QString kOnlyVisit = QStringLiteral("Дата не выбрана или она единственная");
 
-// A name or year for the index: no "*", "|" or character outside Windows-1251.
+// A name or year for the index: no "*", "|", line break or character outside Windows-1251.
 Error checkIndexText(const QString& text, const QString& what);
 // A card text: no ">", "@" or character outside Windows-1251; says the line and column.
 Error checkCardText(const QString& text, const QString& what);
-// The result cells: none may hold a separator of the card.
-Error checkResults(const session::ResultsMatrix& results);
+// The result cells that differ from `asRead`: none may hold a separator of the card.
+Error checkResults(const session::ResultsMatrix& results,
+                   const session::ResultsMatrix& asRead = session::ResultsMatrix());
 // "Сохранить" writes only into the chosen visit, and only when its results are the ones
 // held: a visit of an earlier patient, or none, must not be written into this card.
 Error checkSaveTarget(const session::Choice& chosen, const session::Choice& loaded);

@@ -3,6 +3,7 @@
 #include "common/text1251.h"
 #include "common/textutil.h"
 
+#include <algorithm>
 #include <array>
 
 namespace patients {
@@ -11,8 +12,29 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString withoutCrLf(const QString& s) {
-    return s.endsWith(kCrLf) ? s.chopped(2) : s;
+// The line end a field closes with: CR LF, or LF alone in a file written elsewhere.
+qsizetype lineEndSize(const QString& s) {
+    return s.endsWith(kCrLf) ? 2 : s.endsWith(u'\n') ? 1 : 0;
+}
+
+QString withoutLineEnd(const QString& s) {
+    return s.chopped(lineEndSize(s));
+}
+
+// A field's own line end, CR LF for a field that had none.
+QString lineEndOf(const QString& s) {
+    return lineEndSize(s) == 1 ? QStringLiteral("\n") : kCrLf;
+}
+
+qsizetype firstLineEnd(const QString& s) {
+    for (qsizetype k = 0; k < s.size(); ++k)
+        if (s[k] == u'\r' || s[k] == u'\n')
+            return k;
+    return -1;
+}
+
+bool isBlank(QChar c) {
+    return c == u'\r' || c == u'\n' || c == u' ' || c == u'\t' || c == QChar(0x1A);
 }
 
 // The code page as a flat table, taken from the one codec, for comparing without decoding.
@@ -70,6 +92,27 @@ void appendRow(QString& out, const session::ResultsMatrix& m, int row) {
     out += kCrLf;
 }
 
+// A row as read with the cells the matrix changes replaced; a row without its 28 commas
+// gets them, and CR LF after them.
+QString mergedRow(const QString& row, const session::ResultsMatrix& was, const session::ResultsMatrix& now,
+                  int r) {
+    QStringList cells = text::split(row, QStringLiteral(","));
+    bool changed = false;
+    for (int c = 0; c < session::kResultColumns; ++c)
+        changed = changed || now.cell(r, c) != was.cell(r, c);
+    if (!changed)
+        return row;
+    if (cells.size() <= session::kResultColumns) {
+        while (cells.size() < session::kResultColumns)
+            cells.append(QString());
+        cells.append(kCrLf);
+    }
+    for (int c = 0; c < session::kResultColumns; ++c)
+        if (now.cell(r, c) != was.cell(r, c))
+            cells[c] = now.cell(r, c);
+    return cells.join(u',');
+}
+
 } // namespace
 
 QString IndexRecord::field(int k) const {
@@ -102,24 +145,36 @@ IndexRecord IndexRecord::parse(QString piece) {
     return r;
 }
 
+IndexRecord IndexRecord::withDates(const QString& dates) const {
+    return parse(m_text.left(m_start[2]) + dates + m_text.mid(m_end[2]));
+}
+
 IndexRecord IndexRecord::make(const QString& name, const QString& year, const QString& dates,
                               const QString& cardFile) {
     return parse(name + u'|' + year + u'|' + dates + u'|' + cardFile + u'|' + kCrLf);
 }
 
 std::optional<int> Index::counter() const {
-    const qsizetype cr = counterLine.indexOf(u'\r');
-    QString t = cr < 0 ? counterLine : counterLine.left(cr);
-    t = text::trim(t);
-    if (t.isEmpty() || t.size() > 5)
+    const qsizetype end = firstLineEnd(counterLine);
+    QStringView t = QStringView(counterLine).left(end < 0 ? counterLine.size() : end);
+    while (!t.isEmpty() && (t.front() == u' ' || t.front() == u'\t'))
+        t = t.sliced(1);
+    while (!t.isEmpty() && (t.back() == u' ' || t.back() == u'\t'))
+        t.chop(1);
+    if (t.isEmpty())
         return std::nullopt;
     for (QChar c : t)
         if (c < u'0' || c > u'9')
             return std::nullopt;
-    const int n = t.toInt();
-    if (n > kMaxCard)
-        return std::nullopt;
-    return n;
+    while (t.size() > 1 && t.front() == u'0')
+        t = t.sliced(1);
+    // Any number past 32767 says the same: the numbers are used up.
+    return t.size() > 5 ? kMaxCard + 1 : std::min(t.toInt(), kMaxCard + 1);
+}
+
+void Index::setCounter(int number) {
+    const qsizetype end = firstLineEnd(counterLine);
+    counterLine = text::signNumber(number) + (end < 0 ? kCrLf : counterLine.mid(end));
 }
 
 std::optional<Index> Index::parse(const QByteArray& bytes) {
@@ -132,11 +187,12 @@ std::optional<Index> Index::parse(const QByteArray& bytes) {
     ix.records.reserve(text.count(u'*'));
     for (qsizetype next; (next = text.indexOf(u'*', star + 1)) >= 0; star = next)
         ix.records.append(IndexRecord::parse(text.mid(star + 1, next - star - 1)));
+    ix.tail = text.mid(star + 1);
     return ix;
 }
 
 QByteArray Index::serialise() const {
-    qsizetype size = counterLine.size() + 1;
+    qsizetype size = counterLine.size() + 1 + tail.size();
     for (const IndexRecord& r : records)
         size += r.text().size() + 1;
     QString out;
@@ -147,6 +203,7 @@ QByteArray Index::serialise() const {
         out += r.text();
         out += u'*';
     }
+    out += tail;
     return cp1251::encode(out);
 }
 
@@ -183,12 +240,12 @@ bool Index::isParseOf(const QByteArray& bytes) const {
 Card Card::parse(const QByteArray& bytes) {
     Card c;
     c.visits = text::split(cp1251::decode(bytes), QStringLiteral("@"));
-    c.visits.removeLast(); // the tail
+    c.tail = c.visits.takeLast();
     return c;
 }
 
 QByteArray Card::serialise() const {
-    qsizetype size = 0;
+    qsizetype size = tail.size();
     for (const QString& v : visits)
         size += v.size() + 1;
     QString out;
@@ -197,7 +254,43 @@ QByteArray Card::serialise() const {
         out += v;
         out += u'@';
     }
+    out += tail;
     return cp1251::encode(out);
+}
+
+bool Card::cut() const {
+    return !std::all_of(tail.cbegin(), tail.cend(), isBlank);
+}
+
+QStringList Card::dates() const {
+    QStringList d;
+    d.reserve(visits.size() + 1);
+    for (const QString& v : visits)
+        d << visitDate(v);
+    if (cut())
+        return d << visitDate(tail);
+    while (!d.isEmpty() && d.last().isEmpty())
+        d.removeLast();
+    return d;
+}
+
+void Card::removeVisit(qsizetype i) {
+    if (i < visits.size())
+        visits.removeAt(i);
+    else
+        tail.clear();
+}
+
+Agreement agreement(const QStringList& indexDates, const QStringList& cardDates) {
+    if (cardDates == indexDates)
+        return Agreement::Same;
+    if (cardDates.size() == indexDates.size() + 1 && cardDates.mid(1) == indexDates)
+        return Agreement::CardAhead;
+    if (cardDates.size() + 1 == indexDates.size())
+        for (qsizetype i = 0; i < indexDates.size(); ++i)
+            if (indexDates.mid(0, i) + indexDates.mid(i + 1) == cardDates)
+                return Agreement::CardAhead;
+    return Agreement::Apart;
 }
 
 QStringList visitFields(const QString& record) {
@@ -205,12 +298,13 @@ QStringList visitFields(const QString& record) {
 }
 
 QString fieldText(const QStringList& fields, int field) {
-    return withoutCrLf(text::piece(fields, field));
+    return withoutLineEnd(text::piece(fields, field));
 }
 
 QString visitDate(const QString& record) {
+    const qsizetype end = firstLineEnd(record);
     const qsizetype gt = record.indexOf(u'>');
-    return withoutCrLf(gt < 0 ? record : record.left(gt));
+    return record.left(end >= 0 && (gt < 0 || end < gt) ? end : gt);
 }
 
 QString blankVisit(const QString& date) {
@@ -225,15 +319,27 @@ QString withTexts(const QString& record, const QString& complaints, const QStrin
                   const QString& prescription) {
     const QStringList f = visitFields(record);
     QString out = text::piece(f, 0);
-    for (const QString& t : {complaints, diagnosis, prescription})
-        out += u'>' + text::trim(t) + kCrLf;
+    const QString texts[3] = {complaints, diagnosis, prescription};
+    for (int k = 1; k <= 3; ++k) {
+        const QString was = text::piece(f, k);
+        const QString now = text::trim(texts[k - 1]);
+        // A text ending in CR takes CR LF, or LF alone would read back as a line end with it.
+        const QString end = now.endsWith(u'\r') ? kCrLf : lineEndOf(was);
+        out += u'>' + (k < f.size() && now == withoutLineEnd(was) ? was : now + end);
+    }
     for (qsizetype k = kFirstRowField; k < f.size(); ++k)
         out += u'>' + f[k];
     return out;
 }
 
 QString withResults(const QString& record, const session::ResultsMatrix& results) {
-    const QStringList f = visitFields(record);
+    QStringList f = visitFields(record);
+    if (f.size() == kVisitFields) {
+        const session::ResultsMatrix was = resultsOf(record);
+        for (int r = 0; r < session::kResultRows; ++r)
+            f[kFirstRowField + r] = mergedRow(f[kFirstRowField + r], was, results, r);
+        return f.join(u'>');
+    }
     QString out;
     out.reserve(4096);
     for (int k = 0; k < kFirstRowField; ++k)

@@ -1,7 +1,8 @@
 #pragma once
 // The patient index "Database\client.crd" and the card files "Database\c N.dat" as
-// bytes. Unchanged records are kept as read and written back as they were; only the
-// tail after the last separator is dropped, as every reader ignores it.
+// bytes. Whatever is not changed is written back as it was read, the tail after the last
+// separator and each line's own line end included: older workstations wrote LF-only
+// files, and a card cut short by a crash keeps its last visit in that tail.
 #include "common/session.h"
 
 #include <QByteArray>
@@ -37,6 +38,8 @@ class IndexRecord {
     const QString& text() const { return m_text; }
 
     static IndexRecord parse(QString piece);
+    // The record with another dates field, every other byte as it was.
+    IndexRecord withDates(const QString& dates) const;
     static IndexRecord make(const QString& name, const QString& year, const QString& dates,
                             const QString& cardFile);
 
@@ -51,9 +54,14 @@ class IndexRecord {
 struct Index {
     QString counterLine = QStringLiteral("0\r\n");
     QList<IndexRecord> records;
+    // After the last "*": not a record, written back as read.
+    QString tail{};
 
-    // The counter, or nothing when its line is not a number from 0 to 32767.
+    // The counter, or nothing when its line holds no number. Blanks, tabs and leading zeros
+    // around it do not count; any number past 32767 gives 32768: the numbers are used up.
     std::optional<int> counter() const;
+    // The counter line with another number and its own line end.
+    void setCounter(int number);
     // Nothing when the bytes hold no "*" at all: such a file is not an index.
     static std::optional<Index> parse(const QByteArray& bytes);
     QByteArray serialise() const;
@@ -66,24 +74,46 @@ struct Index {
     static QByteArray emptyBytes() { return QByteArrayLiteral("0\r\n*"); }
 };
 
-// A card: its visit records, newest first, each without its "@".
+// A card: its visit records, newest first, each without its "@", and what follows the
+// last "@".
 struct Card {
     QStringList visits;
+    QString tail{};
 
     static Card parse(const QByteArray& bytes);
     QByteArray serialise() const;
+    // The tail holds a visit whose "@" was never written (an older program stopped
+    // mid-write), not only line ends.
+    bool cut() const;
+    // One date per visit the index lists: the complete records', then the cut one's. Records
+    // at the end with an empty date (a save into the empty last date line of an older
+    // program) are kept but not listed.
+    QStringList dates() const;
+    // Visit i of dates(): a complete record, or the cut tail.
+    const QString& record(qsizetype i) const { return i < visits.size() ? visits[i] : tail; }
+    QString& record(qsizetype i) { return i < visits.size() ? visits[i] : tail; }
+    void removeVisit(qsizetype i);
 };
+
+// How a card's dates stand to its index record's dates. A change writes the card, then the
+// index: a card one visit ahead (added in front, or one removed) is a change cut between
+// the two, finished by giving the index the card's dates.
+enum class Agreement { Same, CardAhead, Apart };
+Agreement agreement(const QStringList& indexDates, const QStringList& cardDates);
 
 // The fields of one visit record split at ">", each with its own line end.
 QStringList visitFields(const QString& record);
-// A text field without the CR LF that ends it.
+// A text field without the line end (CR LF, or LF alone) that ends it.
 QString fieldText(const QStringList& fields, int field);
 QString visitDate(const QString& record);
 QString blankVisit(const QString& date);
-// The record with its texts replaced (trimmed of blanks), date and rows unchanged.
+// The record with its texts replaced (trimmed of blanks), date and rows unchanged; a text
+// that stays as it was keeps its bytes and line end.
 QString withTexts(const QString& record, const QString& complaints, const QString& diagnosis,
                   const QString& prescription);
-// The record with its 25 rows replaced by the matrix, date and texts unchanged.
+// The record with its 25 rows taken from the matrix, date and texts unchanged. In a record
+// of 30 fields only the cells the matrix changes are rewritten; the others, a legacy row's
+// odd cells and each row's own line end stay as read. A shorter record gets all 25 rows.
 QString withResults(const QString& record, const session::ResultsMatrix& results);
 // Rows 0..20 whole, rows 21..24 from cell 0 only; fewer than 7 fields: empty.
 session::ResultsMatrix resultsOf(const QString& record);

@@ -1,8 +1,10 @@
 #pragma once
-// The whole-file operations on the patient index and the card files. Every change reads
-// the files afresh, checks that they still hold the patient and visit the caller means,
-// and writes whole files atomically, holding the data folder's lock throughout; a failure leaves the files as
-// they were and comes back as an Error naming the file.
+// The whole-file operations on the patient index and the card files. A change names what
+// its window read, a patient or a visit with a token of it, and is made only while the
+// files still hold exactly that; otherwise it answers Fault::Changed and writes nothing.
+// Changes hold the data folder's lock and write whole files atomically, the card before the
+// index; reading needs no lock, so a read-only folder can be viewed. A failure leaves the
+// files as they were and comes back as an Error naming the file.
 #include "common/session.h"
 #include "common/workfolder.h"
 #include "patients/patientcheck.h"
@@ -13,11 +15,39 @@
 
 namespace patients {
 
-struct VisitTexts {
+// A patient as the list read it: its line, its card file and a token of its record.
+struct PatientRef {
+    int position = -1;
+    QString cardFile;
+    QByteArray token;
+};
+
+// A visit as a window read it: its patient's card, its line among the dates, its date, and
+// a token of the visit's record and of the card's dates as read. Two visits may share a
+// date, and lines move when a visit is added or deleted: only the token tells them apart.
+struct VisitRef {
+    QString cardFile;
+    int position = -1;
     QString date;
-    QString complaints;
-    QString diagnosis;
-    QString prescription;
+    QByteArray token;
+    bool operator==(const VisitRef&) const = default;
+};
+VisitRef visitRef(const session::Choice& choice);
+
+// A chosen patient: its record (dates as its card has them) and a reference per date. The
+// references carry no token when the card cannot be shown as the list has it.
+struct PatientView {
+    PatientRef ref;
+    IndexRecord record;
+    QList<VisitRef> visits;
+    // The card's last visit was cut short by an older program: shown, never changed.
+    bool cut = false;
+};
+
+struct VisitTexts {
+    QString complaints{};
+    QString diagnosis{};
+    QString prescription{};
 };
 
 class PatientStore {
@@ -30,65 +60,84 @@ class PatientStore {
     // The index as last read or written; patient positions refer to it.
     const Index& index() const { return m_index; }
 
-    // Reads the index afresh and gives the patient's record (dates for the date list),
-    // finishing a visit added or deleted when the program was stopped half-way.
-    Error choose(int patient, IndexRecord* record);
+    // Reads the index and the card afresh and gives the patient at line `patient` of the
+    // list. A visit added or deleted when the program was stopped half-way is finished when
+    // the lock can be had, and shown finished when it cannot.
+    Error choose(int patient, PatientView* view);
     // The new patient goes on top (position 0) with one blank visit dated `today`.
     Error createPatient(const QString& surname, const QString& given, const QString& year,
                         const QDate& today);
     // Removes the record, then its card file; the index file goes with the last patient.
-    Error deletePatient(int patient);
-    Error addVisit(int patient, const QDate& today);
-    Error deleteVisit(int patient, int visit);
+    Error deletePatient(const PatientRef& patient);
+    // A blank visit dated `today` in front; `view` becomes the patient as it now is.
+    Error addVisit(const PatientRef& patient, const QDate& today, PatientView* view);
+    Error deleteVisit(const VisitRef& visit, PatientView* view);
 
-    Error readVisitTexts(int patient, int visit, VisitTexts* texts);
-    // A non-empty texts.date must still be the visit's date.
-    Error saveVisitTexts(int patient, int visit, const VisitTexts& texts);
+    Error readVisit(const VisitRef& visit, VisitTexts* texts);
+    // `now` becomes the visit as written, for the next change to it.
+    Error saveVisitTexts(const VisitRef& visit, const VisitTexts& texts, VisitRef* now);
+    // Rows 21..24 from cell 0, empty for a short record.
+    Error loadResults(const VisitRef& visit, session::ResultsMatrix* results);
+    // Only the cells that differ from the visit's stored results are checked and rewritten.
+    Error saveResults(const VisitRef& visit, const session::ResultsMatrix& results, VisitRef* now);
 
-    // The chosen visit's results: rows 21..24 from cell 0, empty for a short record.
-    Error loadResults(const session::Choice& visit, session::ResultsMatrix* results);
-    // Writes the matrix into the chosen visit, which must be the one loaded.
-    Error saveResults(const session::Choice& chosen, const session::Choice& loaded,
-                      const session::ResultsMatrix& results);
-
-    // Tests: a write that fails, to see what a failure leaves behind.
-    using Writer = std::function<bool(const QString& path, const QByteArray& bytes, QString* error)>;
-    void setWriter(Writer writer) { m_writer = std::move(writer); }
+    // Card files of the folder that no record of the index names, but for blank ones past
+    // the counter that a stopped "Завести карту" left (the next new patient takes them).
+    QStringList leftOverCards() const;
 
     QString indexPath() const { return m_folder.path(kIndexFile); }
     QString cardPath(const QString& cardFile) const { return m_folder.path(kFolder + u'\\' + cardFile); }
+    // The name as it is: a card not yet made has no other spelling to look for, and looking
+    // would list a folder of ten thousand cards on every new patient.
+    QString newCardPath(const QString& cardFile) const { return m_folder.path(kFolder) + u'/' + cardFile; }
 
   private:
-    // NotIndex for bytes without a "*".
+    // One patient as the files hold it now.
+    struct Now {
+        Index index;
+        int patient = -1;
+        QString cardPath;
+        QByteArray cardBytes; // as read, to put back when the index cannot follow
+        bool cardMissing = false;
+        Card card;
+        QStringList dates; // the card's
+        Agreement agreement = Agreement::Same;
+        const IndexRecord& record() const { return index.records.at(patient); }
+    };
+    Error readFile(const QString& path, QByteArray* bytes, bool* missing = nullptr) const;
+    Error writeFile(const QString& path, const QByteArray& bytes) const;
+    Error removeFile(const QString& path, bool* missing) const;
+    // NotIndex for bytes without a "*"; Changed for an index that is gone.
     Error readIndexBytes(QByteArray* bytes) const;
     Error readIndex(Index* index) const;
-    Error freshIndexBytes(int patient, QByteArray* bytes) const;
     Error samePatient(int patient, const IndexRecord* now) const;
-    Error freshRecord(int patient, Index* index) const;
-    Error readCard(const IndexRecord& record, Card* card, QString* path) const;
-    struct Fresh {
-        Index index;
-        Card card;
-        QString cardPath;
-    };
-    using RecordCheck = std::function<Error(const IndexRecord&)>;
-    static constexpr qsizetype kEveryDate = -1;
-    Error freshCard(int patient, const RecordCheck& check, qsizetype visits, Fresh* fresh) const;
-    static RecordCheck hasVisit(int visit);
-    Error writeCardAndIndex(const Fresh& fresh, const QByteArray& oldCard);
-    Error writeFile(const QString& path, const QByteArray& bytes) const;
+    Error readCardNow(Now* now, bool needed) const;
+    // The patient whose record names `cardFile`, with its card.
+    Error readNow(const QString& cardFile, bool cardNeeded, Now* now) const;
+    // Under the lock: an interrupted add or delete finished, the index given the card's dates.
+    Error finish(Now* now);
+    void tryFinish(Now* now);
+    // Under the lock: the visit as `visit` read it, or Changed.
+    Error visitNow(const VisitRef& visit, bool finishing, Now* now);
+    // Under the lock: the patient as `patient` read it, an interrupted change finished.
+    Error patientNow(const PatientRef& patient, bool cardNeeded, Now* now);
+    // Under the lock: the visit's record changed by `change`, the card written.
+    Error rewriteVisit(const VisitRef& visit, const std::function<Error(QString*)>& change, VisitRef* now);
+    Error writeCardAndIndex(const Now& now, const Card& card, const Index& index);
+    // The card and the index of `after`, the patient's dates given its card's.
+    Error writeVisits(const Now& before, Now after, PatientView* view);
     Error writeIndex(const Index& index);
-    Error finishInterrupted(Index& index, int patient);
-    Error findVisit(const session::Choice& visit, Card* card, QString* path) const;
-    // The date of the visit as the window last saw it, or empty.
-    QString shownDate(int patient, int visit) const;
+    Error numberForNewCard(const Index& index, int* number) const;
+    // `bytes`: the card as already read, else it is read here.
+    bool isBlankLeftOver(const QString& cardFile, const Index& index,
+                         const QByteArray* bytes = nullptr) const;
+    PatientView viewOf(const Now& now) const;
     // Runs a read-change-write holding the data folder's lock; Fault::Locked when another
     // workstation holds it.
     Error underLock(const std::function<Error()>& op);
 
     WorkFolder m_folder;
     Index m_index;
-    Writer m_writer;
 };
 
 } // namespace patients

@@ -26,6 +26,17 @@ class LockAgeTest : public QObject {
         QVERIFY(FolderLock(dir.path(), 0, kStaleMs).locked());
     }
 
+    // A lock without its holder is another workstation's while it may still be writing it.
+    void emptyLockIsKeptWhileFresh() {
+        QTemporaryDir dir;
+        QFile f(FolderLock::lockPath(dir.path()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(!FolderLock(dir.path(), 0).locked());
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime));
+        f.close();
+        QVERIFY(FolderLock(dir.path(), 0).locked());
+    }
+
     // A lock file that cannot be made says why, as the system tells it (here: a read-only
     // file system for the file made beside it; the folder is missing besides).
     void cannotMakeTheLockFile() {

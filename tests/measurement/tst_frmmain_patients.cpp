@@ -133,6 +133,10 @@ class MainPatientsTest : public QObject {
         QCOMPARE(resultsOf(card(2).visits[1]), m);
         QCOMPARE(card(2).visits[0], otherVisits[0]);
         QCOMPARE(card(2).visits[2], otherVisits[1]);
+        // Saved again: this workstation's own change is not taken for one made elsewhere.
+        w->cmdsave->click();
+        QCOMPARE(log->shown.size(), 3);
+        QVERIFY(log->shown[2].question);
 
         // Another visit in between, then the saved one again: the same matrix.
         chooseVisit(2, 0);

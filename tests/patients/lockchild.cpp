@@ -1,5 +1,7 @@
-// One workstation of the shared-folder test: random patient operations for a while, each
-// logged with its outcome. lockchild FOLDER ID SECONDS LOG
+// One workstation of the shared-folder test: random patient operations for a while, every
+// visit of one day, each logged with its outcome. A visit is tagged "id <tag>" in its
+// diagnosis when made, and every write names the tag it means, so a write that landed in
+// another visit shows in the files. lockchild FOLDER ID SECONDS LOG
 #include "common/folderlock.h"
 #include "patients/patientstore.h"
 
@@ -24,51 +26,75 @@ struct Child {
     QRandomGenerator random;
     QTextStream log;
 
-    // Dates unique to this child and operation, so the log names every visit.
-    QDate nextDay() { return QDate(1000 + 3000 * id, 1, 1).addDays(serial++); }
+    // Every visit of one day: only the token tells them apart.
+    static QDate day() { return QDate(2026, 12, 8); }
+    // A practitioner reads before clicking: other workstations change the card meanwhile.
+    void think() { QThread::usleep(random.bounded(50000)); }
 
-    void report(const QString& what, const Error& e) {
+    bool report(const QString& what, const Error& e) {
         const bool conflict = e.fault == Fault::Changed || e.fault == Fault::Locked ||
                               e.fault == Fault::OnlyVisit || e.fault == Fault::NoVisit;
+        if (!e && what.startsWith("read"))
+            return true;
         log << what
             << (e ? (conflict ? " conflict " : " fault ") + QString(e.message).replace(u'\n', u' ')
                   : QStringLiteral(" ok"))
             << '\n';
         if (e)
             store.load();
+        return !e;
+    }
+
+    void tag(const PatientView& v, const QString& who, int k) {
+        const QString t = QStringLiteral("%1-%2").arg(id).arg(serial++);
+        VisitRef now;
+        report("tag " + who + ' ' + t,
+               store.saveVisitTexts(v.visits[k], {QString(), "id " + t, QString()}, &now));
     }
 
     void step() {
         if (random.bounded(3) == 0)
             store.load();
         const auto& records = store.index().records;
-        const int op = records.isEmpty() ? 0 : int(random.bounded(8));
+        // A few patients of many visits, so the workstations meet on one card and a write that
+        // went astray stays to be seen.
+        const int op = records.size() < 2 || random.bounded(64) == 0 ? 0
+                       : records.size() > 3                          ? 1
+                                                                     : 1 + int(random.bounded(15));
+        PatientView v;
         if (op == 0) {
-            const QString given = QStringLiteral("c%1n%2").arg(id).arg(serial);
-            const QDate day = nextDay();
-            report("create P_" + given + ' ' + dateText(day), store.createPatient("P", given, "1970", day));
+            const QString given = QStringLiteral("c%1n%2").arg(id).arg(serial++);
+            if (report("create P_" + given + " -", store.createPatient("P", given, "1970", day())) &&
+                report("read - -", store.choose(0, &v)))
+                tag(v, "P_" + given, 0);
             return;
         }
-        const int p = int(random.bounded(records.size()));
-        const IndexRecord r = records[p];
-        const int v = int(random.bounded(r.dateCount()));
-        const QString date = r.dateLines()[v];
-        const QString who = r.name().replace(u' ', u'_');
-        if (op == 1) {
-            report("delpatient " + who, store.deletePatient(p));
-        } else if (op <= 3) {
-            const QDate day = nextDay();
-            report("addvisit " + who + ' ' + dateText(day), store.addVisit(p, day));
-        } else if (op == 4) {
-            report("delvisit " + who + ' ' + date, store.deleteVisit(p, v));
-        } else if (op == 5) {
-            report("texts " + who + ' ' + date,
-                   store.saveVisitTexts(p, v, {date, "жалоба " + date, "диагноз", "рецепт"}));
-        } else {
-            const session::Choice c{r.name(), r.year(), r.cardFile(), v, date};
+        if (!report("read - -", store.choose(int(random.bounded(records.size())), &v)))
+            return;
+        think();
+        const int k = int(random.bounded(v.visits.size()));
+        const QString who = v.record.name().replace(u' ', u'_');
+        VisitTexts t;
+        if (op == 1 && records.size() > 3) {
+            report("delpatient " + who, store.deletePatient(v.ref));
+        } else if (op <= 5) {
+            if (report("addvisit " + who + " -", store.addVisit(v.ref, day(), &v)))
+                tag(v, who, 0);
+        } else if (report("read - -", store.readVisit(v.visits[k], &t)) && t.diagnosis.isEmpty()) {
+            tag(v, who, k);
+        } else if (!t.diagnosis.isEmpty()) {
+            const QString own = t.diagnosis.mid(3);
             session::ResultsMatrix m;
-            m.cell(0, 0) = QString::number(serial);
-            report("results " + who + ' ' + date, store.saveResults(c, c, m));
+            m.cell(0, 0) = own;
+            VisitRef now;
+            think();
+            if (op <= 7)
+                report("delvisit " + who + ' ' + own, store.deleteVisit(v.visits[k], &v));
+            else if (op <= 11)
+                report("texts " + who + ' ' + own,
+                       store.saveVisitTexts(v.visits[k], {"for " + own, t.diagnosis}, &now));
+            else
+                report("results " + who + ' ' + own, store.saveResults(v.visits[k], m, &now));
         }
     }
 };

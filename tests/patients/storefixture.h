@@ -1,5 +1,6 @@
 #pragma once
 // A working folder in a temporary directory with a store over it, for the store tests.
+#include "common/fileaccess.h"
 #include "common/text1251.h"
 #include "patientgen.h"
 #include "patients/patientstore.h"
@@ -44,6 +45,24 @@ struct Fixture {
     std::unique_ptr<patients::PatientStore> store =
         std::make_unique<patients::PatientStore>(WorkFolder(dir->path()));
     QString db(const QString& name) const { return dir->filePath("Database/" + name); }
+};
+
+// The patient at line `patient` as a click in the list reads it.
+inline patients::PatientView chosen(patients::PatientStore& store, int patient) {
+    patients::PatientView v;
+    if (const patients::Error e = store.choose(patient, &v))
+        QTest::qFail(qPrintable(e.message), __FILE__, __LINE__);
+    return v;
+}
+
+// Fails every file call of a kind on paths holding `part` with `code`, while it lives.
+struct InjectedFault {
+    InjectedFault(fileaccess::Call call, const QString& part, int code) {
+        fileaccess::setFaultHook([=](fileaccess::Call c, const QString& path) {
+            return c == call && path.contains(part) ? code : 0;
+        });
+    }
+    ~InjectedFault() { fileaccess::setFaultHook({}); }
 };
 
 // Three patients of three visits each (cards 1..3, card 3 on top).

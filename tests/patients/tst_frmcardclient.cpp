@@ -2,6 +2,7 @@
 // refuses, what "Выход" leaves, and that no visit opens no window.
 #include "common/messages.h"
 #include "common/session.h"
+#include "common/text1251.h"
 #include "common/widgets.h"
 #include "patients/chartrender.h"
 #include "patients/frmcardclient.h"
@@ -30,8 +31,9 @@ class tst_frmcardclient : public QObject {
 
     // Chooses visit `visit` of the patient on top, as the patient list does.
     void choose(int visit) {
-        const patients::IndexRecord& r = m_f->store->index().records[0];
-        m_session.setChoice({r.name(), r.year(), r.cardFile(), visit, r.dateLines().value(visit)});
+        const patients::PatientView v = chosen(*m_f->store, 0);
+        const patients::VisitRef ref = v.visits.value(visit);
+        m_session.setChoice({v.record.name(), v.record.year(), v.ref.cardFile, visit, ref.date, ref.token});
     }
 
     // Replaces one text field of a visit of the card on disk, keeping a tail after it.
@@ -43,9 +45,7 @@ class tst_frmcardclient : public QObject {
         put(card(), c.serialise() + "\r\n\r\n");
     }
 
-    std::unique_ptr<frmcardclient> open() {
-        return std::make_unique<frmcardclient>(*m_f->store, m_session, 0);
-    }
+    std::unique_ptr<frmcardclient> open() { return std::make_unique<frmcardclient>(*m_f->store, m_session); }
 
   private slots:
     void init() {
@@ -73,6 +73,12 @@ class tst_frmcardclient : public QObject {
         QTest::newRow("bare LF and CR kept") << 1 << "а\nб\rв" << QString() << "а\nб\rв";
         QTest::newRow("typed: CR LF, trimmed") << 1 << QString() << " первая\nвторая  "
                                                << "первая\r\nвторая";
+        QByteArray every("a ");
+        for (int b = 0x21; b <= 0xFF; ++b)
+            if (b != '>' && b != '@')
+                every += char(b);
+        QTest::newRow("typed: every character, no-break space too")
+            << 1 << QString() << cp1251::decode(every) << cp1251::decode(every);
     }
     void savedTexts() {
         QFETCH(int, visit);
@@ -87,6 +93,7 @@ class tst_frmcardclient : public QObject {
             expected.visits[visit] = (QStringList{f[0], saved + "\r\n"} + f.mid(2)).join(u'>');
         const QByteArray index = bytesOf(m_f->db("client.crd"));
         choose(visit);
+        m_session.loadVisit(m_session.choice(), {});
         auto w = open();
         QVERIFY2(!w->loadError(), qPrintable(w->loadError().message));
         QCOMPARE(uicheck::spoken(w->lblname), "Фамилия, имя, отчество | " + m_session.choice().name);
@@ -100,6 +107,9 @@ class tst_frmcardclient : public QObject {
         QCOMPARE(w->result(), int(QDialog::Accepted));
         QCOMPARE(bytesOf(card()), expected.serialise());
         QCOMPARE(bytesOf(m_f->db("client.crd")), index);
+        // The main window's next save of this visit is not refused as a change made elsewhere.
+        QCOMPARE(m_session.choice().token, chosen(*m_f->store, 0).visits[visit].token);
+        QCOMPARE(m_session.loadedVisit(), m_session.choice());
     }
 
     void pendingPrescription_data() {
@@ -230,7 +240,7 @@ class tst_frmcardclient : public QObject {
                 w->reject();
             }
         });
-        const patients::Error e = frmcardclient::showCard(*m_f->store, m_session, 0, &opener);
+        const patients::Error e = frmcardclient::showCard(*m_f->store, m_session, &opener);
         QVERIFY(e);
         QVERIFY(!opened);
         QCOMPARE(m_shown.size(), 1);
@@ -245,8 +255,8 @@ class tst_frmcardclient : public QObject {
         auto w = open();
         QVERIFY(!w->loadError());
         patients::PatientStore other{WorkFolder(m_f->dir->path())};
-        QVERIFY(!other.load());
-        QVERIFY(!other.addVisit(0, QDate(2030, 1, 2)));
+        patients::PatientView o;
+        QVERIFY(!other.load() && !other.addVisit(chosen(other, 0).ref, QDate(2030, 1, 2), &o));
         const auto before = snapshot(m_f->dir->path());
         w->txtgalob->setPlainText("новое");
         w->cmdsave_Click();
@@ -273,10 +283,7 @@ class tst_frmcardclient : public QObject {
             printed = c;
             return cardprint::Outcome{cardprint::Outcome::Kind::Failed, "Принтер не найден."};
         });
-        m_f->store->setWriter([](const QString& path, const QByteArray&, QString* why) {
-            *why = "Не удается записать файл \"" + path + "\"";
-            return false;
-        });
+        const InjectedFault unwritable(fileaccess::Call::Rename, "c 3.dat", EIO);
         QTest::mouseClick(print ? w->cmdprint : w->cmdsave, Qt::LeftButton);
         QCOMPARE(m_shown.size(), 1);
         QCOMPARE(m_shown[0].title, QStringLiteral("Ошибка"));

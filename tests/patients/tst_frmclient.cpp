@@ -169,6 +169,30 @@ class FrmClientTest : public QObject {
         QCOMPARE(f.dates().first(), kTodayText);
         QCOMPARE(f.list->selectedDate(), 0);
         QCOMPARE(f.dates(), indexOf(f).records[0].dateLines());
+        // The second click of a quick double click asks first, "Нет" the default.
+        f.messages.answer = msgbox::Answer::No;
+        f.list->cmdadddate->click();
+        QCOMPARE(f.messages.shown.size(), 1);
+        QVERIFY(f.messages.shown[0].question && f.messages.shown[0].defaultNo);
+        QCOMPARE(f.dates().size(), 5);
+    }
+
+    // A card cut short and a card without its patient are told once a run, and shown.
+    void damagedFilesAreToldOnce() {
+        ListFixture f;
+        const QByteArray card = bytesOf(f.db("c 3.dat"));
+        storetest::put(f.db("c 3.dat"), card.left(card.lastIndexOf('@') - 300));
+        storetest::put(f.db("c 9.dat"), card);
+        f.list = std::make_unique<frmclient>(f.session, WorkFolder(f.files.dir->path()));
+        for (int k = 0; k < 2; ++k) {
+            f.list->Form_Load();
+            QCoreApplication::processEvents();
+            f.choose(0);
+            f.choose(1);
+        }
+        QCOMPARE(f.messages.shown.size(), 2);
+        QVERIFY2(f.messages.shown[0].text.contains("c 9.dat"), qPrintable(f.messages.shown[0].text));
+        QVERIFY2(f.messages.shown[1].text.contains("не полностью"), qPrintable(f.messages.shown[1].text));
     }
 
     void deleteDateRefusals_data() {

@@ -33,19 +33,21 @@ class PatientRefusalsTest : public QObject {
 
     void badCounterCreatesNothing_data() {
         QTest::addColumn<QByteArray>("index");
-        QTest::newRow("at the limit") << QByteArray(" 32767\r\n*");
-        QTest::newRow("not a number") << QByteArray("abc\r\n*");
-        QTest::newRow("last free number taken") << QByteArray(" 32766\r\n*");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("at the limit") << QByteArray(" 32767\r\n*") << "исчерпаны";
+        QTest::newRow("not a number") << QByteArray("abc\r\n*") << "не число";
+        QTest::newRow("last free number taken") << QByteArray(" 32766\r\n*") << "исчерпаны";
     }
     void badCounterCreatesNothing() {
         QFETCH(QByteArray, index);
+        QFETCH(QString, said);
         put(db("client.crd"), index);
         put(db("c 32767.dat"), "x");
         QVERIFY(!m_store->load());
         const auto before = snapshot(root());
         const Error e = m_store->createPatient("A", "B", "1", kToday);
         QCOMPARE(e.fault, Fault::BadCounter);
-        QVERIFY2(e.message.contains("Database"), qPrintable(e.message));
+        QVERIFY2(e.message.contains("Database") && e.message.contains(said), qPrintable(e.message));
         QCOMPARE(snapshot(root()), before);
     }
 
@@ -68,6 +70,9 @@ class PatientRefusalsTest : public QObject {
         QTest::newRow("not in the code page") << "Ivanov\u4E2D"
                                               << "1950"
                                               << "\"\u4E2D\"";
+        QTest::newRow("line break in name") << "Ив\nанов"
+                                            << "1950"
+                                            << "Перевод строки";
     }
     void indexTextRefused() {
         QFETCH(QString, surname);
@@ -96,31 +101,35 @@ class PatientRefusalsTest : public QObject {
         put(m_f->dir->filePath("victim.dat"), "keep");
         QVERIFY(!m_store->load());
         const auto before = snapshot(root());
-        IndexRecord r;
-        for (const Error& e :
-             {m_store->choose(0, &r), m_store->deletePatient(0), m_store->addVisit(0, kToday),
-              m_store->deleteVisit(0, 0), m_store->saveVisitTexts(0, 0, {"", "a", "b", "c"})})
-            QCOMPARE(e.fault, Fault::BadCardName);
-        session::Choice c{"A B", "1", cardFile, 0, "01.01.2001"};
+        PatientView v;
+        const VisitRef visit{cardFile, 0, "01.01.2001", {}};
+        VisitRef now;
         session::ResultsMatrix m;
-        QCOMPARE(m_store->saveResults(c, c, m).fault, Fault::BadCardName);
+        for (const Error& e :
+             {m_store->choose(0, &v), m_store->deletePatient({0, cardFile, {}}),
+              m_store->addVisit({0, cardFile, {}}, kToday, &v), m_store->deleteVisit(visit, &v),
+              m_store->saveVisitTexts(visit, {"a", "b", "c"}, &now), m_store->saveResults(visit, m, &now)})
+            QCOMPARE(e.fault, Fault::BadCardName);
         QCOMPARE(snapshot(root()), before);
         QCOMPARE(bytesOf(m_f->dir->filePath("victim.dat")), QByteArray("keep"));
     }
 
     void onlyOrNoDateIsNotDeleted_data() {
         QTest::addColumn<int>("visit");
-        QTest::newRow("only") << 0;
-        QTest::newRow("empty last line") << 1;
-        QTest::newRow("none") << -1;
+        QTest::addColumn<int>("fault");
+        QTest::newRow("only") << 0 << int(Fault::OnlyVisit);
+        QTest::newRow("empty last line") << 1 << int(Fault::Changed);
+        QTest::newRow("none") << -1 << int(Fault::NoVisit);
     }
     void onlyOrNoDateIsNotDeleted() {
         QFETCH(int, visit);
+        QFETCH(int, fault);
         QVERIFY(!m_store->load());
         QVERIFY(!m_store->createPatient("A", "B", "1", kToday));
         const auto before = snapshot(root());
-        const Error e = m_store->deleteVisit(0, visit);
-        QCOMPARE(e.message, kOnlyVisit);
+        PatientView v = chosen(*m_store, 0);
+        QCOMPARE(int(m_store->deleteVisit(v.visits.value(visit, {"c 1.dat", visit, {}, {}}), &v).fault),
+                 fault);
         QCOMPARE(snapshot(root()), before);
     }
 
@@ -144,7 +153,9 @@ class PatientRefusalsTest : public QObject {
         QFETCH(QString, named);
         generated();
         const auto before = snapshot(root());
-        const Error e = m_store->saveVisitTexts(0, 0, {"", complaints, "", prescription});
+        VisitRef now;
+        const Error e =
+            m_store->saveVisitTexts(chosen(*m_store, 0).visits[0], {complaints, "", prescription}, &now);
         QCOMPARE(e.fault, Fault::BadText);
         QVERIFY2(e.message.contains(named), qPrintable(e.message));
         QCOMPARE(snapshot(root()), before);
@@ -177,12 +188,28 @@ class PatientRefusalsTest : public QObject {
 
     void staleListDoesNotDeleteAnother() {
         generated();
-        // Another workstation put a patient on top since the list was read.
-        QByteArray index = bytesOf(db("client.crd"));
-        index.replace(" 3\r\n*", " 4\r\n*X Y|1|01.01.2001 |c 4.dat|\r\n*");
-        put(db("client.crd"), index);
+        // Another workstation gave the patient a visit since the list read it.
+        const PatientView v = chosen(*m_store, 0);
+        PatientStore other{WorkFolder(root())};
+        PatientView o;
+        QVERIFY(!other.load() && !other.addVisit(chosen(other, 0).ref, kToday, &o));
         const auto before = snapshot(root());
-        QCOMPARE(m_store->deletePatient(0).fault, Fault::Changed);
+        QCOMPARE(m_store->deletePatient(v.ref).fault, Fault::Changed);
+        QCOMPARE(snapshot(root()), before);
+    }
+
+    // A card whose dates disagree with its record beyond one interrupted change: nothing is
+    // added to it or deleted from it.
+    void disagreeingCardIsNotChanged() {
+        generated();
+        PatientView v = chosen(*m_store, 0);
+        QByteArray card = bytesOf(db("c 3.dat"));
+        card.replace(v.record.dateLines()[1].toLatin1(), "01.01.1901");
+        put(db("c 3.dat"), card);
+        const auto before = snapshot(root());
+        v = chosen(*m_store, 0);
+        QCOMPARE(m_store->addVisit(v.ref, kToday, &v).fault, Fault::Mismatch);
+        QCOMPARE(m_store->deleteVisit(v.visits[0], &v).fault, Fault::Mismatch);
         QCOMPARE(snapshot(root()), before);
     }
 

@@ -29,9 +29,11 @@ void patientShots(frmmain& w, const QString& out) {
                                day.addDays(-30));
     list.store().createPatient(QStringLiteral("Иванов"), QStringLiteral("Иван Иванович"),
                                QStringLiteral("1950"), day.addDays(-21));
-    list.store().addVisit(0, day.addDays(-7));
-    list.store().addVisit(0, day);
     list.Form_Load();
+    patients::PatientView view;
+    list.store().choose(0, &view);
+    list.store().addVisit(view.ref, day.addDays(-7), &view);
+    list.store().addVisit(view.ref, day, &view);
     list.selectPatient(0);
     list.lstdate->setCurrentRow(0);
     list.show();
