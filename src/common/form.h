@@ -45,23 +45,23 @@ template <typename W> W* make(QWidget* parent, QAnyStringView name, const QRect&
     return w;
 }
 
+// The same for a window whose layout places its widgets.
+template <typename W> W* make(QWidget* parent, QAnyStringView name, const QString& caption) {
+    auto* w = new W(caption, parent);
+    w->setObjectName(name);
+    if (!caption.isEmpty())
+        w->setAccessibleName(caption);
+    return w;
+}
+template <typename W> W* make(QWidget* parent, QAnyStringView name) {
+    auto* w = new W(parent);
+    w->setObjectName(name);
+    return w;
+}
+
 inline QGroupBox* frame(QWidget* parent, QAnyStringView name, const QRect& r,
                         const QString& caption = QString()) {
     return make<QGroupBox>(parent, name, caption, r);
 }
-
-// The unnamed form of make(), for the windows not yet moved to named widgets.
-namespace legacy {
-template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
-    auto* w = new W(caption, parent);
-    w->setGeometry(r);
-    return w;
-}
-template <typename W> W* make(QWidget* parent, const QRect& r) {
-    auto* w = new W(parent);
-    w->setGeometry(r);
-    return w;
-}
-} // namespace legacy
 
 } // namespace form

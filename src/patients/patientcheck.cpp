@@ -31,20 +31,25 @@ Error checkIndexText(const QString& text, const QString& what) {
     return {};
 }
 
+qsizetype firstCardRefusal(const QString& text) {
+    for (qsizetype k = 0; k < text.size(); ++k)
+        if (text[k] == u'>' || text[k] == u'@')
+            return k;
+    return cp1251::firstUnencodable(text);
+}
+
 Error checkCardText(const QString& text, const QString& what) {
-    for (qsizetype k = 0; k < text.size(); ++k) {
-        const QChar c = text[k];
-        if (c == u'>' || c == u'@')
-            return badText(QStringLiteral("Знак \"%1\" нельзя использовать в поле \"%2\" (%3)")
-                               .arg(c)
-                               .arg(what, where(text, k)));
-    }
-    const qsizetype bad = cp1251::firstUnencodable(text);
-    if (bad >= 0)
-        return badText(QStringLiteral("Знак \"%1\" в поле \"%2\" (%3) нельзя сохранить в карте")
-                           .arg(text[bad])
+    const qsizetype bad = firstCardRefusal(text);
+    if (bad < 0)
+        return {};
+    const QChar c = text[bad];
+    if (c == u'>' || c == u'@')
+        return badText(QStringLiteral("Знак \"%1\" нельзя использовать в поле \"%2\" (%3)")
+                           .arg(c)
                            .arg(what, where(text, bad)));
-    return {};
+    return badText(QStringLiteral("Знак \"%1\" в поле \"%2\" (%3) нельзя сохранить в карте")
+                       .arg(c)
+                       .arg(what, where(text, bad)));
 }
 
 Error checkResults(const session::ResultsMatrix& results, const session::ResultsMatrix& asRead) {

@@ -39,7 +39,7 @@ void patientShots(frmmain& w, const QString& out) {
     list.show();
     QApplication::processEvents();
     list.grab().save(out + QStringLiteral("/patients_list.png"));
-    frmclientnew card(list, &list);
+    frmclientnew card(list.store(), day, &list);
     card.txtfam->setText(QStringLiteral("Кузнецова"));
     card.txtimaotch->setText(QStringLiteral("Анна Сергеевна"));
     card.txtyear->setText(QStringLiteral("1971"));
