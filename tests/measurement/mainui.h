@@ -54,13 +54,11 @@ class MainUi : public frmmain {
     frmclient* client() const { return find<frmclient>("frmclient"); }
     // Made as "Настройка" makes it, and left hidden.
     frmoption* options() {
-        const bool made = findChild<frmoption*>();
-        if (!made)
+        if (!findChild<frmoption*>()) {
             cmdoptions_Click();
-        frmoption* o = find<frmoption>("frmoption");
-        if (!made)
-            o->hide();
-        return o;
+            find<frmoption>("frmoption")->hide();
+        }
+        return find<frmoption>("frmoption");
     }
     modes::Mode currentMode() const {
         return opttest->isChecked()   ? modes::Mode::Testing

@@ -114,7 +114,6 @@ class FrmClientNewTest : public QObject {
         f.choose(1);
         const auto files = f.snapshot();
         frmclientnew w(f.list->store(), f.list->today());
-        f.list->followNewPatient(w);
         w.show();
         w.txtfam->setText("Ив*нов");
         w.txtimaotch->setText("Иван");
