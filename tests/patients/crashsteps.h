@@ -1,8 +1,6 @@
 #pragma once
-// The operations of the crash and fault tests, and the round a killed writer goes: a new
-// patient on top, a visit added to the large card, its texts, its results, the new patient
-// deleted, the visit deleted. Every file only ever holds one of a few contents; the index
-// differs from round to round only in its counter and the new patient's card number.
+// The operations of the crash and fault tests, and a killed writer's round of them, so every
+// file only ever holds one of a few contents (the index but for its counter and new card).
 #include "patients/patientstore.h"
 
 namespace crashtest {
@@ -10,7 +8,6 @@ namespace crashtest {
 using namespace patients;
 
 inline const QDate kDate(2026, 12, 8);
-inline const QString kBig = QStringLiteral("c 4.dat");
 enum Op { Create, AddVisit, Texts, Results, DeletePatient, DeleteVisit, kOps };
 
 inline session::ResultsMatrix matrix(int k) {
@@ -21,15 +18,11 @@ inline session::ResultsMatrix matrix(int k) {
     return m;
 }
 
-// `op` on the patient with card file `card` (the list's first for -), as a window does it.
-inline Error run(PatientStore& store, int op, const QString& card) {
-    const auto& records = store.index().records;
-    int p = 0;
-    while (p < records.size() && records[p].cardFile() != card && card != "-")
-        ++p;
+// `op` on the patient at line `patient` of the list, as a window does it.
+inline Error run(PatientStore& store, int op, int patient) {
     PatientView v;
     VisitRef now;
-    if (Error e = op == Create ? Error() : store.choose(p, &v))
+    if (Error e = op == Create ? Error() : store.choose(patient, &v))
         return e;
     switch (op) {
     case Create:
@@ -62,7 +55,7 @@ inline bool step(PatientStore& store) {
                    : m.isEmpty()                       ? Results
                    : made                              ? DeletePatient
                                                        : DeleteVisit;
-    return !run(store, op, op == DeletePatient ? "-" : kBig);
+    return !run(store, op, made && op != DeletePatient ? 1 : 0);
 }
 
 } // namespace crashtest

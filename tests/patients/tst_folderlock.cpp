@@ -1,5 +1,6 @@
 // Two workstations on one data folder: the lock keeps their rewrites apart, a dead holder's
 // lock is taken over, a live one from another computer is reported by name.
+#include "common/fileaccess.h"
 #include "common/folderlock.h"
 #include "patients/patientstore.h"
 
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 using namespace patients;
@@ -115,8 +117,7 @@ void checkFolder(const QString& root, const Outcomes& o, QStringList* faults) {
 class FolderLockTest : public QObject {
     Q_OBJECT
   private slots:
-    // Three workstations on one folder, every visit of one day: no write lands in a visit
-    // other than the one its window read.
+    // Every visit of one day: no write lands in a visit other than the one its window read.
     void threeWorkstationsSameDay() {
         const int seconds = qEnvironmentVariableIsSet("TAVEN_LOCK_SECONDS")
                                 ? qEnvironmentVariableIntValue("TAVEN_LOCK_SECONDS")
@@ -195,6 +196,38 @@ class FolderLockTest : public QObject {
             QVERIFY2(e.message.contains("registratura-2"), qPrintable(e.message));
             QCOMPARE(bytesOf(store.indexPath()), index);
         }
+    }
+
+    // A lock dated ahead (a clock ahead) is stale only once seen unchanged for the stale time.
+    void lockDatedAhead() {
+        constexpr int kStaleMs = 400;
+        QTemporaryDir dir;
+        writeLock(dir.path(), "registratura-2", -3600);
+        const FolderLock first(dir.path(), 0, kStaleMs);
+        QVERIFY2(!first.locked() && first.error().contains("registratura-2"), qPrintable(first.error()));
+        QThread::msleep(kStaleMs + 200);
+        QVERIFY(FolderLock(dir.path(), 0, kStaleMs).locked());
+    }
+
+    // A lock without its holder is another workstation's while it may still be writing it.
+    void emptyLockIsKeptWhileFresh() {
+        QTemporaryDir dir;
+        QFile f(FolderLock::lockPath(dir.path()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(!FolderLock(dir.path(), 0).locked());
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime));
+        QVERIFY(FolderLock(dir.path(), 0).locked());
+    }
+
+    // A lock file that cannot be made says why (a read-only file system for a file beside it).
+    void cannotMakeTheLockFile() {
+        QTemporaryDir dir;
+        fileaccess::setFaultHook(
+            [](fileaccess::Call call, const QString&) { return call == fileaccess::Call::Open ? EROFS : 0; });
+        const FolderLock lock(dir.filePath("Database"));
+        fileaccess::setFaultHook({});
+        QVERIFY2(!lock.locked() && lock.error().contains("taven.lock\": файловая система доступна только"),
+                 qPrintable(lock.error()));
     }
 };
 

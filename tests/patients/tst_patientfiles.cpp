@@ -172,19 +172,16 @@ class PatientFilesTest : public QObject {
 
     void blankVisitHasTheLegacyBytes() { QCOMPARE(blankVisit("01.02.2003").toLatin1(), kBlank); }
 
-    // Cards as older programs left them, against their index dates: read as written, told
-    // apart from a change cut between card and index, and every untouched byte kept by a save.
+    // Legacy cards: read as written, told from a change cut between card and index, kept by a save.
     void legacyCards_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("dates");
         QTest::addColumn<int>("agrees");
         const auto v = [](const char* date) { return QByteArray(kBlank).replace("01.02.2003", date) + '@'; };
         const int same = int(Agreement::Same), ahead = int(Agreement::CardAhead);
-        QTest::newRow("LF only") << QByteArray(v("a") + v("b") + "\r\n").replace("\r\n", "\n") << "a b"
-                                 << same;
+        QTest::newRow("LF only") << v("a").append(v("b") + "\r\n").replace("\r\n", "\n") << "a b" << same;
         QTest::newRow("last visit cut short") << v("a") + v("b").left(90) << "a b" << same;
-        QTest::newRow("extra record of no date") << v("a") + "\r\n>@"
-                                                 << "a" << same;
+        QTest::newRow("extra record of no date") << v("a").append("\r\n>@") << "a" << same;
         QStringList f = visitFields(QString::fromLatin1(kBlank));
         f[kFirstRowField + 22] = "55 3\r\n";
         QTest::newRow("branch row without commas") << f.join(u'>').toLatin1() + '@' << "01.02.2003" << same;

@@ -70,9 +70,7 @@ class PatientRefusalsTest : public QObject {
         QTest::newRow("not in the code page") << "Ivanov\u4E2D"
                                               << "1950"
                                               << "\"\u4E2D\"";
-        QTest::newRow("line break in name") << "Ив\nанов"
-                                            << "1950"
-                                            << "Перевод строки";
+        QTest::newRow("line break in name") << "Ив\nанов" << QString("1950") << "Перевод строки";
     }
     void indexTextRefused() {
         QFETCH(QString, surname);
@@ -188,28 +186,16 @@ class PatientRefusalsTest : public QObject {
 
     void staleListDoesNotDeleteAnother() {
         generated();
-        // Another workstation gave the patient a visit since the list read it.
         const PatientView v = chosen(*m_store, 0);
-        PatientStore other{WorkFolder(root())};
+        // Another workstation put a patient on top since the list was read.
+        QByteArray index = bytesOf(db("client.crd"));
+        index.replace(" 3\r\n*", " 4\r\n*X Y|1|01.01.2001 |c 4.dat|\r\n*");
+        put(db("client.crd"), index);
+        // The patient is found by its card, not its line; a visit added makes the list stale.
         PatientView o;
-        QVERIFY(!other.load() && !other.addVisit(chosen(other, 0).ref, kToday, &o));
+        QVERIFY(!m_store->addVisit(v.ref, kToday, &o));
         const auto before = snapshot(root());
         QCOMPARE(m_store->deletePatient(v.ref).fault, Fault::Changed);
-        QCOMPARE(snapshot(root()), before);
-    }
-
-    // A card whose dates disagree with its record beyond one interrupted change: nothing is
-    // added to it or deleted from it.
-    void disagreeingCardIsNotChanged() {
-        generated();
-        PatientView v = chosen(*m_store, 0);
-        QByteArray card = bytesOf(db("c 3.dat"));
-        card.replace(v.record.dateLines()[1].toLatin1(), "01.01.1901");
-        put(db("c 3.dat"), card);
-        const auto before = snapshot(root());
-        v = chosen(*m_store, 0);
-        QCOMPARE(m_store->addVisit(v.ref, kToday, &v).fault, Fault::Mismatch);
-        QCOMPARE(m_store->deleteVisit(v.visits[0], &v).fault, Fault::Mismatch);
         QCOMPARE(snapshot(root()), before);
     }
 
