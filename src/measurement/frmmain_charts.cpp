@@ -1,7 +1,7 @@
 // The result charts: Ctrl+G opens them for the visit loaded here, and a click on a bar
 // selects its point in this window.
+#include "charts/chartwindow.h"
 #include "measurement/frmmain.h"
-#include "patients/chartwindow.h"
 
 #include <QComboBox>
 #include <QRadioButton>

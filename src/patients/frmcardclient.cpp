@@ -1,11 +1,11 @@
 #include "patients/frmcardclient.h"
 
+#include "charts/chartrender.h"
 #include "common/colourvalues.h"
 #include "common/messages.h"
 #include "common/session.h"
 #include "common/text1251.h"
 #include "common/widgets.h"
-#include "patients/chartrender.h"
 
 #include <QAction>
 #include <QLabel>

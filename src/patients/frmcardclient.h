@@ -2,9 +2,9 @@
 // The card window: one visit's complaints, diagnosis and prescription for editing, saving
 // them into the visit, and printing the card. It opens on the visit chosen in the patient
 // list; without a visit it cannot be shown at all.
-#include "patients/chartdata.h"
+#include "charts/chartdata.h"
 #include "patients/patientstore.h"
-#include "patients/printing.h"
+#include "printing/printing.h"
 
 #include <QDialog>
 #include <functional>

@@ -1,10 +1,10 @@
 #include "patients/frmclient.h"
 
+#include "charts/chartwindow.h"
 #include "common/colours.h"
 #include "common/form.h"
 #include "common/messages.h"
 #include "common/widgets.h"
-#include "patients/chartwindow.h"
 #include "patients/frmcardclient.h"
 #include "patients/frmclientnew.h"
 #include "patients/namefilter.h"

@@ -1,10 +1,10 @@
 // The card window over a generated database: what it shows, what "Сохранить" writes and
 // refuses, what "Выход" leaves, and that no visit opens no window.
+#include "charts/chartrender.h"
 #include "common/messages.h"
 #include "common/session.h"
 #include "common/text1251.h"
 #include "common/widgets.h"
-#include "patients/chartrender.h"
 #include "patients/frmcardclient.h"
 #include "storefixture.h"
 #include "uicheck.h"

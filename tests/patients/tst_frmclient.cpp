@@ -1,8 +1,8 @@
 // The patient list window: its lines, selections and questions after each action, and
 // what "Выход" hands to the session. The files' own rules are the store tests' business.
+#include "charts/chartwindow.h"
 #include "common/colours.h"
 #include "common/widgets.h"
-#include "patients/chartwindow.h"
 #include "patients/frmcardclient.h"
 #include "uicheck.h"
 #include "windowfixture.h"

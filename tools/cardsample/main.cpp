@@ -1,7 +1,7 @@
 // Writes two sample printed cards as PDF for review: a short one that fits its page and
 // one whose long texts continue on further pages.
 // Usage: cardsample [folder]   (docs/ of the source tree by default)
-#include "patients/cardprintui.h"
+#include "printing/cardprintui.h"
 
 #include <QDir>
 #include <QGuiApplication>
