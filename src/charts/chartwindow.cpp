@@ -282,8 +282,8 @@ void ChartWindow::barClicked(const charts::Hit& h) {
     emit pointChosen(h.row, h.left, h.row >= charts::kFirstBranch ? 0 : h.point);
 }
 
-cardprint::Pages ChartWindow::pages() const {
-    cardprint::Pages pages;
+printing::Pages ChartWindow::pages() const {
+    printing::Pages pages;
     pages.title = title();
     pages.paint = [this](QPainter& p, const QRectF& area, int) { paint(p, area); };
     return pages;
@@ -303,15 +303,15 @@ void ChartWindow::cmdprint_Click() {
         m_preview(pages());
         return;
     }
-    const auto report = [](QWidget* over, const cardprint::Outcome& failure) {
+    const auto report = [](QWidget* over, const printing::Outcome& failure) {
         msgbox::info(over, failure.error);
     };
-    if (const cardprint::Outcome o = printing::previewPages(this, pages(), report); o.failed())
+    if (const printing::Outcome o = printing::previewPages(this, pages(), report); o.failed())
         msgbox::info(this, o.error);
 }
 
 void ChartWindow::cmdpdf_Click() {
-    if (const cardprint::Outcome o = printing::savePagesPdf(this, pages()); o.failed())
+    if (const printing::Outcome o = printing::savePagesPdf(this, pages()); o.failed())
         msgbox::info(this, o.error);
 }
 

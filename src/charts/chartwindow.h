@@ -38,7 +38,7 @@ class ChartWindow : public QDialog {
     void choosePoint(int row, bool left, int point);
 
     // Printing and export of the chart shown.
-    cardprint::Pages pages() const;
+    printing::Pages pages() const;
     QImage image(const QSize& size, qreal pixelRatio = 1) const;
     void cmdprint_Click();
     void cmdpdf_Click();
@@ -47,7 +47,7 @@ class ChartWindow : public QDialog {
     // Tests: PNG saving without the file dialog.
     using SaveName = std::function<QString(QWidget*, const QString& suggested)>;
     void setPngName(SaveName name) { m_pngName = std::move(name); }
-    using PreviewAction = std::function<void(const cardprint::Pages&)>;
+    using PreviewAction = std::function<void(const printing::Pages&)>;
     void setPreviewAction(PreviewAction action) { m_preview = std::move(action); }
 
     QTabBar* tabchart = nullptr;

@@ -247,9 +247,9 @@ void frmcardclient::reject() {
     cmdcancel_Click();
 }
 
-cardprint::Card frmcardclient::printedCard() const {
-    cardprint::Card card{lblname->text(),         lblyear->text(),           lbldate->text(),
-                         txtgalob->toPlainText(), txtdiagnoz->toPlainText(), txtrecept->toPlainText()};
+printing::Card frmcardclient::printedCard() const {
+    printing::Card card{lblname->text(),         lblyear->text(),           lbldate->text(),
+                        txtgalob->toPlainText(), txtdiagnoz->toPlainText(), txtrecept->toPlainText()};
     if (m_cells || showsLoadedVisit())
         card.chartPage =
             charts::visitPage(chartCells(), QStringLiteral("%1, посещение %2").arg(card.name, m_visit.date));
@@ -278,12 +278,12 @@ void frmcardclient::cmdpdf_Click() {
 }
 
 void frmcardclient::cmdpreview_Click() {
-    report(printing::previewCard(this, printedCard(), [](QWidget* over, const cardprint::Outcome& failure) {
+    report(printing::previewCard(this, printedCard(), [](QWidget* over, const printing::Outcome& failure) {
         msgbox::info(over, failure.error);
     }));
 }
 
-void frmcardclient::report(const cardprint::Outcome& outcome) {
+void frmcardclient::report(const printing::Outcome& outcome) {
     if (outcome.failed())
         msgbox::info(this, outcome.error);
 }

@@ -39,10 +39,10 @@ class frmcardclient : public QDialog {
     void cmdpdf_Click();
 
     // The card as it stands in the window, saved or not, offering the visit's chart page.
-    cardprint::Card printedCard() const;
+    printing::Card printedCard() const;
 
     // What printing and PDF do after their dialogs; tests put in their own.
-    using Action = std::function<cardprint::Outcome(QWidget*, const cardprint::Card&)>;
+    using Action = std::function<printing::Outcome(QWidget*, const printing::Card&)>;
     void setPrintAction(Action action) { m_print = std::move(action); }
     void setPdfAction(Action action) { m_pdf = std::move(action); }
 
@@ -71,7 +71,7 @@ class frmcardclient : public QDialog {
     // A box's text differs from what it showed on opening.
     bool edited() const;
     void showBadText(const patients::Error& error);
-    void report(const cardprint::Outcome& outcome);
+    void report(const printing::Outcome& outcome);
     bool showsLoadedVisit() const;
     charts::VisitCells chartCells() const;
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace cardprint {
+namespace printing {
 
 namespace {
 
@@ -154,4 +154,4 @@ QList<Page> layout(const Card& card, const PageArea& area, const Measure& measur
     return pages;
 }
 
-} // namespace cardprint
+} // namespace printing

@@ -9,7 +9,7 @@
 class QPainter;
 class QRectF;
 
-namespace cardprint {
+namespace printing {
 
 inline constexpr int kCellTwips = 120;
 inline constexpr int kLineTwips = 240;
@@ -62,4 +62,4 @@ QStringList blockLines(const QString& text);
 // The card laid out on as many pages as it needs; a short card is one page.
 QList<Page> layout(const Card& card, const PageArea& area, const Measure& measure);
 
-} // namespace cardprint
+} // namespace printing

@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QPrinter>
 
-namespace cardprint {
+namespace printing {
 
 namespace {
 
@@ -45,4 +45,4 @@ Outcome CardPreview::savePdfNow() {
     return m_save(this, m_card);
 }
 
-} // namespace cardprint
+} // namespace printing

@@ -9,7 +9,7 @@
 
 class QCheckBox;
 
-namespace cardprint {
+namespace printing {
 
 class CardPreview : public PreviewDialog {
     Q_OBJECT
@@ -38,4 +38,4 @@ class CardPreview : public PreviewDialog {
     Action m_save = savePdfWithDialog;
 };
 
-} // namespace cardprint
+} // namespace printing

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <optional>
 
-namespace cardprint {
+namespace printing {
 
 const QString kChartChoice = QStringLiteral("График посещения на отдельной странице");
 
@@ -137,4 +137,4 @@ Outcome savePdfWithDialog(QWidget* parent, const Card& card) {
     return savePdf(path, card);
 }
 
-} // namespace cardprint
+} // namespace printing

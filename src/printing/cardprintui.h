@@ -9,7 +9,7 @@
 class QPrinter;
 class QWidget;
 
-namespace cardprint {
+namespace printing {
 
 // The caption of the choice to print the visit's chart after the card.
 extern const QString kChartChoice;
@@ -35,4 +35,4 @@ Outcome printWithDialogOn(QPrinter& printer, QWidget* parent, const Card& card);
 // A file dialog for the PDF's name, then saving.
 Outcome savePdfWithDialog(QWidget* parent, const Card& card);
 
-} // namespace cardprint
+} // namespace printing

@@ -6,7 +6,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 
-namespace cardprint {
+namespace printing {
 
 namespace {
 constexpr double kTwipsPerInch = 1440;
@@ -84,4 +84,4 @@ RenderResult render(QPagedPaintDevice& device, const Card& card) {
     return painter.end() ? RenderResult::Done : RenderResult::NotFinished;
 }
 
-} // namespace cardprint
+} // namespace printing

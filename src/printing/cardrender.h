@@ -9,7 +9,7 @@ class QPainter;
 class QPaintDevice;
 class QPagedPaintDevice;
 
-namespace cardprint {
+namespace printing {
 
 // Fixed pitch and Cyrillic, so one character of the 10-point text fills one cell.
 QFont cardFont(double pointSize);
@@ -28,4 +28,4 @@ bool paintCard(QPainter& painter, QPagedPaintDevice& device, const Card& card);
 // The same on a painter of its own, ending the document.
 RenderResult render(QPagedPaintDevice& device, const Card& card);
 
-} // namespace cardprint
+} // namespace printing

@@ -10,7 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-namespace cardprint {
+namespace printing {
 
 namespace {
 
@@ -136,4 +136,4 @@ Outcome PagesPreview::savePdfNow() {
     return m_save(this, m_pages);
 }
 
-} // namespace cardprint
+} // namespace printing

@@ -7,7 +7,7 @@
 #include "printing/pages.h"
 #include "printing/printpreview.h"
 
-namespace cardprint {
+namespace printing {
 
 RenderResult renderPages(QPagedPaintDevice& device, const Pages& pages);
 Outcome printPagesOn(QPrinter& printer, const Pages& pages);
@@ -42,4 +42,4 @@ class PagesPreview : public PreviewDialog {
     Action m_save = savePagesPdfWithDialog;
 };
 
-} // namespace cardprint
+} // namespace printing

@@ -7,7 +7,7 @@
 
 class QPainter;
 
-namespace cardprint {
+namespace printing {
 
 struct Pages {
     int count = 1;
@@ -17,4 +17,4 @@ struct Pages {
     QPageLayout::Orientation orientation = QPageLayout::Landscape;
 };
 
-} // namespace cardprint
+} // namespace printing

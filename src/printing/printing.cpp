@@ -11,8 +11,6 @@ namespace printing {
 
 namespace {
 
-using cardprint::PrintFunctions;
-
 struct Module {
     std::optional<QStringList> paths;
     const PrintFunctions* functions = nullptr;
@@ -46,9 +44,8 @@ const PrintFunctions* loaded(QString* why) {
                             .arg(path, library.errorString());
             continue;
         }
-        const auto entry =
-            reinterpret_cast<cardprint::PrintModuleEntry>(library.resolve(cardprint::kPrintModuleEntry));
-        m.functions = entry ? entry(cardprint::kPrintModuleVersion) : nullptr;
+        const auto entry = reinterpret_cast<PrintModuleEntry>(library.resolve(kPrintModuleEntry));
+        m.functions = entry ? entry(kPrintModuleVersion) : nullptr;
         if (m.functions)
             return m.functions; // never unloaded: its windows and Qt Print Support live on
         library.unload();

@@ -11,11 +11,6 @@
 
 namespace printing {
 
-using cardprint::Card;
-using cardprint::Outcome;
-using cardprint::Pages;
-using cardprint::Report;
-
 // The print dialog, then printing.
 Outcome printCard(QWidget* parent, const Card& card);
 // A file dialog for the PDF's name, then saving.

@@ -6,7 +6,7 @@
 #include "printing/pages.h"
 #include "printing/printoutcome.h"
 
-namespace cardprint {
+namespace printing {
 
 struct PrintFunctions {
     // The print dialog, then printing.
@@ -30,4 +30,4 @@ inline constexpr int kPrintModuleVersion = 1;
 inline constexpr char kPrintModuleEntry[] = "tavenPrintFunctions";
 using PrintModuleEntry = const PrintFunctions* (*)(int version);
 
-} // namespace cardprint
+} // namespace printing

@@ -4,7 +4,7 @@
 #include "printing/pageprint.h"
 #include "printing/printmodule.h"
 
-namespace cardprint {
+namespace printing {
 namespace {
 
 Outcome previewCard(QWidget* parent, const Card& card, const Report& report) {
@@ -25,11 +25,11 @@ const PrintFunctions kFunctions{
 };
 
 } // namespace
-} // namespace cardprint
+} // namespace printing
 
-extern "C" Q_DECL_EXPORT const cardprint::PrintFunctions* tavenPrintFunctions(int version) {
-    return version == cardprint::kPrintModuleVersion ? &cardprint::kFunctions : nullptr;
+extern "C" Q_DECL_EXPORT const printing::PrintFunctions* tavenPrintFunctions(int version) {
+    return version == printing::kPrintModuleVersion ? &printing::kFunctions : nullptr;
 }
 
-static_assert(std::is_same_v<decltype(&tavenPrintFunctions), cardprint::PrintModuleEntry>,
+static_assert(std::is_same_v<decltype(&tavenPrintFunctions), printing::PrintModuleEntry>,
               "the module's entry point must match what the program looks up");

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace cardprint {
+namespace printing {
 
 struct Outcome {
     enum class Kind { Done, Cancelled, Failed };
@@ -20,4 +20,4 @@ struct Outcome {
 // the message above it.
 using Report = std::function<void(QWidget* over, const Outcome& failure)>;
 
-} // namespace cardprint
+} // namespace printing

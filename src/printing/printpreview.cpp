@@ -13,7 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace cardprint {
+namespace printing {
 
 namespace {
 
@@ -98,4 +98,4 @@ void PreviewDialog::cmdpdf_Click() {
         m_report(this, o);
 }
 
-} // namespace cardprint
+} // namespace printing

@@ -11,7 +11,7 @@
 class QPrintPreviewWidget;
 class QToolBar;
 
-namespace cardprint {
+namespace printing {
 
 // Where a window that would take `wanted` opens on a screen whose free area is
 // `available`: inside it with room for the window's frame, centred.
@@ -45,4 +45,4 @@ class PreviewDialog : public QPrintPreviewDialog {
     QPrintPreviewWidget* m_view = nullptr;
 };
 
-} // namespace cardprint
+} // namespace printing

@@ -134,20 +134,20 @@ class ChartWindowTest : public QObject {
         ChartWindow w(*store, 0, session);
         w.showChart(ChartWindow::TrendChart);
         const QString pdf = dir->filePath(QStringLiteral("chart.pdf"));
-        const cardprint::Pages pages = w.pages();
+        const printing::Pages pages = w.pages();
         QVERIFY(pages.title.contains(store->index().records[0].name()));
-        QVERIFY(!cardprint::savePagesPdf(pdf, pages).failed());
+        QVERIFY(!printing::savePagesPdf(pdf, pages).failed());
         QFile f(pdf);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.readAll().startsWith("%PDF"));
         QStringList reported;
-        cardprint::PagesPreview preview(
-            pages, [&](QWidget*, const cardprint::Outcome& failure) { reported << failure.error; });
+        printing::PagesPreview preview(
+            pages, [&](QWidget*, const printing::Outcome& failure) { reported << failure.error; });
         QCOMPARE(preview.pageCount(), 1);
         // Its failures go to the window's report; the preview shows no message of its own.
         const QString nowhere = dir->filePath(QStringLiteral("no/such/chart.pdf"));
         preview.setSaveAction(
-            [&](QWidget*, const cardprint::Pages& p) { return cardprint::savePagesPdf(nowhere, p); });
+            [&](QWidget*, const printing::Pages& p) { return printing::savePagesPdf(nowhere, p); });
         preview.cmdpdf_Click();
         QCOMPARE(reported.size(), 1);
         QVERIFY2(reported[0].contains(nowhere), qPrintable(reported[0]));

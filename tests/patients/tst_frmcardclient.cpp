@@ -278,10 +278,10 @@ class tst_frmcardclient : public QObject {
         auto w = open();
         const auto before = snapshot(m_f->dir->path());
         w->txtgalob->setPlainText("изменено");
-        cardprint::Card printed;
-        w->setPrintAction([&](QWidget*, const cardprint::Card& c) {
+        printing::Card printed;
+        w->setPrintAction([&](QWidget*, const printing::Card& c) {
             printed = c;
-            return cardprint::Outcome{cardprint::Outcome::Kind::Failed, "Принтер не найден."};
+            return printing::Outcome{printing::Outcome::Kind::Failed, "Принтер не найден."};
         });
         const InjectedFault unwritable(fileaccess::Call::Rename, "c 3.dat", EIO);
         QTest::mouseClick(print ? w->cmdprint : w->cmdsave, Qt::LeftButton);
@@ -316,7 +316,7 @@ class tst_frmcardclient : public QObject {
         live.cell(0, 0) = "99 1";
         m_session.loadVisit(loaded ? m_session.choice() : session::Choice{}, live);
         auto w = open();
-        const cardprint::Card printed = w->printedCard();
+        const printing::Card printed = w->printedCard();
         QVERIFY(printed.chartPage);
         QVERIFY(!printed.withChart);
         const charts::VisitCells expected = charts::VisitCells::of(loaded ? live : results);
@@ -337,9 +337,9 @@ class tst_frmcardclient : public QObject {
         choose(0);
         auto w = open();
         QString pdfOf;
-        w->setPdfAction([&](QWidget*, const cardprint::Card& c) {
+        w->setPdfAction([&](QWidget*, const printing::Card& c) {
             pdfOf = c.name;
-            return cardprint::Outcome{};
+            return printing::Outcome{};
         });
         const QList<QAction*> menu = w->cmdprint->actions();
         QCOMPARE(menu.size(), 2);

@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-using namespace cardprint;
+using namespace printing;
 
 namespace {
 
@@ -116,7 +116,7 @@ class CardLayoutTest : public QObject {
     void blockLines() {
         QFETCH(QString, text);
         QFETCH(QStringList, lines);
-        QCOMPARE(cardprint::blockLines(text), lines);
+        QCOMPARE(printing::blockLines(text), lines);
     }
 
     void overflowContinues_data() {

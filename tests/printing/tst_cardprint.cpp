@@ -16,7 +16,7 @@
 #include <QToolBar>
 #include <QtTest>
 
-using namespace cardprint;
+using namespace printing;
 
 namespace {
 
