@@ -114,6 +114,11 @@ std::function<void(QPainter&, const QRectF&)> visitPage(const VisitCells& visit,
     };
 }
 
+std::function<void(QPainter&, const QRectF&)> resultsPage(const session::ResultsMatrix& results,
+                                                          const QString& title) {
+    return visitPage(VisitCells::of(results), title);
+}
+
 namespace {
 
 // Differences are drawn on a scale that keeps the threshold and the largest one in view.

@@ -45,6 +45,9 @@ Hits paintVisit(QPainter& p, const QRectF& area, const std::vector<MeridianBars>
                 const Style& style = Style::system());
 // The visit at a glance as a page of its own, to print after the card: the area is the page's.
 std::function<void(QPainter&, const QRectF& area)> visitPage(const VisitCells& visit, const QString& title);
+// The same of a results matrix: the card window's chart page, handed to it by its opener.
+std::function<void(QPainter&, const QRectF& area)> resultsPage(const session::ResultsMatrix& results,
+                                                               const QString& title);
 // One point over the visits, with its meridian's mean.
 Hits paintTrend(QPainter& p, const QRectF& area, const Trend& trend, const QString& title,
                 const Style& style = Style::system());

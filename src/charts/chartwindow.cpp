@@ -39,8 +39,8 @@ template <typename W> W* named(W* w, const QString& name) {
 
 } // namespace
 
-ChartWindow::ChartWindow(patients::PatientStore& store, int patient, session::Session& session, int visit,
-                         QWidget* parent)
+ChartWindow::ChartWindow(const patients::PatientStore& store, int patient, session::Session& session,
+                         int visit, QWidget* parent)
     : QDialog(parent), m_session(session) {
     loadHistory(store, patient);
     build();
@@ -332,7 +332,7 @@ void ChartWindow::cmdpng_Click() {
         msgbox::info(this, QStringLiteral("Не удалось сохранить график в PNG. %1").arg(error));
 }
 
-ChartWindow* openCharts(QWidget* parent, patients::PatientStore& store, int patient,
+ChartWindow* openCharts(QWidget* parent, const patients::PatientStore& store, int patient,
                         session::Session& session, int visit) {
     auto* w = new ChartWindow(store, patient, session, visit, parent);
     if (!w->error().isEmpty()) {

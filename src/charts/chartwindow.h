@@ -26,7 +26,7 @@ class ChartWindow : public QDialog {
     // not kept); -1 shows the main window's results
     // alone. `visit` is a card position (0 = newest), -1 for the one loaded in the main
     // window or else the newest.
-    ChartWindow(patients::PatientStore& store, int patient, session::Session& session, int visit = -1,
+    ChartWindow(const patients::PatientStore& store, int patient, session::Session& session, int visit = -1,
                 QWidget* parent = nullptr);
 
     // Why the card could not be read; empty when the window has its data.
@@ -92,7 +92,7 @@ class ChartWindow : public QDialog {
 };
 
 // Opens the charts of a patient, or says why they cannot be shown; null then.
-ChartWindow* openCharts(QWidget* parent, patients::PatientStore& store, int patient,
+ChartWindow* openCharts(QWidget* parent, const patients::PatientStore& store, int patient,
                         session::Session& session, int visit = -1);
 // The charts of the visit loaded in the session (its patient's card in `folder`), or of
 // the results alone when no visit is loaded.

@@ -42,6 +42,9 @@ class Beeper;
 namespace bodymap {
 class BodyMap;
 }
+namespace patients {
+class PatientStore;
+}
 
 class frmmain : public QWidget {
     Q_OBJECT
@@ -106,6 +109,8 @@ class frmmain : public QWidget {
     // The result charts (Ctrl+G), and a bar clicked there: a meridian or branch row of the
     // results, the side and the point row.
     void openCharts();
+    // The patient list's charts: opened over the list, their bars selecting here as well.
+    void openListCharts(const patients::PatientStore& store, int patient, int visit);
     void selectFromChart(int meridian, bool leftSide, int row);
     // The body map's first picture is read once the window has been painted, so the
     // window comes up without waiting for it (start-up).

@@ -1,6 +1,5 @@
 #include "patients/frmcardclient.h"
 
-#include "charts/chartrender.h"
 #include "common/colourvalues.h"
 #include "common/messages.h"
 #include "common/session.h"
@@ -133,7 +132,7 @@ void frmcardclient::Form_Load() {
     // The card is shown without its chart rather than not at all.
     session::ResultsMatrix results;
     if (!m_store.loadResults(m_visit, &results))
-        m_cells = charts::VisitCells::of(results);
+        m_results = results;
     showValue(lblname, c.name);
     lblname->setToolTip(c.name);
     fitCaption(lblname, lblname->width());
@@ -177,8 +176,9 @@ int frmcardclient::exec() {
 }
 
 patients::Error frmcardclient::showCard(patients::PatientStore& store, session::Session& session,
-                                        QWidget* parent) {
+                                        QWidget* parent, ChartPage chartPage) {
     frmcardclient card(store, session, parent);
+    card.setChartPage(std::move(chartPage));
     card.exec();
     return card.loadError();
 }
@@ -250,9 +250,9 @@ void frmcardclient::reject() {
 printing::Card frmcardclient::printedCard() const {
     printing::Card card{lblname->text(),         lblyear->text(),           lbldate->text(),
                         txtgalob->toPlainText(), txtdiagnoz->toPlainText(), txtrecept->toPlainText()};
-    if (m_cells || showsLoadedVisit())
+    if (m_chartPage && (m_results || showsLoadedVisit()))
         card.chartPage =
-            charts::visitPage(chartCells(), QStringLiteral("%1, посещение %2").arg(card.name, m_visit.date));
+            m_chartPage(chartResults(), QStringLiteral("%1, посещение %2").arg(card.name, m_visit.date));
     return card;
 }
 
@@ -263,10 +263,10 @@ bool frmcardclient::showsLoadedVisit() const {
     return m_visit.position >= 0 && loaded.hasVisit() && patients::visitRef(loaded) == m_visit;
 }
 
-charts::VisitCells frmcardclient::chartCells() const {
+session::ResultsMatrix frmcardclient::chartResults() const {
     if (showsLoadedVisit())
-        return charts::VisitCells::of(m_session.strRezult);
-    return m_cells.value_or(charts::VisitCells{});
+        return m_session.strRezult;
+    return m_results.value_or(session::ResultsMatrix{});
 }
 
 void frmcardclient::cmdprint_Click() {

@@ -16,6 +16,9 @@ inline constexpr int kLineTwips = 240;
 inline constexpr int kBlockIndent = 20; // spaces before every text line of a block
 inline constexpr int kLineChars = 81;   // a block line is cut after this many characters
 
+// Paints a page over the whole printable area, in the device's units.
+using PagePainter = std::function<void(QPainter&, const QRectF& area)>;
+
 struct Card {
     QString name;
     QString year;
@@ -23,9 +26,9 @@ struct Card {
     QString complaints;
     QString diagnosis;
     QString prescription;
-    // A page painted after the card's own (the visit's chart), over the whole printable
-    // area in the device's units; offered when set, printed only when chosen.
-    std::function<void(QPainter&, const QRectF& area)> chartPage = {};
+    // A page painted after the card's own (the visit's chart); offered when set, printed
+    // only when chosen.
+    PagePainter chartPage = {};
     bool withChart = false;
 
     bool printsChart() const { return withChart && chartPage; }

@@ -45,7 +45,12 @@ class tst_frmcardclient : public QObject {
         put(card(), c.serialise() + "\r\n\r\n");
     }
 
-    std::unique_ptr<frmcardclient> open() { return std::make_unique<frmcardclient>(*m_f->store, m_session); }
+    // With the chart page the patient list hands on from the main window.
+    std::unique_ptr<frmcardclient> open() {
+        auto w = std::make_unique<frmcardclient>(*m_f->store, m_session);
+        w->setChartPage(charts::resultsPage);
+        return w;
+    }
 
   private slots:
     void init() {
