@@ -12,9 +12,6 @@ namespace charts {
 
 namespace {
 
-constexpr int kRowFields = 4; // date, complaints, diagnosis, prescription come first
-constexpr int kMinFields = 7; // a shorter record holds no results at all
-
 modes::Mode modeOf(Scale scale) {
     return scale == Scale::Branches ? modes::Mode::Branches : modes::Mode::Points;
 }
@@ -28,69 +25,15 @@ int firstValueOf(Scale scale, quint32 colour) {
     return 101;
 }
 
-// Plain decimal text the usual way round, anything else (blanks, "+", overflow) as
-// QString::toInt reads it: a card holds a million of these numbers.
-int toInt(QStringView t, bool* ok) {
-    const bool minus = !t.isEmpty() && t.front() == u'-';
-    const QStringView digits = minus ? t.mid(1) : t;
-    if (digits.isEmpty() || digits.size() > 9)
-        return t.toInt(ok);
-    int v = 0;
-    for (const QChar c : digits) {
-        if (c < u'0' || c > u'9')
-            return t.toInt(ok);
-        v = v * 10 + (c.unicode() - u'0');
-    }
-    *ok = true;
-    return minus ? -v : v;
-}
-
-// The same reading as session::parseResult, without a string per cell.
-Cell parseCell(QStringView text) {
-    if (text.isEmpty())
-        return std::nullopt;
-    const qsizetype blank = text.indexOf(u' ');
-    if (blank < 0)
-        return std::nullopt;
-    bool okMax = false, okDrop = false;
-    const int max = toInt(text.left(blank), &okMax);
-    const int drop = toInt(text.mid(blank + 1), &okDrop);
-    if (!okMax || !okDrop)
-        return std::nullopt;
-    return session::Result{max, drop};
-}
-
-// The piece after `from` up to the next separator (or the end); `from` moves past it.
-QStringView nextPiece(QStringView s, qsizetype& from, QChar separator) {
-    const qsizetype end = s.indexOf(separator, from);
-    const qsizetype stop = end < 0 ? s.size() : end;
-    const QStringView piece = s.mid(from, stop - from);
-    from = end < 0 ? s.size() + 1 : end + 1;
-    return piece;
-}
-
-// Reads a row's text into its cells; gives the number of unreadable ones.
-int readRow(Cell* cells, int row, QStringView text) {
-    const int used = row < kFirstBranch ? session::kResultColumns : 1;
+// A row's cells as numbers; gives the number of unreadable ones.
+int readRow(Cell* cells, int row, const patients::RecordCells::Row& texts) {
     int unreadable = 0;
-    qsizetype pos = 0;
-    for (int c = 0; c < used && pos <= text.size(); ++c) {
-        const QStringView t = nextPiece(text, pos, u',');
-        cells[c] = parseCell(t);
-        if (!cells[c] && !t.isEmpty())
+    for (int c = 0; c < session::usedColumns(row); ++c) {
+        cells[c] = session::parseResult(texts[size_t(c)]);
+        if (!cells[c] && !texts[size_t(c)].isEmpty())
             ++unreadable;
     }
     return unreadable;
-}
-
-// The position of the first results row in a record, or -1 for a record that holds none.
-qsizetype firstRowAt(QStringView record) {
-    if (record.count(u'>') + 1 < kMinFields)
-        return -1;
-    qsizetype pos = 0;
-    for (int f = 0; f < kRowFields; ++f)
-        nextPiece(record, pos, u'>');
-    return pos;
 }
 
 std::optional<double> meanMax(const RowCells& cells, int row, int offset, double* sum, int* count) {
@@ -107,11 +50,11 @@ std::optional<double> meanMax(const RowCells& cells, int row, int offset, double
 }
 
 TrendPoint pointOf(const RowCells& cells, const QString& date, const Trend& t, double* sum, int* count) {
-    const bool branch = t.row >= kFirstBranch;
-    const Cell& c = cells[size_t(branch ? 0 : (t.left ? 0 : kRightOffset) + t.point)];
+    const bool branch = t.row >= session::kFirstBranchRow;
+    const Cell& c = cells[size_t(branch ? 0 : (t.left ? 0 : session::kRightOffset) + t.point)];
     TrendPoint tp{date, c, c ? zoneOf(c->max, t.scale) : Zone::Low, std::nullopt};
     if (!branch)
-        tp.meridianMean = meanMax(cells, t.row, t.left ? 0 : kRightOffset, sum, count);
+        tp.meridianMean = meanMax(cells, t.row, t.left ? 0 : session::kRightOffset, sum, count);
     return tp;
 }
 
@@ -132,13 +75,13 @@ Zone zoneOf(int value, Scale scale) {
 }
 
 Scale scaleOfRow(int row) {
-    return row >= kFirstBranch ? Scale::Branches : Scale::Points;
+    return row >= session::kFirstBranchRow ? Scale::Branches : Scale::Points;
 }
 
 VisitCells VisitCells::of(const session::ResultsMatrix& m) {
     VisitCells v;
     for (int r = 0; r < session::kResultRows; ++r)
-        for (int c = 0; c < (r < kFirstBranch ? session::kResultColumns : 1); ++c) {
+        for (int c = 0; c < session::usedColumns(r); ++c) {
             const QString& text = m.cell(r, c);
             Cell cell = session::parseResult(text);
             if (!cell && !text.isEmpty())
@@ -156,22 +99,16 @@ RowCells VisitCells::row(int row) const {
 
 VisitCells VisitCells::ofRecord(QStringView record) {
     VisitCells v;
-    qsizetype pos = firstRowAt(record);
-    for (int r = 0; pos >= 0 && r < session::kResultRows && pos <= record.size(); ++r)
-        v.unreadable +=
-            readRow(&v.cells[size_t(r * session::kResultColumns)], r, nextPiece(record, pos, u'>'));
+    patients::RecordCells cells(record);
+    for (int r = 0; r < session::kResultRows; ++r)
+        v.unreadable += readRow(&v.cells[size_t(r * session::kResultColumns)], r, cells.row(r));
     return v;
 }
 
 RowCells rowOfRecord(QStringView record, int row) {
     RowCells out;
-    qsizetype pos = firstRowAt(record);
-    if (pos < 0 || row < 0 || row >= session::kResultRows)
-        return out;
-    for (int r = 0; r < row && pos <= record.size(); ++r)
-        nextPiece(record, pos, u'>');
-    if (pos <= record.size())
-        readRow(out.data(), row, nextPiece(record, pos, u'>'));
+    if (row >= 0 && row < session::kResultRows)
+        readRow(out.data(), row, patients::RecordCells(record).row(row));
     return out;
 }
 
@@ -221,17 +158,17 @@ std::optional<History> readHistory(const patients::PatientStore& store, int pati
 
 std::vector<MeridianBars> visitChart(const VisitCells& visit) {
     std::vector<MeridianBars> out;
-    for (int m = 0; m < kMeridians; ++m) {
+    for (int m = 0; m < session::kMeridianRows; ++m) {
         MeridianBars mb{m, catalogue::meridianName(m), Scale::Points, catalogue::pointCount(m), {}};
         for (int p = 0; p < mb.points; ++p)
             for (const bool left : {true, false}) {
-                const Cell& c = visit.at(m, (left ? 0 : kRightOffset) + p);
+                const Cell& c = visit.at(m, (left ? 0 : session::kRightOffset) + p);
                 mb.bars.push_back({p, left, c, c ? zoneOf(c->max, Scale::Points) : Zone::Low});
             }
         out.push_back(std::move(mb));
     }
-    for (int b = 0; b < kBranches; ++b) {
-        const int row = kFirstBranch + b;
+    for (int b = 0; b < session::kBranchRows; ++b) {
+        const int row = session::kFirstBranchRow + b;
         const Cell& c = visit.at(row, 0);
         out.push_back({row,
                        catalogue::branchItems()[b],
@@ -264,14 +201,14 @@ TrendPoint trendPointOf(const VisitCells& visit, const QString& date, int row, b
 
 std::vector<MeridianDifferences> sideDifferences(const VisitCells& visit, int threshold) {
     std::vector<MeridianDifferences> out;
-    for (int m = 0; m < kMeridians; ++m) {
+    for (int m = 0; m < session::kMeridianRows; ++m) {
         MeridianDifferences md{m, catalogue::meridianName(m), {}};
         for (int p = 0; p < catalogue::pointCount(m); ++p) {
             SideDifference d;
             d.row = p;
             if (const Cell& l = visit.at(m, p))
                 d.left = l->max;
-            if (const Cell& r = visit.at(m, kRightOffset + p))
+            if (const Cell& r = visit.at(m, session::kRightOffset + p))
                 d.right = r->max;
             if (d.left && d.right) {
                 d.difference = *d.left - *d.right;

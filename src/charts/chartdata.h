@@ -14,10 +14,6 @@
 
 namespace charts {
 
-constexpr int kMeridians = 21;
-constexpr int kBranches = 4;
-constexpr int kFirstBranch = 21; // results row of the first branch item
-constexpr int kRightOffset = 14;
 constexpr int kDefaultThreshold = 10;
 
 // The scale's zones as the main window's gauge colours them.

@@ -18,8 +18,8 @@ constexpr double kBarShare = 0.4; // of a slot, per side
 
 QStringList pointNumbers(int row, int count) {
     QStringList out;
-    if (row >= kFirstBranch) {
-        for (int b = 0; b < kBranches; ++b)
+    if (row >= session::kFirstBranchRow) {
+        for (int b = 0; b < session::kBranchRows; ++b)
             out << QString::number(b + 1);
         return out;
     }
@@ -75,19 +75,19 @@ Hits paintVisit(QPainter& p, const QRectF& area, const std::vector<MeridianBars>
     const QRectF plotArea = frame(p, area, title, legend, m, style);
     std::vector<int> units;
     for (const MeridianBars& mb : chart)
-        if (mb.row < kFirstBranch)
+        if (mb.row < session::kFirstBranchRow)
             units.push_back(mb.points);
-    units.push_back(kBranches);
+    units.push_back(session::kBranchRows);
     const Strips st = layoutStrips(plotArea, units, kLabelLines, m);
     const Range r;
     for (const QRectF& plot : st.plots)
         valueAxis(p, plot, r, {20, 50, 100}, m, style);
     Hits hits;
     for (const MeridianBars& mb : chart) {
-        const bool branch = mb.row >= kFirstBranch;
+        const bool branch = mb.row >= session::kFirstBranchRow;
         const size_t g = branch ? units.size() - 1 : size_t(mb.row);
         const GroupPlace gp = placeOf(st, g);
-        const double first = gp.x + (branch ? (mb.row - kFirstBranch) * gp.unit : 0);
+        const double first = gp.x + (branch ? (mb.row - session::kFirstBranchRow) * gp.unit : 0);
         const int slotCount = branch ? 1 : mb.points;
         zoneBands(p, QRectF(first, gp.plot.top(), slotCount * gp.unit, gp.plot.height()), mb.scale, r, style);
         for (const PointBar& b : mb.bars) {
@@ -98,7 +98,7 @@ Hits paintVisit(QPainter& p, const QRectF& area, const std::vector<MeridianBars>
             resultBar(p, column, r, b.result, b.zone, !b.left, m, style);
             hits.push_back({column, mb.row, b.left, b.row, -1});
         }
-        if (branch && mb.row == kFirstBranch)
+        if (branch && mb.row == session::kFirstBranchRow)
             groupLabels(p, gp.plot, gp.x, gp.unit, QStringLiteral("Ответвления"), pointNumbers(mb.row, 0), m,
                         style);
         else if (!branch)

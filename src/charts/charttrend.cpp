@@ -97,7 +97,7 @@ Hits paintTrend(QPainter& p, const QRectF& area, const Trend& t, const QString& 
                                       {zoneColour(Zone::Norm), QStringLiteral("норма")},
                                       {zoneColour(Zone::High), QStringLiteral("выше нормы")}};
     QString note = QStringLiteral("черта: падение; ×: не измерено");
-    if (t.row < kFirstBranch)
+    if (t.row < session::kFirstBranchRow)
         note += QStringLiteral("; пунктир: среднее меридиана за посещение");
     if (t.meanOfMeans)
         note += QStringLiteral("; точки: среднее за все посещения %1").arg(*t.meanOfMeans, 0, 'f', 1);

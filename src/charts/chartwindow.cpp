@@ -28,8 +28,8 @@ QString resultText(const charts::Cell& c) {
 }
 
 QString rowName(int row) {
-    return row >= charts::kFirstBranch ? catalogue::branchItems().value(row - charts::kFirstBranch)
-                                       : catalogue::meridianName(row);
+    return row >= session::kFirstBranchRow ? catalogue::branchItems().value(row - session::kFirstBranchRow)
+                                           : catalogue::meridianName(row);
 }
 
 template <typename W> W* named(W* w, const QString& name) {
@@ -161,7 +161,7 @@ void ChartWindow::fillPoints() {
     const int row = cbomeridian->currentIndex();
     const QSignalBlocker block(cbopoint);
     cbopoint->clear();
-    const bool branch = row >= charts::kFirstBranch;
+    const bool branch = row >= session::kFirstBranchRow;
     if (!branch)
         for (int p = 0; p < catalogue::pointCount(row); ++p) {
             const catalogue::Point pt = catalogue::point(row, p);
@@ -174,7 +174,7 @@ void ChartWindow::fillPoints() {
 
 void ChartWindow::refresh() {
     const int chart = tabchart->currentIndex();
-    const bool branch = cbomeridian->currentIndex() >= charts::kFirstBranch;
+    const bool branch = cbomeridian->currentIndex() >= session::kFirstBranchRow;
     cbovisit->setEnabled(chart != TrendChart);
     cbomeridian->setEnabled(chart == TrendChart);
     cbopoint->setEnabled(chart == TrendChart && !branch);
@@ -194,7 +194,7 @@ void ChartWindow::chooseVisit(int cardVisit) {
 
 void ChartWindow::choosePoint(int row, bool left, int point) {
     cbomeridian->setCurrentIndex(row);
-    if (row < charts::kFirstBranch)
+    if (row < session::kFirstBranchRow)
         cbopoint->setCurrentIndex(point);
     (left ? optleft : optright)->setChecked(true);
 }
@@ -242,7 +242,7 @@ QString ChartWindow::title() const {
     switch (tabchart->currentIndex()) {
     case TrendChart: {
         const int row = cbomeridian->currentIndex();
-        if (row >= charts::kFirstBranch)
+        if (row >= session::kFirstBranchRow)
             return who + rowName(row);
         return who + QStringLiteral("%1, точка %2, %3 сторона")
                          .arg(rowName(row), cbopoint->currentText(),
@@ -258,19 +258,20 @@ QString ChartWindow::title() const {
 QString ChartWindow::describe(const charts::Hit& h) const {
     if (h.visit >= 0) {
         const charts::VisitCells cells = cellsOf(h.visit);
-        const int column = h.row >= charts::kFirstBranch ? 0 : (h.left ? 0 : charts::kRightOffset) + h.point;
+        const int column =
+            h.row >= session::kFirstBranchRow ? 0 : (h.left ? 0 : session::kRightOffset) + h.point;
         return m_history.dates.value(h.visit) + QStringLiteral(": ") + resultText(cells.at(h.row, column));
     }
     const charts::VisitCells cells = cellsOf(historyPosition());
-    if (h.row >= charts::kFirstBranch)
+    if (h.row >= session::kFirstBranchRow)
         return rowName(h.row) + QStringLiteral(": ") + resultText(cells.at(h.row, 0));
     const QString where =
         rowName(h.row) + QStringLiteral(", точка ") + catalogue::point(h.row, h.point).number;
     if (tabchart->currentIndex() == SidesChart)
         return where + QStringLiteral("\nлевая: ") + resultText(cells.at(h.row, h.point)) +
-               QStringLiteral("\nправая: ") + resultText(cells.at(h.row, charts::kRightOffset + h.point));
+               QStringLiteral("\nправая: ") + resultText(cells.at(h.row, session::kRightOffset + h.point));
     return where + (h.left ? QStringLiteral(", левая: ") : QStringLiteral(", правая: ")) +
-           resultText(cells.at(h.row, (h.left ? 0 : charts::kRightOffset) + h.point));
+           resultText(cells.at(h.row, (h.left ? 0 : session::kRightOffset) + h.point));
 }
 
 void ChartWindow::barClicked(const charts::Hit& h) {
@@ -278,8 +279,8 @@ void ChartWindow::barClicked(const charts::Hit& h) {
         chooseVisit(m_history.fromCardPosition(h.visit));
         return;
     }
-    choosePoint(h.row, h.left, h.row >= charts::kFirstBranch ? 0 : h.point);
-    emit pointChosen(h.row, h.left, h.row >= charts::kFirstBranch ? 0 : h.point);
+    choosePoint(h.row, h.left, h.row >= session::kFirstBranchRow ? 0 : h.point);
+    emit pointChosen(h.row, h.left, h.row >= session::kFirstBranchRow ? 0 : h.point);
 }
 
 printing::Pages ChartWindow::pages() const {

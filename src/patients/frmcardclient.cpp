@@ -3,7 +3,6 @@
 #include "common/colourvalues.h"
 #include "common/messages.h"
 #include "common/session.h"
-#include "common/text1251.h"
 #include "common/widgets.h"
 
 #include <QAction>
@@ -45,15 +44,6 @@ QString toBox(const QString& stored) {
 QString fromBox(const QString& shown) {
     QString t = shown;
     return t.replace(u'\n', QStringLiteral("\r\n"));
-}
-
-// Where the card check stops in a box's text: the first separator, else the first
-// character the code page cannot hold.
-qsizetype firstBad(const QString& text) {
-    for (qsizetype k = 0; k < text.size(); ++k)
-        if (text[k] == u'>' || text[k] == u'@')
-            return k;
-    return cp1251::firstUnencodable(text);
 }
 
 const QString kBoxNames[3] = {QStringLiteral("Жалобы"), QStringLiteral("Диагноз"), QStringLiteral("Рецепт")};
@@ -205,7 +195,7 @@ void frmcardclient::showBadText(const patients::Error& error) {
     msgbox::info(this, error.message);
     QPlainTextEdit* boxes[3] = {txtgalob, txtdiagnoz, txtrecept};
     for (int i = 0; i < 3; ++i) {
-        const qsizetype at = firstBad(boxes[i]->toPlainText());
+        const qsizetype at = patients::firstBadCardCharacter(boxes[i]->toPlainText());
         if (at < 0)
             continue;
         QTextCursor cursor = boxes[i]->textCursor();
