@@ -1,11 +1,7 @@
 #include "printing/printing.h"
 
+#include "common/moduleloader.h"
 #include "printing/printmodule.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLibrary>
 
 namespace printing {
 
@@ -22,8 +18,8 @@ Module& module() {
 }
 
 QStringList candidates() {
-    QStringList paths = module().paths.value_or(
-        QCoreApplication::instance() ? modulesFor(QCoreApplication::applicationDirPath()) : QStringList());
+    QStringList paths = module().paths.value_or(moduleloader::candidates(
+        QStringLiteral(TAVEN_PRINT_MODULE_NAME), QStringLiteral(TAVEN_PRINT_MODULE_FROM_BIN)));
     paths.removeDuplicates();
     return paths;
 }
@@ -34,23 +30,22 @@ const PrintFunctions* loaded(QString* why) {
     if (m.functions)
         return m.functions;
     const QStringList paths = candidates();
+    QList<moduleloader::Failure> failures;
+    // Never unloaded once it serves: its windows and Qt Print Support live on.
+    moduleloader::load(
+        paths, kPrintModuleEntry,
+        [&m](QFunctionPointer entry) {
+            m.functions = reinterpret_cast<PrintModuleEntry>(entry)(kPrintModuleVersion);
+            return m.functions ? moduleloader::Answer::Serves : moduleloader::Answer::OtherVersion;
+        },
+        &failures);
+    if (m.functions)
+        return m.functions;
     QStringList problems;
-    for (const QString& path : paths) {
-        if (!QFileInfo(path).isFile())
-            continue;
-        QLibrary library(path);
-        if (!library.load()) {
-            problems << QStringLiteral("не удалось загрузить модуль печати %1 (%2)")
-                            .arg(path, library.errorString());
-            continue;
-        }
-        const auto entry = reinterpret_cast<PrintModuleEntry>(library.resolve(kPrintModuleEntry));
-        m.functions = entry ? entry(kPrintModuleVersion) : nullptr;
-        if (m.functions)
-            return m.functions; // never unloaded: its windows and Qt Print Support live on
-        library.unload();
-        problems << QStringLiteral("модуль печати %1 не от этой версии программы").arg(path);
-    }
+    for (const moduleloader::Failure& f : failures)
+        problems << (f.why.isEmpty()
+                         ? QStringLiteral("модуль печати %1 не от этой версии программы").arg(f.path)
+                         : QStringLiteral("не удалось загрузить модуль печати %1 (%2)").arg(f.path, f.why));
     // Not found is the likely case (a partial installation); a failed load says why.
     *why = problems.isEmpty()
                ? QStringLiteral("Печать недоступна: не найден модуль печати %1")
@@ -98,10 +93,8 @@ Outcome savePagesPdfTo(const QString& path, const Pages& pages) {
 }
 
 QStringList modulesFor(const QString& programDir) {
-    const QString name = QStringLiteral(TAVEN_PRINT_MODULE_NAME);
-    // Beside the program in a build folder; in the library folder once installed.
-    return {programDir + u'/' + name,
-            QDir::cleanPath(programDir + u'/' + QStringLiteral(TAVEN_PRINT_MODULE_FROM_BIN) + u'/' + name)};
+    return moduleloader::candidates(programDir, QStringLiteral(TAVEN_PRINT_MODULE_NAME),
+                                    QStringLiteral(TAVEN_PRINT_MODULE_FROM_BIN));
 }
 
 void setModules(std::optional<QStringList> paths) {
