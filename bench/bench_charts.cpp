@@ -11,6 +11,7 @@
 #include "measurement/frmmain.h"
 #include "patientgen.h"
 #include "timing.h"
+#include "uicheck.h"
 
 #include <QApplication>
 #include <QDir>
@@ -149,7 +150,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents();
     const long before = rssKb();
-    ChartWindow* charts = openCharts(&w, store, 0, w.session());
+    ChartWindow* charts = openCharts(&w, store, 0, *uicheck::child<session::Session>(&w, "session"));
     charts->resize(1280, 800);
     charts->show();
     for (int c = 0; c < 3; ++c) {

@@ -10,6 +10,7 @@
 #include "patientgen.h"
 #include "patients/frmclient.h"
 #include "timing.h"
+#include "uicheck.h"
 
 #include <QApplication>
 #include <QDir>
@@ -91,7 +92,7 @@ int memoryRun(const QString& folder) {
     w.Form_Load();
     w.show();
     QApplication::processEvents();
-    frmclient list(w.session(), w.workFolder(), &w);
+    frmclient list(*uicheck::child<session::Session>(&w, "session"), WorkFolder(folder), &w);
     list.Form_Load();
     list.show();
     list.repaint();

@@ -7,6 +7,7 @@
 #include "measurement/beeper.h"
 #include "measurement/frmmain.h"
 #include "stream.h"
+#include "uicheck.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -29,15 +30,17 @@ constexpr double kTargetP99Ms = 16;
 // time has come, never by waiting.
 class StreamClock {
   public:
-    explicit StreamClock(frmmain& w) : m_w(w) {}
+    explicit StreamClock(frmmain& w)
+        : m_w(w), m_timer1(*uicheck::child<QTimer>(&w, "Timer1")),
+          m_timer2(*uicheck::child<QTimer>(&w, "Timer2")) {}
     void advance(qint64 nowMs) {
-        if (m_w.Timer1.isActive() && m_due1 < 0)
-            m_due1 = nowMs + m_w.Timer1.interval();
-        if (m_w.Timer2.isActive() && m_due2 < 0)
-            m_due2 = nowMs + m_w.Timer2.interval();
-        if (!m_w.Timer1.isActive())
+        if (m_timer1.isActive() && m_due1 < 0)
+            m_due1 = nowMs + m_timer1.interval();
+        if (m_timer2.isActive() && m_due2 < 0)
+            m_due2 = nowMs + m_timer2.interval();
+        if (!m_timer1.isActive())
             m_due1 = -1;
-        if (!m_w.Timer2.isActive())
+        if (!m_timer2.isActive())
             m_due2 = -1;
         if (m_due1 >= 0 && nowMs >= m_due1) {
             m_w.Timer1_Timer();
@@ -51,6 +54,8 @@ class StreamClock {
 
   private:
     frmmain& m_w;
+    const QTimer& m_timer1;
+    const QTimer& m_timer2;
     qint64 m_due1 = -1, m_due2 = -1;
 };
 
@@ -96,8 +101,9 @@ int lineRate(frmmain& w, CountingBeeper& beeps, QApplication& app, double second
 
     PtyPair pty;
     w.startDevice(pty.slaveName());
-    if (!w.mscomm.isOpen()) {
-        std::fprintf(stderr, "no pseudo-terminal: %s\n", qPrintable(w.mscomm.lastError()));
+    DeviceLink& link = *uicheck::child<DeviceLink>(&w, "mscomm");
+    if (!link.isOpen()) {
+        std::fprintf(stderr, "no pseudo-terminal: %s\n", qPrintable(link.lastError()));
         return 1;
     }
     bench::LineRateWriter writer(pty, pattern, rate, total);
@@ -106,7 +112,7 @@ int lineRate(frmmain& w, CountingBeeper& beeps, QApplication& app, double second
     long received = 0, outOfOrder = 0;
     // Connected after the window's own handler, so this runs once the window is done with
     // the bytes.
-    QObject::connect(&w.mscomm, &DeviceLink::bytesReceived, &app, [&](const QByteArray& bytes) {
+    QObject::connect(&link, &DeviceLink::bytesReceived, &app, [&](const QByteArray& bytes) {
         const qint64 at = bench::nowNs();
         for (const char c : bytes) {
             if (received < total) {

@@ -31,12 +31,12 @@ void checkSeconds(double seconds) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString text = cp1251::decode(bytes);
-    const settings::Settings s = settings::parse(text);
+    const settings::Line s = settings::parse(text);
     FUZZ_CHECK(!s.timeText.contains(u'\r') && !s.timeText.contains(u'\n'), s.timeText);
     FUZZ_CHECK(s.oneTouch == text.startsWith(u'1'), text.left(40));
 
     const QString written = settings::format(s.oneTouch, s.timeText);
-    const settings::Settings back = settings::parse(cp1251::decode(cp1251::encode(written)));
+    const settings::Line back = settings::parse(cp1251::decode(cp1251::encode(written)));
     FUZZ_CHECK(back.oneTouch == s.oneTouch && back.timeText == s.timeText, written);
     if (inWrittenForm(text))
         FUZZ_CHECK(cp1251::encode(written) == bytes, written);

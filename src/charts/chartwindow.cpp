@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "charts/chartview.h"
+#include "common/form.h"
 #include "common/messages.h"
 #include "common/text1251.h"
 #include "common/windowplace.h"
@@ -18,6 +19,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+using form::make;
+
 namespace {
 
 const QString kLiveMark = QStringLiteral(" (в главном окне)");
@@ -30,11 +33,6 @@ QString resultText(const charts::Cell& c) {
 QString rowName(int row) {
     return row >= session::kFirstBranchRow ? catalogue::branchItems().value(row - session::kFirstBranchRow)
                                            : catalogue::meridianName(row);
-}
-
-template <typename W> W* named(W* w, const QString& name) {
-    w->setAccessibleName(name);
-    return w;
 }
 
 } // namespace
@@ -73,11 +71,12 @@ void ChartWindow::loadHistory(const patients::PatientStore& store, int patient) 
 void ChartWindow::build() {
     setWindowTitle(m_name.isEmpty() ? QStringLiteral("Графики результатов")
                                     : QStringLiteral("Графики результатов: %1").arg(m_name));
-    tabchart = named(new QTabBar(this), QStringLiteral("График"));
+    tabchart = make<QTabBar>(this, "tabchart");
+    tabchart->setAccessibleName(QStringLiteral("График"));
     tabchart->addTab(QStringLiteral("Посещение"));
     tabchart->addTab(QStringLiteral("Точка по посещениям"));
     tabchart->addTab(QStringLiteral("Левая и правая"));
-    view = new ChartView(this);
+    view = make<ChartView>(this, "view");
     view->setPainter([this](QPainter& p, const QRectF& area) { return paint(p, area); });
     view->setDescriber([this](const charts::Hit& h) { return describe(h); });
     connect(view, &ChartView::hitClicked, this, &ChartWindow::barClicked);
@@ -88,10 +87,10 @@ void ChartWindow::build() {
     layout->addWidget(buildControls());
     layout->addWidget(view, 1);
     auto* buttons = new QHBoxLayout;
-    cmdprint = named(new QPushButton(QStringLiteral("Печать"), this), QStringLiteral("Печать"));
-    cmdpdf = named(new QPushButton(QStringLiteral("Сохранить PDF"), this), QStringLiteral("Сохранить PDF"));
-    cmdpng = named(new QPushButton(QStringLiteral("Сохранить PNG"), this), QStringLiteral("Сохранить PNG"));
-    cmdclose = named(new QPushButton(QStringLiteral("Закрыть"), this), QStringLiteral("Закрыть"));
+    cmdprint = make<QPushButton>(this, "cmdprint", QStringLiteral("Печать"));
+    cmdpdf = make<QPushButton>(this, "cmdpdf", QStringLiteral("Сохранить PDF"));
+    cmdpng = make<QPushButton>(this, "cmdpng", QStringLiteral("Сохранить PNG"));
+    cmdclose = make<QPushButton>(this, "cmdclose", QStringLiteral("Закрыть"));
     buttons->addStretch();
     for (QPushButton* b : {cmdprint, cmdpdf, cmdpng, cmdclose})
         buttons->addWidget(b);
@@ -106,14 +105,18 @@ QWidget* ChartWindow::buildControls() {
     auto* box = new QWidget(this);
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
-    cbovisit = named(new QComboBox(box), QStringLiteral("Посещение"));
-    cbomeridian = named(new QComboBox(box), QStringLiteral("Меридиан"));
+    cbovisit = make<QComboBox>(box, "cbovisit");
+    cbovisit->setAccessibleName(QStringLiteral("Посещение"));
+    cbomeridian = make<QComboBox>(box, "cbomeridian");
+    cbomeridian->setAccessibleName(QStringLiteral("Меридиан"));
     cbomeridian->addItems(catalogue::meridianNames() + catalogue::branchItems());
-    cbopoint = named(new QComboBox(box), QStringLiteral("Точка"));
-    optleft = named(new QRadioButton(QStringLiteral("Левая"), box), QStringLiteral("Левая"));
-    optright = named(new QRadioButton(QStringLiteral("Правая"), box), QStringLiteral("Правая"));
+    cbopoint = make<QComboBox>(box, "cbopoint");
+    cbopoint->setAccessibleName(QStringLiteral("Точка"));
+    optleft = make<QRadioButton>(box, "optleft", QStringLiteral("Левая"));
+    optright = make<QRadioButton>(box, "optright", QStringLiteral("Правая"));
     optleft->setChecked(true);
-    spnthreshold = named(new QSpinBox(box), QStringLiteral("Порог"));
+    spnthreshold = make<QSpinBox>(box, "spnthreshold");
+    spnthreshold->setAccessibleName(QStringLiteral("Порог"));
     spnthreshold->setRange(0, 100);
     spnthreshold->setValue(charts::kDefaultThreshold);
     const std::pair<QString, QWidget*> items[] = {{QStringLiteral("Посещение:"), cbovisit},
@@ -123,8 +126,9 @@ QWidget* ChartWindow::buildControls() {
                                                   {QString(), optright},
                                                   {QStringLiteral("Порог:"), spnthreshold}};
     for (const auto& [caption, w] : items) {
+        // Named after what it labels: "lblvisit" for "cbovisit".
         if (!caption.isEmpty())
-            row->addWidget(new QLabel(caption, box));
+            row->addWidget(make<QLabel>(box, QStringLiteral("lbl") + w->objectName().mid(3), caption));
         row->addWidget(w);
     }
     row->addStretch();

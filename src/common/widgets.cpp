@@ -68,6 +68,13 @@ void useFormFont(QWidget* window) {
     window->setFont(f);
 }
 
+void useFigureFont(QWidget* w) {
+    QFont f = w->font();
+    f.setPointSize(14);
+    f.setBold(true);
+    w->setFont(f);
+}
+
 namespace {
 
 // The width the caption needs. A push button's own hint has a minimum width that is no

@@ -50,6 +50,9 @@ template <typename Handler> void onSelected(QAbstractButton* option, QObject* co
 
 // The layouts are laid out in twips for a small dialog font; this font fits them.
 void useFormFont(QWidget* window);
+// The large bold font of the figures that must be read from a distance (the gauge's
+// maximum and drop, the VEGA mark).
+void useFigureFont(QWidget* w);
 
 // Makes a caption fit in the font actually in use, keeping the widget's place: where the
 // form has room (up to maxWidth pixels) the widget is widened to the width it would take by

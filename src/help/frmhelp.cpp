@@ -13,10 +13,11 @@ const QString kHelpFile = QStringLiteral("taven.txt");
 } // namespace
 
 frmHelp::frmHelp(const WorkFolder& folder, QWidget* parent) : QDialog(parent), m_folder(folder) {
+    setObjectName("frmHelp");
     setWindowTitle(QStringLiteral("Метод   Тавена"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(form::px(8685), form::px(7005));
-    txtHelp = form::make<QPlainTextEdit>(this, form::tw(0, 0, 8655, 6975));
+    txtHelp = form::make<QPlainTextEdit>(this, "txtHelp", form::tw(0, 0, 8655, 6975));
     txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     txtHelp->setAccessibleName(QStringLiteral("Текст справки"));
     // Nothing typed here would be kept; the keyboard still moves and selects.

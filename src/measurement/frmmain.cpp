@@ -24,7 +24,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -45,28 +44,45 @@ const QString kAboutCaption = QStringLiteral("О программе");
 } // namespace
 
 frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m_folder(folder) {
+    setObjectName("frmmain");
     setWindowTitle(QStringLiteral("Диагностика по Тавену"));
     setFixedSize(px(8685), px(7005));
     useFormFont(this);
+    m_session.setObjectName("session");
+    mscomm.setObjectName("mscomm");
+    Timer1.setObjectName("Timer1");
+    Timer2.setObjectName("Timer2");
 
-    cmdclient = make<QPushButton>(this, QStringLiteral("Карта"), tw(5760, 120, 1215, 375));
-    cmdclient->setToolTip(QStringLiteral("Выбор пациента"));
-    cmdmedicam = make<QPushButton>(this, QStringLiteral("Препараты"), tw(5760, 600, 1215, 375));
-    cmdmedicam->setToolTip(QStringLiteral("Операции над медикаментами"));
-    cmdsave = make<QPushButton>(this, QStringLiteral("Сохранить"), tw(5760, 1080, 1215, 375));
-    cmdsave->setToolTip(QStringLiteral("Сохранение результатов измерений"));
-    cmdhelp = make<QPushButton>(this, QStringLiteral("Справка"), tw(7320, 120, 1215, 375));
-    cmdoptions = make<QPushButton>(this, QStringLiteral("Настройка"), tw(7320, 1080, 1215, 375));
-    cmdoptions->setToolTip(QStringLiteral("Параметры измерения"));
-
+    buildButtons();
     m_bodyMap = std::make_unique<bodymap::BodyMap>(m_folder);
     Frame1 = new Gauge(this);
+    Frame1->setObjectName("Frame1");
     Frame1->setGeometry(tw(120, 0, 5400, 1455));
     showDeviceState();
     buildModeFrame();
     buildPointFrame();
     buildFunctionFrame();
+    connectHandlers();
+    windowplace::keep(this, QStringLiteral("main"));
 
+    m_session.setSettings(settings::inForce(m_fileSettings));
+    connectPatients();
+}
+
+void frmmain::buildButtons() {
+    cmdclient = make<QPushButton>(this, "cmdclient", QStringLiteral("Карта"), tw(5760, 120, 1215, 375));
+    cmdclient->setToolTip(QStringLiteral("Выбор пациента"));
+    cmdmedicam = make<QPushButton>(this, "cmdmedicam", QStringLiteral("Препараты"), tw(5760, 600, 1215, 375));
+    cmdmedicam->setToolTip(QStringLiteral("Операции над медикаментами"));
+    cmdsave = make<QPushButton>(this, "cmdsave", QStringLiteral("Сохранить"), tw(5760, 1080, 1215, 375));
+    cmdsave->setToolTip(QStringLiteral("Сохранение результатов измерений"));
+    cmdhelp = make<QPushButton>(this, "cmdhelp", QStringLiteral("Справка"), tw(7320, 120, 1215, 375));
+    cmdoptions =
+        make<QPushButton>(this, "cmdoptions", QStringLiteral("Настройка"), tw(7320, 1080, 1215, 375));
+    cmdoptions->setToolTip(QStringLiteral("Параметры измерения"));
+}
+
+void frmmain::connectHandlers() {
     connect(cmdhelp, &QPushButton::clicked, this, &frmmain::cmdhelp_Click);
     connect(cmdmedicam, &QPushButton::clicked, this, &frmmain::cmdmedicam_Click);
     connect(cmdaddcard, &QPushButton::clicked, this, &frmmain::cmdaddcard_Click);
@@ -79,7 +95,6 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     connect(about, &QAction::triggered, this, &frmmain::showAbout);
     addAction(about);
     setContextMenuPolicy(Qt::ActionsContextMenu);
-    windowplace::keep(this, QStringLiteral("main"));
 
     // Neither timer runs until a reading or a press arms it.
     Timer1.setSingleShot(true);
@@ -87,9 +102,6 @@ frmmain::frmmain(const WorkFolder& folder, QWidget* parent) : QWidget(parent), m
     connect(&Timer1, &QTimer::timeout, this, &frmmain::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &frmmain::Timer2_Timer);
     connect(&mscomm, &DeviceLink::bytesReceived, this, &frmmain::mscomm_OnComm);
-
-    m_session.setSettings(settings::inForce(m_fileSettings));
-    connectPatients();
 }
 
 frmoption* frmmain::options() {
@@ -101,32 +113,28 @@ frmoption* frmmain::options() {
     m_options->apply(m_fileSettings);
     connect(m_options, &frmoption::settingsChanged, &m_session, &session::Session::setSettings);
     connect(m_options, &frmoption::threeTouchesChosen, this, [this] { reading.restartTouchCount(); });
-    connect(m_options, &frmoption::settingsWritten, this, [this](const QString& text, const QString& file) {
-        strini = text;
-        strFileName = file;
-    });
+    connect(m_options, &frmoption::settingsWritten, this, [this](const QString& text) { strini = text; });
     return m_options;
 }
 
 frmmain::~frmmain() = default;
 
 void frmmain::buildModeFrame() {
-    Frame3 = frame(this, tw(120, 1560, 8415, 615));
-    optdiagnoz = make<QRadioButton>(Frame3, QStringLiteral("Диагностика по точкам"), tw(120, 240, 2175, 255));
-    opthand =
-        make<QRadioButton>(Frame3, QStringLiteral("Диагностика по ответвлениям"), tw(2880, 240, 2655, 255));
-    opttest = make<QRadioButton>(Frame3, QStringLiteral("Медикам. тестирование"), tw(6000, 240, 2175, 255));
+    Frame3 = frame(this, "Frame3", tw(120, 1560, 8415, 615));
+    optdiagnoz = make<QRadioButton>(Frame3, "optdiagnoz", QStringLiteral("Диагностика по точкам"),
+                                    tw(120, 240, 2175, 255));
+    opthand = make<QRadioButton>(Frame3, "opthand", QStringLiteral("Диагностика по ответвлениям"),
+                                 tw(2880, 240, 2655, 255));
+    opttest = make<QRadioButton>(Frame3, "opttest", QStringLiteral("Медикам. тестирование"),
+                                 tw(6000, 240, 2175, 255));
     // Room to the next option or the frame's edge, in twips, less a pixel or two of gap.
     fitCaption(optdiagnoz, px(2880 - 120) - 2);
     fitCaption(opthand, px(6000 - 2880) - 2);
     fitCaption(opttest, px(8415 - 6000) - 3);
     optdiagnoz->setChecked(true);
-    lblVega = make<QLabel>(Frame3, QStringLiteral("VEGA"), tw(3720, 120, 975, 435));
+    lblVega = make<QLabel>(Frame3, "lblVega", QStringLiteral("VEGA"), tw(3720, 120, 975, 435));
     lblVega->setAlignment(Qt::AlignCenter);
-    QFont f = lblVega->font();
-    f.setPointSize(14);
-    f.setBold(true);
-    lblVega->setFont(f);
+    useFigureFont(lblVega);
     setTextColour(lblVega, colours::kRed);
     lblVega->hide();
 
@@ -137,46 +145,45 @@ void frmmain::buildModeFrame() {
 }
 
 void frmmain::buildPointFrame() {
-    Frame2 = frame(this, tw(120, 2280, 5415, 4575));
-    lblmerid = make<QLabel>(Frame2, QStringLiteral("Меридиан"), tw(3000, 120, 1695, 255));
-    cbomeridian = make<NamedComboBox>(Frame2, tw(2640, 360, 2655, 315));
+    Frame2 = frame(this, "Frame2", tw(120, 2280, 5415, 4575));
+    lblmerid = make<QLabel>(Frame2, "lblmerid", QStringLiteral("Меридиан"), tw(3000, 120, 1695, 255));
+    cbomeridian = make<NamedComboBox>(Frame2, "cbomeridian", tw(2640, 360, 2655, 315));
     // Named after its caption, which is also its label; the meridian shown is its value.
     cbomeridian->setAccessibleName(lblmerid->text());
     lblmerid->setBuddy(cbomeridian);
     connect(cbomeridian, &QComboBox::activated, this, [this](int) { cbomeridian_Click(); });
 
-    pic = make<PictureBox>(Frame2, tw(100, 480, 2490, 3975));
+    pic = make<PictureBox>(Frame2, "pic", tw(100, 480, 2490, 3975));
 
-    m_sideLabel = make<QLabel>(Frame2, QStringLiteral("Сторона:"), tw(2760, 960, 1000, 255));
-    optleft = make<QRadioButton>(Frame2, QStringLiteral("Левая"), tw(2760, 1320, 1000, 255));
-    optright = make<QRadioButton>(Frame2, QStringLiteral("Правая"), tw(2760, 1680, 1000, 255));
-    chkkti = make<QCheckBox>(Frame2, QStringLiteral("по КТИ"), tw(2760, 2400, 1000, 255));
+    m_sideLabel =
+        make<QLabel>(Frame2, form::item("label", 0), QStringLiteral("Сторона:"), tw(2760, 960, 1000, 255));
+    optleft = make<QRadioButton>(Frame2, "optleft", QStringLiteral("Левая"), tw(2760, 1320, 1000, 255));
+    optright = make<QRadioButton>(Frame2, "optright", QStringLiteral("Правая"), tw(2760, 1680, 1000, 255));
+    chkkti = make<QCheckBox>(Frame2, "chkkti", QStringLiteral("по КТИ"), tw(2760, 2400, 1000, 255));
     optleft->setChecked(true);
     onSelected(optleft, this, [this] { optleft_Click(); });
     onSelected(optright, this, [this] { optright_Click(); });
 
     grid = new PointGrid(Frame2);
+    grid->setObjectName("grid");
     connect(grid, &PointGrid::rowClicked, this, &frmmain::lblnumber_Click);
     connect(grid, &PointGrid::keyDown, this, [this](int row, bool maxBox, int code, int shift) {
         maxBox ? txtmax_KeyDown(row, code, shift) : txtpad_KeyDown(row, code, shift);
     });
 }
 
-QLabel* frmmain::label(int i) const {
-    return i == 0 ? m_sideLabel : grid->header.at(i - 1);
-}
-
 void frmmain::buildFunctionFrame() {
-    frapoint = make<QGroupBox>(this, QStringLiteral("Функция точки"), tw(5760, 2280, 2775, 4575));
-    txtfunction = make<QPlainTextEdit>(frapoint, tw(120, 360, 2535, 3495));
+    frapoint = frame(this, "frapoint", tw(5760, 2280, 2775, 4575), QStringLiteral("Функция точки"));
+    txtfunction = make<QPlainTextEdit>(frapoint, "txtfunction", tw(120, 360, 2535, 3495));
     txtfunction->setReadOnly(true);
     txtfunction->setAccessibleName(QStringLiteral("Функция точки"));
-    lstpreparat = make<QListWidget>(frapoint, tw(120, 360, 2535, 3180));
+    lstpreparat = make<QListWidget>(frapoint, "lstpreparat", tw(120, 360, 2535, 3180));
     lstpreparat->setAccessibleName(QStringLiteral("Медикаменты точки"));
-    cmdaddcard = make<QPushButton>(frapoint, QStringLiteral("Добавить в рецепт"), tw(120, 4080, 2535, 375));
+    cmdaddcard = make<QPushButton>(frapoint, "cmdaddcard", QStringLiteral("Добавить в рецепт"),
+                                   tw(120, 4080, 2535, 375));
     cmdaddcard->setToolTip(QStringLiteral("Добавить препарат в карту"));
     // Between the list and the button: what the last addition was, and how many wait for the card.
-    lblrecept = make<QLabel>(frapoint, QString(), tw(120, 3555, 2535, 510));
+    lblrecept = make<QLabel>(frapoint, "lblrecept", tw(120, 3555, 2535, 510));
     lblrecept->setAccessibleName(QStringLiteral("Рецепт"));
     connect(&m_session, &session::Session::prescriptionChanged, this,
             [this] { showPrescription(QString()); });
@@ -203,6 +210,7 @@ void frmmain::Form_Load() {
         optdiagnoz->setChecked(true);
     }
     frapoint->setTitle(QStringLiteral("Функция точки"));
+    frapoint->setAccessibleName(frapoint->title());
     txtfunction->show();
     lstpreparat->hide();
     cmdaddcard->hide();
@@ -228,7 +236,6 @@ void frmmain::readDataFiles(const StartFiles& files) {
     if (!files.function)
         msgbox::info(this,
                      files.functionError + QStringLiteral(".\nТексты функций точек показаны не будут."));
-    strFunction = files.function.value_or(QString());
     strFunctionLine = files.functionLines.lines;
     if (files.function)
         for (const QString& problem : files.functionLines.problems)
@@ -245,8 +252,7 @@ void frmmain::applySettingsFile(const StartFiles& files) {
     if (!files.ini)
         msgbox::info(this, files.iniError + QStringLiteral(".\nИзмерение: одно касание, 3 сек."));
     strini = files.ini.value_or(settings::format(true, settings::formatSeconds(settings::kDefaultSeconds)));
-    strFileName = settings::kFileName;
-    const settings::Settings s = settings::parse(strini);
+    const settings::Line s = settings::parse(strini);
     if (const QString problem = settings::timeProblem(s.timeText); files.ini && !problem.isEmpty())
         msgbox::info(this, problem);
     m_fileSettings = s;

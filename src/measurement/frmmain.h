@@ -1,7 +1,10 @@
 #pragma once
 // The main window: the measurement state, the point column, the gauge, the modes and
-// the body map. Handlers keep the names the rest of the program knows them by; the
-// file is split by concern (layout and start-up here, point selection, modes, readings).
+// the body map. A façade: outside it sees start-up and the handlers under the names the
+// rest of the program knows them by; widgets, timers and state are its own. Tests and tools
+// find the widgets, the timers ("Timer1", "Timer2"), the device link ("mscomm") and the
+// shared state ("session") by object name. The file is split by concern (layout and start-up
+// here, point selection, modes, readings, body map, patients, charts).
 #include "catalogue/catalogue.h"
 #include "catalogue/modes.h"
 #include "common/session.h"
@@ -17,7 +20,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,7 +28,6 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
@@ -48,30 +49,44 @@ class PatientStore;
 
 class frmmain : public QWidget {
     Q_OBJECT
+    // The measurement state under the names it has always had, to be looked at (not set)
+    // from outside by name, as the widgets are.
+    Q_PROPERTY(int Index READ propIndex)
+    Q_PROPERTY(int number READ propNumber)
+    Q_PROPERTY(int intright READ propIntright)
+    Q_PROPERTY(QString strini READ propStrini)
+    Q_PROPERTY(QStringList strFunctionLine READ propFunctionLines)
+    Q_PROPERTY(int int3 READ propInt3)
+    Q_PROPERTY(bool blnVega READ propBlnVega)
+    Q_PROPERTY(float sngVega READ propSngVega)
+    Q_PROPERTY(int datainmax READ propDatainmax)
+
   public:
     // Data files are read from and written to `folder`.
     explicit frmmain(const WorkFolder& folder = WorkFolder(), QWidget* parent = nullptr);
     ~frmmain() override;
 
-    // The state the other windows share; handed to them, never reached through this window.
-    session::Session& session() { return m_session; }
-    const WorkFolder& workFolder() const { return m_folder; }
-
-    // Start-up: reads the data files of the working folder and selects the first meridian.
-    void Form_Load();
-    // The data files as start-up read them before the window was made; Form_Load takes
-    // them instead of reading (once).
+    // Start-up, in main.cpp's order. The data files as start-up read them before the window
+    // was made; Form_Load takes them instead of reading (once).
     void useStartFiles(StartFiles files) { m_startFiles = std::move(files); }
-    void Form_Resize() {}
+    // The window's beeps. The window does not own it.
+    void setBeeper(Beeper* beeper);
+    // The body map's first picture is read once the window has been painted, so the
+    // window comes up without waiting for it.
+    void drawMapAfterFirstPaint();
+    // Reads the data files of the working folder and selects the first meridian.
+    void Form_Load();
+    // A run that ends at its first paint (start-up timing) never draws the deferred picture.
+    void dropDeferredMap() { m_pendingMap = nullptr; }
+    // Opens the device port (a named one, or the first the system offers) and keeps
+    // trying while there is none.
+    void startDevice(const QString& portName = QString());
 
-    // Point selection and the results grid.
+    // Point selection and the results grid. Key codes as the keyboard reports them:
+    // 46 Delete, 48..57 main-keyboard digits, 96..105 keypad digits.
     void lblnumber_Click(int row);
-    void txtmax_Click(int row) { lblnumber_Click(row); }
-    void txtpad_Click(int row) { lblnumber_Click(row); }
     void optleft_Click();
     void optright_Click();
-    // Key codes as the keyboard reports them: 46 Delete, 48..57 main-keyboard digits,
-    // 96..105 keypad digits.
     void txtmax_KeyDown(int row, int keyCode, int shift);
     void txtpad_KeyDown(int row, int keyCode, int shift);
     void DrawPoints(int Index);
@@ -82,21 +97,12 @@ class frmmain : public QWidget {
     void opttest_Click();
     void opthand_Click();
 
-    // The device: every received byte, in order.
+    // The device: every received byte, in order; the measuring time and the button window.
     void mscomm_OnComm(const QByteArray& received);
     void Timer1_Timer();
     void Timer2_Timer();
-    // Opens the device port (a named one, or the first the system offers) and keeps
-    // trying while there is none.
-    void startDevice(const QString& portName = QString());
-    // The device's state in the gauge frame, as the link reports it.
-    void showDeviceState();
-    // The window's beeps; tests hand in one that counts. The window does not own it.
-    void setBeeper(Beeper* beeper);
 
     void cmdhelp_Click();
-    // "О программе" in the window's context menu: name and version.
-    void showAbout();
     // Opens the medication editor and returns once it is hidden again.
     void cmdmedicam_Click();
     // "Добавить в рецепт": the chosen medication of the point into the pending prescription.
@@ -105,40 +111,86 @@ class frmmain : public QWidget {
     // Patient records: the list (modal), and the results saved into the chosen visit.
     void cmdclient_Click();
     void cmdsave_Click();
-    frmclient* client() const { return m_client; }
-    // The result charts (Ctrl+G), and a bar clicked there: a meridian or branch row of the
-    // results, the side and the point row.
-    void openCharts();
-    // The patient list's charts: opened over the list, their bars selecting here as well.
-    void openListCharts(const patients::PatientStore& store, int patient, int visit);
-    void selectFromChart(int meridian, bool leftSide, int row);
-    // The body map's first picture is read once the window has been painted, so the
-    // window comes up without waiting for it (start-up).
-    void drawMapAfterFirstPaint();
-    // A run that ends at its first paint (start-up timing) never draws the deferred picture.
-    void dropDeferredMap() { m_pendingMap = nullptr; }
 
+  protected:
+    // The picture box's first paint (see drawMapAfterFirstPaint()).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private slots:
+    // A bar clicked in the charts or the patient list's charts: a meridian or branch row of
+    // the results, the side and the point row.
+    void selectFromChart(int meridian, bool leftSide, int row);
+
+  private:
+    void buildButtons();
+    void buildModeFrame();
+    void buildPointFrame();
+    void buildFunctionFrame();
+    void connectHandlers();
     // Made at first use (start-up does without it): its controls start from the settings in
     // force, and from then on they are the live settings.
     frmoption* options();
+    void readDataFiles(const StartFiles& files);
+    void applySettingsFile(const StartFiles& files);
     modes::Mode currentMode() const;
+    void applyMode(modes::Mode mode);
+    void correctResult(int row, bool maxBox, int keyCode);
+    void showFunctionText();
+    void listMedications();
+    // The pending prescription under the list; `added` names what was just added.
+    void showPrescription(const QString& added);
+    void showBranchResult(int branch);
+    void drawBodyMap(int m, int Index, bool left, bool kti);
+    void drawBranchPicture(int branch);
+    void tellMapProblems();
+    void connectPatients();
+    void showPatientCaption();
+    // False when results measured since the last load or save are to be kept.
+    bool mayLeave();
+    bool leftSide() const;
+    void chooseSide(bool left);
+    int currentMeridian() const;
+    // The result charts (Ctrl+G) for the visit loaded here.
+    void openCharts();
+    // The patient list's charts: opened over the list, their bars selecting here as well.
+    void openListCharts(const patients::PatientStore& store, int patient, int visit);
+    // "О программе" in the window's context menu: name and version.
+    void showAbout();
+    // The device's state in the gauge frame, as the link reports it.
+    void showDeviceState();
 
-    // Public state, read and written by the other windows.
-    QString strFunction;
-    QString strFileName;
-    QString strDataNew;
-    QString strDataFile;
+    // What a byte or a Timer1 expiry asks of the window, carried out in the record's order.
+    void applyEffects(const reading::Effects& e);
+    void applyMove(reading::Effects::Move move);
+    void takeResult(const reading::Effects::Result& r);
+    void beep3();
+    void resetToPoints();
+    reading::ReadingContext readingContext() const;
+    void showVegaControls(bool vega);
+
+    int propIndex() const { return Index; }
+    int propNumber() const { return number; }
+    int propIntright() const { return intright; }
+    QString propStrini() const { return strini; }
+    QStringList propFunctionLines() const { return strFunctionLine; }
+    int propInt3() const { return reading.touchCount(); }
+    bool propBlnVega() const { return reading.blnVega(); }
+    float propSngVega() const { return reading.sngVega(); }
+    int propDatainmax() const { return reading.datainmax(); }
+
+    WorkFolder m_folder;
+    session::Session m_session{this};
+
     QString strini;
     int Index = 0;
     int number = 0;
     int intright = 0;
     // datain, datainmax, ..., blnVega, sngVega and int3 live in the processor.
     reading::ReadingProcessor reading;
-    DeviceLink mscomm;
-
+    DeviceLink mscomm{this};
     QStringList strFunctionLine;
 
-    // Widgets.
     QPushButton* cmdclient = nullptr;
     QPushButton* cmdmedicam = nullptr;
     QPushButton* cmdsave = nullptr;
@@ -156,65 +208,23 @@ class frmmain : public QWidget {
     QCheckBox* chkkti = nullptr;
     QRadioButton* optleft = nullptr;
     QRadioButton* optright = nullptr;
-    // label(0) "Сторона:" is the window's; label(1..3) are the grid's header.
-    QLabel* label(int i) const;
-    PointGrid* grid = nullptr; // the point column: lblnumber, txtmax and txtpad are its rows
+    QLabel* m_sideLabel = nullptr; // label(0); label(1..3) are the grid's header
+    PointGrid* grid = nullptr;     // the point column: lblnumber, txtmax and txtpad are its rows
     QGroupBox* frapoint = nullptr;
     QPlainTextEdit* txtfunction = nullptr;
     QListWidget* lstpreparat = nullptr;
     QPushButton* cmdaddcard = nullptr;
     QLabel* lblrecept = nullptr; // the last addition and the number pending
     PictureBox* pic = nullptr;
-    QTimer Timer1;
-    QTimer Timer2;
+    QTimer Timer1{this};
+    QTimer Timer2{this};
 
-  protected:
-    // The picture box's first paint (see drawMapAfterFirstPaint()).
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
-    void buildModeFrame();
-    void buildPointFrame();
-    void buildFunctionFrame();
-    void readDataFiles(const StartFiles& files);
-    void applySettingsFile(const StartFiles& files);
-    void applyMode(modes::Mode mode);
-    void correctResult(int row, bool maxBox, int keyCode);
-    void showFunctionText();
-    void listMedications();
-    // The pending prescription under the list; `added` names what was just added.
-    void showPrescription(const QString& added);
-    void showBranchResult(int branch);
-    void drawBodyMap(int m, int Index);
-    void drawBranchPicture(int branch);
-    void tellMapProblems();
-    void connectPatients();
-    void showPatientCaption();
-    // False when results measured since the last load or save are to be kept.
-    bool mayLeave();
-    bool leftSide() const;
-    void chooseSide(bool left);
-    int currentMeridian() const;
-
-    // What a byte or a Timer1 expiry asks of the window, carried out in the record's order.
-    void applyEffects(const reading::Effects& e);
-    void applyMove(reading::Effects::Move move);
-    void takeResult(const reading::Effects::Result& r);
-    void beep3();
-    void resetToPoints();
-    reading::ReadingContext readingContext() const;
-    void showVegaControls(bool vega);
-
-    WorkFolder m_folder;
-    session::Session m_session;
     frmoption* m_options = nullptr;
     std::optional<StartFiles> m_startFiles;
     // The settings file's line as read at start; the options window starts from it.
-    settings::Settings m_fileSettings;
+    settings::Line m_fileSettings;
     Beeper* m_beeper = nullptr;
     std::unique_ptr<bodymap::BodyMap> m_bodyMap;
-    QLabel* m_sideLabel = nullptr; // label(0)
     bool m_deviceMessageShown = false;
     bool m_mapWaitsForPaint = false;
     std::function<void()> m_pendingMap;

@@ -1,19 +1,18 @@
-// The body map in the picture box.
+// The body map in the picture box. It is told what to draw and asks nothing of the
+// selection, which calls it.
 #include "catalogue/bodymap.h"
 #include "common/messages.h"
 #include "common/widgets.h"
 #include "measurement/frmmain.h"
 
-#include <QCheckBox>
-
-void frmmain::drawBodyMap(int m, int Index) {
+void frmmain::drawBodyMap(int m, int Index, bool left, bool kti) {
     if (m_mapWaitsForPaint) {
-        m_pendingMap = [this, m, Index] { drawBodyMap(m, Index); };
+        m_pendingMap = [this, m, Index, left, kti] { drawBodyMap(m, Index, left, kti); };
         return;
     }
     // "Селезенка" and "Поджелудочная железа" have one picture whatever the side; the
     // table already says so.
-    pic->setImage(m_bodyMap->render(m, leftSide(), Index, chkkti->isChecked()));
+    pic->setImage(m_bodyMap->render(m, left, Index, kti));
     tellMapProblems();
 }
 

@@ -45,6 +45,7 @@ void frmmain::showBranchResult(int branch) {
 void frmmain::applyMode(modes::Mode mode) {
     const modes::Layout l = modes::layout(mode);
     lblmerid->setText(l.meridCaption);
+    lblmerid->setAccessibleName(l.meridCaption);
     cbomeridian->setAccessibleName(l.meridCaption);
     cmdsave->setEnabled(l.saveEnabled);
     QRadioButton* own = mode == modes::Mode::Points    ? optdiagnoz
@@ -56,8 +57,10 @@ void frmmain::applyMode(modes::Mode mode) {
         own->setChecked(true);
     }
     frapoint->setVisible(l.frameVisible);
-    if (!l.frameCaption.isEmpty())
+    if (!l.frameCaption.isEmpty()) {
         frapoint->setTitle(l.frameCaption);
+        frapoint->setAccessibleName(l.frameCaption);
+    }
     txtfunction->setVisible(l.functionVisible);
     lstpreparat->setVisible(l.medicationsVisible);
     cmdaddcard->setVisible(l.medicationsVisible);

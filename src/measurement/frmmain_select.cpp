@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -138,6 +137,6 @@ void frmmain::DrawPoints(int Index) {
     const int m = currentMeridian();
     if (m < 0)
         return;
-    drawBodyMap(m, Index);
+    drawBodyMap(m, Index, leftSide(), chkkti->isChecked());
     grid->showResults(m_session.strRezult, cbomeridian->currentIndex(), intright);
 }

@@ -16,36 +16,40 @@ using form::make;
 using form::tw;
 
 frmoption::frmoption(const WorkFolder& folder, QWidget* parent) : QDialog(parent), m_folder(folder) {
+    setObjectName("frmoption");
     setWindowTitle(QStringLiteral("Параметры измерения"));
     setFixedSize(form::px(5535), form::px(3405));
     useFormFont(this);
 
-    auto* method = form::frame(this, tw(120, 120, 3495, 975), QStringLiteral("Метод измерения"));
-    opt1 = make<QRadioButton>(method, QStringLiteral("одно касание"), tw(240, 360, 1455, 255));
-    opt3 = make<QRadioButton>(method, QStringLiteral("три касания"), tw(2040, 360, 1335, 255));
+    auto* method = form::frame(this, "framethod", tw(120, 120, 3495, 975), QStringLiteral("Метод измерения"));
+    opt1 = make<QRadioButton>(method, "opt1", QStringLiteral("одно касание"), tw(240, 360, 1455, 255));
+    opt3 = make<QRadioButton>(method, "opt3", QStringLiteral("три касания"), tw(2040, 360, 1335, 255));
 
-    auto* time = form::frame(this, tw(3720, 120, 1695, 975), QStringLiteral("Время измерения"));
-    Label1 = make<QLabel>(time, QStringLiteral("Сек"), tw(120, 480, 375, 255));
-    lbltime = make<QLabel>(time, QStringLiteral("3"), tw(480, 360, 495, 375));
+    auto* time = form::frame(this, "fratime", tw(3720, 120, 1695, 975), QStringLiteral("Время измерения"));
+    Label1 = make<QLabel>(time, "Label1", QStringLiteral("Сек"), tw(120, 480, 375, 255));
+    lbltime = make<QLabel>(time, "lbltime", tw(480, 360, 495, 375));
+    lbltime->setText(QStringLiteral("3"));
     lbltime->setAlignment(Qt::AlignCenter);
     lbltime->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    cmdtimeinc = make<QPushButton>(time, QStringLiteral("+"), tw(1080, 240, 375, 255));
-    cmdtimedec = make<QPushButton>(time, QStringLiteral("-"), tw(1080, 600, 375, 255));
+    cmdtimeinc = make<QPushButton>(time, "cmdtimeinc", QStringLiteral("+"), tw(1080, 240, 375, 255));
+    cmdtimedec = make<QPushButton>(time, "cmdtimedec", QStringLiteral("-"), tw(1080, 600, 375, 255));
 
-    auto* press = form::frame(this, tw(120, 1200, 5295, 1455),
+    auto* press = form::frame(this, "frapress", tw(120, 1200, 5295, 1455),
                               QStringLiteral("Время нажатия кнопки на щупе в секундах"));
-    Label3 = make<QLabel>(press, QStringLiteral("Для смены точки"), tw(480, 360, 1455, 255));
-    Label2 = make<QLabel>(press, QStringLiteral("не более"), tw(360, 960, 735, 255));
-    lbldown = make<QLabel>(press, QStringLiteral("1"), tw(1080, 840, 495, 375));
-    Label4 = make<QLabel>(press, QStringLiteral("Для перехода в режим  VEGA"), tw(2640, 360, 2295, 255));
-    Label5 = make<QLabel>(press, QStringLiteral("не менее"), tw(2880, 960, 735, 255));
-    lblvega = make<QLabel>(press, QStringLiteral("1"), tw(3720, 840, 495, 375));
+    Label3 = make<QLabel>(press, "Label3", QStringLiteral("Для смены точки"), tw(480, 360, 1455, 255));
+    Label2 = make<QLabel>(press, "Label2", QStringLiteral("не более"), tw(360, 960, 735, 255));
+    lbldown = make<QLabel>(press, "lbldown", tw(1080, 840, 495, 375));
+    Label4 =
+        make<QLabel>(press, "Label4", QStringLiteral("Для перехода в режим  VEGA"), tw(2640, 360, 2295, 255));
+    Label5 = make<QLabel>(press, "Label5", QStringLiteral("не менее"), tw(2880, 960, 735, 255));
+    lblvega = make<QLabel>(press, "lblvega", tw(3720, 840, 495, 375));
     for (QLabel* l : {lbldown, lblvega}) {
+        l->setText(QStringLiteral("1"));
         l->setAlignment(Qt::AlignCenter);
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     }
 
-    cmdexit = make<QPushButton>(this, QStringLiteral("Выход"), tw(1920, 2880, 1455, 375));
+    cmdexit = make<QPushButton>(this, "cmdexit", QStringLiteral("Выход"), tw(1920, 2880, 1455, 375));
 
     // Room to the next widget or the frame's edge, in twips, less a pixel or two of gap.
     fitCaption(opt1, form::px(2040 - 240) - 2);
@@ -105,7 +109,7 @@ void frmoption::cmdtimedec_Click() {
     stepTime(-1);
 }
 
-void frmoption::apply(const settings::Settings& s) {
+void frmoption::apply(const settings::Line& s) {
     if (s.oneTouch) {
         opt1->setChecked(true);
         opt1_Click();
@@ -139,7 +143,7 @@ void frmoption::cmdexit_Click() {
     QString error;
     if (!settings::write(m_folder.path(settings::kFileName), text, &error))
         msgbox::info(this, error + QStringLiteral(". Параметры действуют до выхода из программы."));
-    emit settingsWritten(text, settings::kFileName);
+    emit settingsWritten(text);
     hide();
 }
 

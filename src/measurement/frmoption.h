@@ -27,7 +27,7 @@ class frmoption : public QDialog {
     void reject() override;
 
     // Start-up: the settings file's method and time.
-    void apply(const settings::Settings& s);
+    void apply(const settings::Line& s);
     bool oneTouch() const;
     double measuringSeconds() const;
     // Rounded to whole milliseconds; a time that is no usable number gives 3 s.
@@ -55,7 +55,7 @@ class frmoption : public QDialog {
     // A fresh three-touch set starts.
     void threeTouchesChosen();
     // The settings line as written (or as it failed to be written) into the file.
-    void settingsWritten(const QString& text, const QString& fileName);
+    void settingsWritten(const QString& text);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

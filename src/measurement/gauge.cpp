@@ -21,28 +21,25 @@ constexpr int kNumberPixelSize = 10;
 void styleFigure(QLabel* l) {
     l->setFrameStyle(QFrame::Box | QFrame::Plain);
     l->setAlignment(Qt::AlignCenter);
-    QFont f = l->font();
-    f.setPointSize(14);
-    f.setBold(true);
-    l->setFont(f);
+    useFigureFont(l);
     setBackColour(l, colours::kInfoBackground);
 }
 
 } // namespace
 
 Gauge::Gauge(QWidget* parent) : QGroupBox(parent) {
-    Label19 = make<QLabel>(this, QString(), tw(180, 600, 5040, 150));
+    Label19 = make<QLabel>(this, "Label19", tw(180, 600, 5040, 150));
     Label19->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lblpower = make<ValueBar>(this, QString(), tw(200, 600, 0, 150));
+    lblpower = make<ValueBar>(this, "lblpower", QString(), tw(200, 600, 0, 150));
     setBackColour(lblpower, colours::kInfoBackground);
-    Label17 = make<QLabel>(this, QStringLiteral("Макс."), tw(1100, 1000, 615, 200));
-    lblmax = make<QLabel>(this, QStringLiteral("0"), tw(1800, 900, 800, 400));
-    lblpad = make<QLabel>(this, QStringLiteral("0"), tw(2800, 900, 800, 400));
-    Label18 = make<QLabel>(this, QStringLiteral("Паден."), tw(3700, 1000, 615, 200));
+    Label17 = make<QLabel>(this, "Label17", QStringLiteral("Макс."), tw(1100, 1000, 615, 200));
+    lblmax = make<QLabel>(this, "lblmax", tw(1800, 900, 800, 400));
+    lblpad = make<QLabel>(this, "lblpad", tw(2800, 900, 800, 400));
+    Label18 = make<QLabel>(this, "Label18", QStringLiteral("Паден."), tw(3700, 1000, 615, 200));
     styleFigure(lblmax);
     styleFigure(lblpad);
     // Right of "Паден." and below the bar, the one corner of the frame nothing uses.
-    lbldevice = make<QLabel>(this, QString(), tw(4380, 780, 930, 620));
+    lbldevice = make<QLabel>(this, "lbldevice", tw(4380, 780, 930, 620));
     lbldevice->setAlignment(Qt::AlignCenter);
     QFont small = lbldevice->font();
     small.setPixelSize(kNumberPixelSize);
@@ -55,7 +52,7 @@ Gauge::Gauge(QWidget* parent) : QGroupBox(parent) {
     lblmax->setAccessibleName(Label17->text());
     lblpad->setAccessibleName(Label18->text());
     showBar(0);
-    showFigures(lblmax->text(), lblpad->text());
+    showFigures(QStringLiteral("0"), QStringLiteral("0"));
     colourScale(modes::Mode::Points);
 }
 

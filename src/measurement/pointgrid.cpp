@@ -30,19 +30,20 @@ PointGrid::PointGrid(QWidget* frame) : QWidget(frame) {
     static const int headerLefts[3] = {3840, 4400, 4845};
     static const char* const headers[3] = {"точка", "макс", "паден"};
     for (int k = 0; k < 3; ++k) {
-        header[k] = make<QLabel>(this, QString::fromUtf8(headers[k]), at(headerLefts[k], 720, 495, 240));
+        header[k] = make<QLabel>(this, form::item("label", k + 1), QString::fromUtf8(headers[k]),
+                                 at(headerLefts[k], 720, 495, 240));
         // Room to the next header or the frame's edge (5415 twips), less the frame's line.
         const int next = k + 1 < 3 ? headerLefts[k + 1] : 5415;
         fitCaption(header[k], form::px(next - headerLefts[k]) - (k + 1 < 3 ? 1 : 3));
     }
     for (int r = 0; r < kRows; ++r) {
         const int top = 960 + 240 * r;
-        lblnumber[r] = make<QLabel>(this, QString(), at(3840, top, 495, 240));
+        lblnumber[r] = make<QLabel>(this, form::item("lblnumber", r), at(3840, top, 495, 240));
         lblnumber[r]->setFrameStyle(QFrame::Box | QFrame::Plain);
         lblnumber[r]->setAlignment(Qt::AlignCenter);
         setBackColour(lblnumber[r], colours::kButtonFace);
-        txtmax[r] = make<QLineEdit>(this, QString(), at(4320, top, 495, 240));
-        txtpad[r] = make<QLineEdit>(this, QString(), at(4800, top, 495, 240));
+        txtmax[r] = make<QLineEdit>(this, form::item("txtmax", r), at(4320, top, 495, 240));
+        txtpad[r] = make<QLineEdit>(this, form::item("txtpad", r), at(4800, top, 495, 240));
         for (QWidget* w : {static_cast<QWidget*>(lblnumber[r]), static_cast<QWidget*>(txtmax[r]),
                            static_cast<QWidget*>(txtpad[r])})
             w->installEventFilter(this);

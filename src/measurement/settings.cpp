@@ -10,8 +10,8 @@
 
 namespace settings {
 
-Settings parse(const QString& fileText) {
-    Settings s;
+Line parse(const QString& fileText) {
+    Line s;
     s.oneTouch = fileText.startsWith(u'1');
     qsizetype end = fileText.size();
     for (QChar c : {QChar(u'\r'), QChar(u'\n')}) {
@@ -88,7 +88,7 @@ double usedSeconds(const QString& timeText) {
     return ok && parseSeconds(timeText, &seconds) ? seconds : kDefaultSeconds;
 }
 
-session::Settings inForce(const Settings& s) {
+session::Settings inForce(const Line& s) {
     return {s.oneTouch, measuringMs(formatSeconds(usedSeconds(s.timeText)))};
 }
 

@@ -13,12 +13,13 @@ constexpr double kMinSeconds = 1.5;
 constexpr double kMaxSeconds = 5.0;
 constexpr double kStep = 0.5;
 
-struct Settings {
+// The file's line as read: the method and the time as written, not yet checked.
+struct Line {
     bool oneTouch = true;
     QString timeText = QStringLiteral("3");
 };
 
-Settings parse(const QString& fileText);
+Line parse(const QString& fileText);
 QString format(bool oneTouch, const QString& timeText);
 // Writes the settings line to `path` unless the file holds it already. A file that cannot
 // be read now (for another reason than its absence) is not written over: the settings it
@@ -46,7 +47,7 @@ double usedSeconds(const QString& timeText);
 // stands, else the message for a text that is no number or a time out of range.
 QString timeProblem(const QString& timeText);
 // The settings a line from the file puts in force: its method, and its time as used.
-session::Settings inForce(const Settings& s);
+session::Settings inForce(const Line& s);
 // One press of "+" (direction 1) or "-" (direction -1): half a second, "+" no higher
 // than 5, "-" no lower than 1.5.
 double stepSeconds(double seconds, int direction);

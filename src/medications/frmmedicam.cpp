@@ -11,34 +11,18 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 
-namespace {
-
+using form::make;
 using form::px;
 using form::tw;
 
-template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
-    auto* w = form::make<W>(parent, caption, r);
-    w->setAccessibleName(caption);
-    return w;
-}
-
-template <typename W> W* make(QWidget* parent, const QRect& r, const QString& accessibleName) {
-    auto* w = form::make<W>(parent, r);
-    w->setAccessibleName(accessibleName);
-    return w;
-}
-
-// A label grows to the right when its caption is wider than the layout allows, so no
-// font cuts it off; there is free room beside each of them.
-void fitWidth(QLabel* l) {
-    l->resize(qMax(l->width(), l->fontMetrics().horizontalAdvance(l->text()) + 2), l->height());
-}
+namespace {
 
 const QString kTitle = QStringLiteral("Медицинские препараты");
 
 } // namespace
 
 frmmedicam::frmmedicam(const WorkFolder& folder, QWidget* parent) : QDialog(parent), m_folder(folder) {
+    setObjectName("frmmedicam");
     setWindowTitle(kTitle);
     setModal(true);
     useFormFont(this);
@@ -53,18 +37,23 @@ frmmedicam::frmmedicam(const WorkFolder& folder, QWidget* parent) : QDialog(pare
 void frmmedicam::buildLayout() {
     // Client area 7380 x 5115 twips.
     setFixedSize(px(7380), px(5115));
-    Label1 = make<QLabel>(this, QStringLiteral("Меридиан:"), tw(600, 0, 810, 195));
-    Label2 = make<QLabel>(this, QStringLiteral("Точка:"), tw(2880, 0, 495, 195));
-    Label3 = make<QLabel>(this, QStringLiteral("Препарат:"), tw(4800, 0, 780, 195));
+    Label1 = make<QLabel>(this, "Label1", QStringLiteral("Меридиан:"), tw(600, 0, 810, 195));
+    Label2 = make<QLabel>(this, "Label2", QStringLiteral("Точка:"), tw(2880, 0, 495, 195));
+    Label3 = make<QLabel>(this, "Label3", QStringLiteral("Препарат:"), tw(4800, 0, 780, 195));
+    // There is free room beside each of them.
     for (QLabel* l : {Label1, Label2, Label3})
-        fitWidth(l);
-    txtadd = make<QLineEdit>(this, tw(1320, 4680, 3615, 285), QStringLiteral("Название нового препарата"));
-    cmdexit = make<QPushButton>(this, QStringLiteral("Выход"), tw(6360, 4200, 975, 375));
-    cmdadd = make<QPushButton>(this, QStringLiteral("Добавить"), tw(6360, 360, 975, 375));
-    cmddel = make<QPushButton>(this, QStringLiteral("Удалить"), tw(6360, 1080, 975, 375));
-    lstmeridian = make<QListWidget>(this, tw(120, 240, 1935, 4260), QStringLiteral("Меридианы"));
-    lstpoint = make<QListWidget>(this, tw(2040, 240, 2295, 4260), QStringLiteral("Точки меридиана"));
-    lstmedicam = make<QListWidget>(this, tw(4320, 240, 1935, 4260), QStringLiteral("Препараты точки"));
+        fitCaption(l, kAnyWidth);
+    txtadd = make<QLineEdit>(this, "txtadd", tw(1320, 4680, 3615, 285));
+    txtadd->setAccessibleName(QStringLiteral("Название нового препарата"));
+    cmdexit = make<QPushButton>(this, "cmdexit", QStringLiteral("Выход"), tw(6360, 4200, 975, 375));
+    cmdadd = make<QPushButton>(this, "cmdadd", QStringLiteral("Добавить"), tw(6360, 360, 975, 375));
+    cmddel = make<QPushButton>(this, "cmddel", QStringLiteral("Удалить"), tw(6360, 1080, 975, 375));
+    lstmeridian = make<QListWidget>(this, "lstmeridian", tw(120, 240, 1935, 4260));
+    lstmeridian->setAccessibleName(QStringLiteral("Меридианы"));
+    lstpoint = make<QListWidget>(this, "lstpoint", tw(2040, 240, 2295, 4260));
+    lstpoint->setAccessibleName(QStringLiteral("Точки меридиана"));
+    lstmedicam = make<QListWidget>(this, "lstmedicam", tw(4320, 240, 1935, 4260));
+    lstmedicam->setAccessibleName(QStringLiteral("Препараты точки"));
     // Enter in the name box adds the name; no button takes Enter, so an Enter elsewhere
     // sends nothing anywhere by accident.
     for (QPushButton* b : {cmdexit, cmdadd, cmddel})

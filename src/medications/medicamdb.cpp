@@ -144,7 +144,7 @@ QString acceptedName(const QString& typed, QString* refusal) {
         if (c.category() == QChar::Other_Control && c != u'\t')
             return refuse(QStringLiteral("Название содержит управляющий знак с кодом %1.").arg(c.unicode()));
         const QString one = c.isHighSurrogate() ? name.mid(k, 2) : QString(c);
-        if (cp1251::decode(cp1251::encode(one)) != one)
+        if (cp1251::firstUnencodable(one) >= 0)
             return refuse(QStringLiteral("Знак «%1» нельзя записать в файл препаратов: "
                                          "его нет в кодировке Windows-1251.")
                               .arg(one));

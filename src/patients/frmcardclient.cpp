@@ -1,9 +1,11 @@
 #include "patients/frmcardclient.h"
 
 #include "common/colourvalues.h"
+#include "common/form.h"
 #include "common/messages.h"
 #include "common/session.h"
 #include "common/widgets.h"
+#include "patients/patientcheck.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,25 +13,13 @@
 #include <QPushButton>
 #include <QTextDocument>
 
+using form::make;
+using form::tw;
+
 namespace {
 
-// Layout in twips, 15 to a pixel.
-QRect tw(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-template <typename W> W* make(QWidget* parent, const QString& caption, const QRect& r) {
-    auto* w = new W(caption, parent);
-    w->setGeometry(r);
-    w->setAccessibleName(caption);
-    // The form has no room to spare: a caption too wide gets a smaller font.
-    fitCaption(w, w->width());
-    return w;
-}
-
-QPlainTextEdit* makeBox(QWidget* parent, const QString& name, const QRect& r) {
-    auto* box = new QPlainTextEdit(parent);
-    box->setGeometry(r);
+QPlainTextEdit* makeBox(QWidget* parent, const char* objectName, const QString& name, const QRect& r) {
+    auto* box = make<QPlainTextEdit>(parent, objectName, r);
     box->setAccessibleName(name);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setTabChangesFocus(true);
@@ -58,32 +48,38 @@ frmcardclient::frmcardclient(patients::PatientStore& store, session::Session& se
 }
 
 void frmcardclient::buildForm() {
+    setObjectName("frmcardclient");
     setWindowTitle(QStringLiteral("Карта пациента"));
-    setFixedSize(7605 / 15, 5445 / 15);
+    setFixedSize(form::px(7605), form::px(5445));
     useFormFont(this);
 
-    make<QLabel>(this, QStringLiteral("Фамилия, имя, отчество:"), tw(120, 240, 2055, 255));
-    lblname = make<QLabel>(this, QString(), tw(2160, 240, 5175, 255));
-    make<QLabel>(this, QStringLiteral("Год рождения:"), tw(840, 600, 1215, 255));
-    lblyear = make<QLabel>(this, QString(), tw(2160, 600, 615, 255));
-    make<QLabel>(this, QStringLiteral("Дата посещения:"), tw(3000, 600, 1455, 255));
-    lbldate = make<QLabel>(this, QString(), tw(4440, 600, 975, 255));
+    QList<QWidget*> captioned;
+    captioned << make<QLabel>(this, "Label1", QStringLiteral("Фамилия, имя, отчество:"),
+                              tw(120, 240, 2055, 255));
+    lblname = make<QLabel>(this, "lblname", tw(2160, 240, 5175, 255));
+    captioned << make<QLabel>(this, "Label2", QStringLiteral("Год рождения:"), tw(840, 600, 1215, 255));
+    lblyear = make<QLabel>(this, "lblyear", tw(2160, 600, 615, 255));
+    captioned << make<QLabel>(this, "Label3", QStringLiteral("Дата посещения:"), tw(3000, 600, 1455, 255));
+    lbldate = make<QLabel>(this, "lbldate", tw(4440, 600, 975, 255));
     lblname->setAccessibleName(QStringLiteral("Фамилия, имя, отчество"));
     lblyear->setAccessibleName(QStringLiteral("Год рождения"));
     lbldate->setAccessibleName(QStringLiteral("Дата посещения"));
     for (QLabel* l : {lblname, lblyear, lbldate})
         setBackColour(l, colours::kHighlightText);
 
-    make<QLabel>(this, QStringLiteral("Жалобы:"), tw(240, 1080, 855, 255));
-    txtgalob = makeBox(this, kBoxNames[0], tw(120, 1320, 3975, 1815));
-    make<QLabel>(this, QStringLiteral("Диагноз:"), tw(240, 3240, 855, 255));
-    txtdiagnoz = makeBox(this, kBoxNames[1], tw(120, 3480, 3975, 1815));
-    make<QLabel>(this, QStringLiteral("Рецепт:"), tw(4560, 1080, 855, 255));
-    txtrecept = makeBox(this, kBoxNames[2], tw(4200, 1320, 3255, 2775));
+    captioned << make<QLabel>(this, "Label4", QStringLiteral("Жалобы:"), tw(240, 1080, 855, 255));
+    txtgalob = makeBox(this, "txtgalob", kBoxNames[0], tw(120, 1320, 3975, 1815));
+    captioned << make<QLabel>(this, "Label5", QStringLiteral("Диагноз:"), tw(240, 3240, 855, 255));
+    txtdiagnoz = makeBox(this, "txtdiagnoz", kBoxNames[1], tw(120, 3480, 3975, 1815));
+    captioned << make<QLabel>(this, "Label6", QStringLiteral("Рецепт:"), tw(4560, 1080, 855, 255));
+    txtrecept = makeBox(this, "txtrecept", kBoxNames[2], tw(4200, 1320, 3255, 2775));
 
-    cmdprint = make<QPushButton>(this, QStringLiteral("Печать"), tw(4440, 4320, 1215, 375));
-    cmdsave = make<QPushButton>(this, QStringLiteral("Сохранить"), tw(6000, 4320, 1215, 375));
-    cmdcancel = make<QPushButton>(this, QStringLiteral("Выход"), tw(6000, 4920, 1215, 375));
+    cmdprint = make<QPushButton>(this, "cmdprint", QStringLiteral("Печать"), tw(4440, 4320, 1215, 375));
+    cmdsave = make<QPushButton>(this, "cmdsave", QStringLiteral("Сохранить"), tw(6000, 4320, 1215, 375));
+    cmdcancel = make<QPushButton>(this, "cmdcancel", QStringLiteral("Выход"), tw(6000, 4920, 1215, 375));
+    // The form has no room to spare: a caption too wide gets a smaller font.
+    for (QWidget* w : captioned + QList<QWidget*>{cmdprint, cmdsave, cmdcancel})
+        fitCaption(w, w->width());
     cmdprint->setToolTip(QStringLiteral("Вывод на принтер"));
     cmdsave->setToolTip(QStringLiteral("Сохранить карту"));
     for (QPushButton* b : {cmdprint, cmdsave, cmdcancel})
@@ -195,7 +191,7 @@ void frmcardclient::showBadText(const patients::Error& error) {
     msgbox::info(this, error.message);
     QPlainTextEdit* boxes[3] = {txtgalob, txtdiagnoz, txtrecept};
     for (int i = 0; i < 3; ++i) {
-        const qsizetype at = patients::firstBadCardCharacter(boxes[i]->toPlainText());
+        const qsizetype at = patients::firstCardRefusal(boxes[i]->toPlainText());
         if (at < 0)
             continue;
         QTextCursor cursor = boxes[i]->textCursor();

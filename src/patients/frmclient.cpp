@@ -23,11 +23,6 @@ using form::tw;
 
 namespace {
 
-void name(QWidget* w, const QString& objectName, const QString& accessible) {
-    w->setObjectName(objectName);
-    w->setAccessibleName(accessible);
-}
-
 // A deletion's question names what goes, under the question itself.
 QString naming(const QString& question, const QStringList& what) {
     return question + QStringLiteral("\n\n") + what.join(u'\n');
@@ -42,42 +37,37 @@ frmclient::frmclient(session::Session& session, const WorkFolder& folder, QWidge
 }
 
 void frmclient::build() {
+    setObjectName("frmclient");
     setWindowTitle(QStringLiteral("Карты пациентов"));
     setFixedSize(form::px(6885), form::px(5220));
     useFormFont(this);
 
-    Label1 = make<QLabel>(this, QStringLiteral("Пациент"), tw(2160, 120, 885, 240));
-    lblname = make<QLabel>(this, QString(), tw(120, 480, 5055, 375));
-    lstname = make<QListView>(this, tw(120, 960, 3855, 4140));
-    Label2 = make<QLabel>(this, QStringLiteral("Год рождения"), tw(4080, 960, 1095, 255));
-    lblyear = make<QLabel>(this, QString(), tw(4080, 1200, 1095, 255));
-    Label3 = make<QLabel>(this, QStringLiteral("Дата"), tw(4365, 1680, 405, 195));
-    lstdate = make<QListWidget>(this, tw(4080, 1920, 1095, 3180));
+    Label1 = make<QLabel>(this, "Label1", QStringLiteral("Пациент"), tw(2160, 120, 885, 240));
+    lblname = make<QLabel>(this, "lblname", tw(120, 480, 5055, 375));
+    lstname = make<QListView>(this, "lstname", tw(120, 960, 3855, 4140));
+    Label2 = make<QLabel>(this, "Label2", QStringLiteral("Год рождения"), tw(4080, 960, 1095, 255));
+    lblyear = make<QLabel>(this, "lblyear", tw(4080, 1200, 1095, 255));
+    Label3 = make<QLabel>(this, "Label3", QStringLiteral("Дата"), tw(4365, 1680, 405, 195));
+    lstdate = make<QListWidget>(this, "lstdate", tw(4080, 1920, 1095, 3180));
     for (QLabel* l : {lblname, lblyear})
         setBackColour(l, colours::kHighlightText);
 
-    cmdnew = make<QPushButton>(this, QStringLiteral("Завести новую"), tw(5400, 480, 1335, 375));
-    cmdredact = make<QPushButton>(this, QStringLiteral("Редактировать"), tw(5400, 1080, 1335, 375));
-    cmddelcard = make<QPushButton>(this, QStringLiteral("Удалить карту"), tw(5400, 1680, 1335, 375));
-    cmdadddate = make<QPushButton>(this, QStringLiteral("Добавить дату"), tw(5400, 2280, 1335, 375));
-    cmddeldate = make<QPushButton>(this, QStringLiteral("Удалить дату"), tw(5400, 2880, 1335, 375));
-    cmdexit = make<QPushButton>(this, QStringLiteral("Выход"), tw(5400, 4440, 1335, 375));
-    const QList<std::pair<QPushButton*, QString>> buttons{
-        {cmdnew, QStringLiteral("cmdnew")},         {cmdredact, QStringLiteral("cmdredact")},
-        {cmddelcard, QStringLiteral("cmddelcard")}, {cmdadddate, QStringLiteral("cmdadddate")},
-        {cmddeldate, QStringLiteral("cmddeldate")}, {cmdexit, QStringLiteral("cmdexit")}};
-    for (const auto& [b, n] : buttons) {
+    cmdnew = make<QPushButton>(this, "cmdnew", QStringLiteral("Завести новую"), tw(5400, 480, 1335, 375));
+    cmdredact =
+        make<QPushButton>(this, "cmdredact", QStringLiteral("Редактировать"), tw(5400, 1080, 1335, 375));
+    cmddelcard =
+        make<QPushButton>(this, "cmddelcard", QStringLiteral("Удалить карту"), tw(5400, 1680, 1335, 375));
+    cmdadddate =
+        make<QPushButton>(this, "cmdadddate", QStringLiteral("Добавить дату"), tw(5400, 2280, 1335, 375));
+    cmddeldate =
+        make<QPushButton>(this, "cmddeldate", QStringLiteral("Удалить дату"), tw(5400, 2880, 1335, 375));
+    cmdexit = make<QPushButton>(this, "cmdexit", QStringLiteral("Выход"), tw(5400, 4440, 1335, 375));
+    for (QPushButton* b : {cmdnew, cmdredact, cmddelcard, cmdadddate, cmddeldate, cmdexit})
         b->setAutoDefault(false);
-        name(b, n, b->text());
-    }
-
-    name(Label1, QStringLiteral("Label1"), Label1->text());
-    name(Label2, QStringLiteral("Label2"), Label2->text());
-    name(Label3, QStringLiteral("Label3"), Label3->text());
-    name(lblname, QStringLiteral("lblname"), QStringLiteral("Выбранный пациент"));
-    name(lblyear, QStringLiteral("lblyear"), QStringLiteral("Год рождения выбранного пациента"));
-    name(lstname, QStringLiteral("lstname"), QStringLiteral("Список пациентов"));
-    name(lstdate, QStringLiteral("lstdate"), QStringLiteral("Даты посещений"));
+    lblname->setAccessibleName(QStringLiteral("Выбранный пациент"));
+    lblyear->setAccessibleName(QStringLiteral("Год рождения выбранного пациента"));
+    lstname->setAccessibleName(QStringLiteral("Список пациентов"));
+    lstdate->setAccessibleName(QStringLiteral("Даты посещений"));
 
     // Ten thousand patients: a view over the names, every line one height, so only the
     // lines on screen are measured.
@@ -277,8 +267,18 @@ void frmclient::lstname_Click() {
 
 void frmclient::cmdnew_Click() {
     iList = selectedPatient();
-    frmclientnew window(*this, this);
+    frmclientnew window(m_store, today(), this);
+    followNewPatient(window);
     window.exec();
+}
+
+void frmclient::followNewPatient(const frmclientnew& window) {
+    connect(&window, &QDialog::finished, this, [this](int outcome) {
+        if (outcome == frmclientnew::Created)
+            showNewPatient();
+        else
+            selectPatient(outcome == frmclientnew::LeftEmpty ? 0 : iList);
+    });
 }
 
 void frmclient::cmdredact_Click() {

@@ -17,6 +17,7 @@ class QListView;
 class QListWidget;
 class QPushButton;
 class NameFilterLine;
+class frmclientnew;
 
 namespace patients {
 class NameListModel;
@@ -43,8 +44,9 @@ class frmclient : public QDialog {
     int selectedDate() const;
     // Selects a patient line and runs the choosing steps (-1 selects nothing).
     void selectPatient(int row);
-    // After a patient was made: the list as the index now stands, the new patient chosen.
-    void showNewPatient();
+    // The list follows how a new-patient window is left: the new patient chosen, the first
+    // patient after a box left empty, the line chosen before after "Отмена".
+    void followNewPatient(const frmclientnew& window);
 
     patients::PatientStore& store() { return m_store; }
     // Today's date for new visits; the system date unless a test fixes one.
@@ -87,6 +89,8 @@ class frmclient : public QDialog {
 
   private:
     void build();
+    // After a patient was made: the list as the index now stands, the new patient chosen.
+    void showNewPatient();
     void connectHandlers();
     void buildFilter();
     // Shows the names holding `part`; the chosen patient stays chosen while hidden.

@@ -1,17 +1,24 @@
 #pragma once
 // A new patient: surname, first name with patronymic and year of birth; the patient goes
-// on top of the list with one visit dated today. Opened modally from the patient list.
+// on top of the index with one visit dated today. Opened modally from the patient list,
+// which it tells how it was left (exec()'s value, finished()'s argument).
+#include "patients/patientstore.h"
+
+#include <QDate>
 #include <QDialog>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class frmclient;
 
 class frmclientnew : public QDialog {
     Q_OBJECT
   public:
-    explicit frmclientnew(frmclient& list, QWidget* parent = nullptr);
+    // How the window was left: a box empty (nothing made), the patient made, or "Отмена".
+    enum Outcome { Cancelled = QDialog::Rejected, LeftEmpty = QDialog::Accepted, Created };
+
+    // The patient is made in `store`, with its first visit on `today`.
+    frmclientnew(patients::PatientStore& store, const QDate& today, QWidget* parent = nullptr);
 
     void cmdok_Click();
     void cmdcancel_Click();
@@ -30,5 +37,6 @@ class frmclientnew : public QDialog {
     void reject() override;
 
   private:
-    frmclient& m_list;
+    patients::PatientStore& m_store;
+    QDate m_today;
 };

@@ -36,7 +36,7 @@ Error checkIndexText(const QString& text, const QString& what) {
     return {};
 }
 
-qsizetype firstBadCardCharacter(const QString& text) {
+qsizetype firstCardRefusal(const QString& text) {
     for (qsizetype k = 0; k < text.size(); ++k)
         if (isCardSeparator(text[k]))
             return k;
@@ -44,7 +44,7 @@ qsizetype firstBadCardCharacter(const QString& text) {
 }
 
 Error checkCardText(const QString& text, const QString& what) {
-    const qsizetype bad = firstBadCardCharacter(text);
+    const qsizetype bad = firstCardRefusal(text);
     if (bad < 0)
         return {};
     const QString message = isCardSeparator(text[bad])

@@ -42,9 +42,9 @@ inline const QString kOnlyVisit = QStringLiteral("Дата не выбрана �
 Error checkIndexText(const QString& text, const QString& what);
 // A card text: no ">", "@" or character outside Windows-1251; says the line and column.
 Error checkCardText(const QString& text, const QString& what);
-// Where checkCardText stops: the first separator, else the first character the code page
-// cannot hold; -1 for none.
-qsizetype firstBadCardCharacter(const QString& text);
+// Where checkCardText stops in a text: the first separator, else the first character the code
+// page cannot hold; -1 when there is none.
+qsizetype firstCardRefusal(const QString& text);
 // The result cells that differ from `asRead`: none may hold a separator of the card.
 Error checkResults(const session::ResultsMatrix& results,
                    const session::ResultsMatrix& asRead = session::ResultsMatrix());

@@ -285,7 +285,7 @@ void TestBundledData::medicamRecordOfEveryMeridian() {
 
 void TestBundledData::settingsFileGivesOneTouchAndAValidTime() {
     const QString t = readBundled(settings::kFileName);
-    const settings::Settings s = settings::parse(t);
+    const settings::Line s = settings::parse(t);
     QVERIFY(s.oneTouch);
     QCOMPARE(s.timeText, QStringLiteral("3"));
     double seconds = 0;

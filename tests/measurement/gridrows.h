@@ -3,7 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "common/colours.h"
 #include "common/widgets.h"
-#include "measurement/frmmain.h"
+#include "mainui.h"
 #include "measurement/pointgrid.h"
 
 #include <QLabel>
@@ -13,7 +13,7 @@ inline bool highlighted(const QLabel* l) {
     return backColour(l) == colours::toQColor(colours::kInfoBackground);
 }
 
-inline QList<int> highlightedRows(const frmmain& w) {
+inline QList<int> highlightedRows(const MainUi& w) {
     QList<int> rows;
     for (int r = 0; r < catalogue::kRows; ++r)
         if (highlighted(w.grid->lblnumber[r]))

@@ -2,8 +2,8 @@
 #include "common/widgets.h"
 #include "gridrows.h"
 #include "help/frmhelp.h"
+#include "mainui.h"
 #include "measurement/commandline.h"
-#include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
 #include "measurement/gauge.h"
 #include "measurement/pointgrid.h"
@@ -28,7 +28,7 @@
 
 namespace {
 
-int visibleRows(const frmmain& w) {
+int visibleRows(const MainUi& w) {
     int n = 0;
     for (int r = 0; r < catalogue::kRows; ++r) {
         const bool v = w.grid->lblnumber[r]->isVisibleTo(w.Frame2);
@@ -48,11 +48,11 @@ class MainWindowTest : public QObject {
 
     std::unique_ptr<TempFolder> folder;
     std::unique_ptr<MessageLog> log;
-    std::unique_ptr<frmmain> w;
+    std::unique_ptr<MainUi> w;
 
     void start(const QString& ini = QStringLiteral("13\r\n")) {
         folder->write("taven.ini", ini);
-        w = std::make_unique<frmmain>(folder->work());
+        w = std::make_unique<MainUi>(folder->work());
         w->Form_Load();
         w->show();
     }
@@ -87,14 +87,14 @@ class MainWindowTest : public QObject {
         QCOMPARE(w->cbomeridian->currentText(), QStringLiteral("Лимфатический"));
         QVERIFY(w->optleft->isChecked() && !w->optright->isChecked());
         QVERIFY(w->optdiagnoz->isChecked());
-        QCOMPARE(w->intright, 0);
+        QCOMPARE(w->property("intright").toInt(), 0);
         QCOMPARE(visibleRows(*w), 11);
         QCOMPARE(w->grid->lblnumber[10]->text(), QStringLiteral("1"));
         QCOMPARE(w->grid->lblnumber[0]->text(), QStringLiteral("5"));
         QCOMPARE(w->grid->lblnumber[8]->toolTip(),
                  QStringLiteral("КТИ.лимфоэпителиальное глоточное кольцо Пирогова-Вальдейера"));
         QCOMPARE(highlightedRows(*w), QList<int>{10});
-        QCOMPARE(w->number, 10);
+        QCOMPARE(w->property("number").toInt(), 10);
         QCOMPARE(functionText(), QStringLiteral("L0"));
         QCOMPARE(w->frapoint->title(), QStringLiteral("Функция точки"));
         QVERIFY(w->txtfunction->isVisibleTo(w.get()));
@@ -215,15 +215,15 @@ class MainWindowTest : public QObject {
         start();
         QTest::mouseClick(w->grid->lblnumber[3], Qt::LeftButton);
         QCOMPARE(highlightedRows(*w), QList<int>{3});
-        QCOMPARE(w->number, 3);
+        QCOMPARE(w->property("number").toInt(), 3);
         QCOMPARE(functionText(), QStringLiteral("L7"));
         QTest::mouseClick(w->grid->txtpad[5], Qt::LeftButton);
         QCOMPARE(highlightedRows(*w), QList<int>{5});
         QTest::mouseClick(w->grid->txtmax[0], Qt::LeftButton);
-        QCOMPARE(w->number, 0);
+        QCOMPARE(w->property("number").toInt(), 0);
         QCOMPARE(functionText(), QStringLiteral("L10"));
         // A click is no move of the probe's cursor.
-        QCOMPARE(w->Index, 10);
+        QCOMPARE(w->property("Index").toInt(), 10);
     }
 
     void controlPointSelection() {
@@ -231,7 +231,7 @@ class MainWindowTest : public QObject {
         w->chkkti->setChecked(true);
         QTest::mouseClick(w->grid->lblnumber[2], Qt::LeftButton);
         QCOMPARE(highlightedRows(*w), QList<int>{8});
-        QCOMPARE(w->number, 8);
+        QCOMPARE(w->property("number").toInt(), 8);
         QCOMPARE(functionText(), QStringLiteral("L2"));
         chooseMeridian("Почки");
         QCOMPARE(highlightedRows(*w), QList<int>{10});
@@ -247,8 +247,8 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w->grid->lblnumber[4], Qt::LeftButton);
         QTest::mouseClick(w->optright, Qt::LeftButton);
         QVERIFY(w->optright->isChecked() && !w->optleft->isChecked());
-        QCOMPARE(w->intright, 14);
-        QCOMPARE(w->Index, 13);
+        QCOMPARE(w->property("intright").toInt(), 14);
+        QCOMPARE(w->property("Index").toInt(), 13);
         QCOMPARE(highlightedRows(*w), QList<int>{13});
         QCOMPARE(functionText(), QStringLiteral("L332"));
         chooseMeridian("Мочевой пузырь");
@@ -259,7 +259,7 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w->grid->lblnumber[8], Qt::LeftButton);
         QCOMPARE(functionText(), QStringLiteral("L200"));
         w->optleft->setChecked(true);
-        QCOMPARE(w->intright, 0);
+        QCOMPARE(w->property("intright").toInt(), 0);
         QCOMPARE(functionText(), QStringLiteral("L200"));
         chooseMeridian("Жировая дегенерация");
         QCOMPARE(visibleRows(*w), 4);
@@ -380,7 +380,7 @@ class MainWindowTest : public QObject {
         w->opthand->setChecked(true);
         w->optdiagnoz->setChecked(true);
         QVERIFY(w->optright->isChecked());
-        QCOMPARE(w->intright, 14);
+        QCOMPARE(w->property("intright").toInt(), 14);
     }
 
     void medicationsOfTheSelectedPoint() {
@@ -446,13 +446,13 @@ class MainWindowTest : public QObject {
     // At start-up the first picture waits for the window's first paint, then comes at once.
     void firstPictureAfterTheFirstPaint() {
         folder->write("taven.ini", "13\r\n");
-        w = std::make_unique<frmmain>(folder->work());
+        w = std::make_unique<MainUi>(folder->work());
         w->drawMapAfterFirstPaint();
         w->Form_Load();
         QVERIFY(w->pic->image().isNull());
         w->show();
         QTRY_VERIFY(!w->pic->image().isNull());
-        frmmain direct(folder->work());
+        MainUi direct(folder->work());
         direct.Form_Load();
         QCOMPARE(w->pic->image(), direct.pic->image());
     }
@@ -506,7 +506,7 @@ class MainWindowTest : public QObject {
         folder->remove("function.pnt");
         folder->remove("Database/medicam.nam");
         folder->remove("hand_l.bmp");
-        w = std::make_unique<frmmain>(folder->work());
+        w = std::make_unique<MainUi>(folder->work());
         w->Form_Load();
         QCOMPARE(log->shown.size(), 4);
         QStringList names = {"function.pnt", "medicam.nam", "taven.ini", "hand_l.bmp"};
@@ -532,17 +532,17 @@ class MainWindowTest : public QObject {
         folder->remove("function.pnt");
         folder->remove("Database/medicam.nam");
         folder->remove("taven.ini");
-        w = std::make_unique<frmmain>(folder->work());
+        w = std::make_unique<MainUi>(folder->work());
         w->useStartFiles(std::move(files));
         w->Form_Load();
         QCOMPARE(log->shown.size(), 0);
         QVERIFY(!text.isEmpty());
-        QCOMPARE(w->strFunctionLine.value(0), text);
-        QCOMPARE(w->strini, QStringLiteral("32\r\n"));
+        QCOMPARE(w->property("strFunctionLine").toStringList().value(0), text);
+        QCOMPARE(w->property("strini").toString(), QStringLiteral("32\r\n"));
         QCOMPARE(w->session().settings().measuringMs, 2000);
         w->Form_Load();
         QCOMPARE(log->shown.size(), 3);
-        QCOMPARE(w->strFunctionLine.value(0), QString());
+        QCOMPARE(w->property("strFunctionLine").toStringList().value(0), QString());
     }
 
     void shortDataFilesGiveEmptyTexts() {

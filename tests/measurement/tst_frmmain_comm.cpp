@@ -1,7 +1,7 @@
 #include "common/colours.h"
 #include "common/widgets.h"
+#include "mainui.h"
 #include "measurement/beeper.h"
-#include "measurement/frmmain.h"
 #include "measurement/frmoption.h"
 #include "measurement/gauge.h"
 #include "measurement/pointgrid.h"
@@ -44,11 +44,11 @@ class MainWindowDeviceTest : public QObject {
     std::unique_ptr<TempFolder> folder;
     std::unique_ptr<MessageLog> log;
     std::unique_ptr<CountingBeeper> beeper;
-    std::unique_ptr<frmmain> w;
+    std::unique_ptr<MainUi> w;
 
     void start(const QString& ini = QStringLiteral("12\r\n")) {
         folder->write("taven.ini", ini);
-        w = std::make_unique<frmmain>(folder->work());
+        w = std::make_unique<MainUi>(folder->work());
         w->setBeeper(beeper.get());
         w->Form_Load();
         w->show();
@@ -191,7 +191,7 @@ class MainWindowDeviceTest : public QObject {
 
     void shortPressMovesUpAndWraps() {
         start();
-        QCOMPARE(w->Index, 10);
+        QCOMPARE(w->property("Index").toInt(), 10);
         shortPress();
         QCOMPARE(selectedRow(), 9);
         // A click moves the selection, not the probe's cursor.

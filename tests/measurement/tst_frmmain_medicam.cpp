@@ -1,6 +1,6 @@
 // Medication testing in the main window: the pending prescription from "Добавить в рецепт",
 // emptied by every point selection, and the editor opened from "Препараты".
-#include "measurement/frmmain.h"
+#include "mainui.h"
 #include "measurement/pointgrid.h"
 #include "medications/frmmedicam.h"
 #include "tempfolder.h"
@@ -22,10 +22,10 @@ class MainMedicationTest : public QObject {
 
     std::unique_ptr<TempFolder> folder;
     std::unique_ptr<MessageLog> log;
-    std::unique_ptr<frmmain> w;
+    std::unique_ptr<MainUi> w;
 
     void start() {
-        w = std::make_unique<frmmain>(folder->work());
+        w = std::make_unique<MainUi>(folder->work());
         w->Form_Load();
         w->show();
         w->opttest->setChecked(true);

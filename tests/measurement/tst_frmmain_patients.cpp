@@ -5,7 +5,7 @@
 #include "common/colours.h"
 #include "common/widgets.h"
 #include "gridrows.h"
-#include "measurement/frmmain.h"
+#include "mainui.h"
 #include "measurement/pointgrid.h"
 #include "patientgen.h"
 #include "patients/frmclient.h"
@@ -37,7 +37,7 @@ class MainPatientsTest : public QObject {
 
     std::unique_ptr<TempFolder> folder;
     std::unique_ptr<MessageLog> log;
-    std::unique_ptr<frmmain> w;
+    std::unique_ptr<MainUi> w;
 
     Index index() const { return Index::parse(folder->bytes("Database/client.crd")).value_or(Index()); }
     Card card(int patient) const {
@@ -73,7 +73,7 @@ class MainPatientsTest : public QObject {
         o.patients = 3;
         o.visits = 3;
         QVERIFY(patientgen::writeDatabase(folder->path(), o));
-        w = std::make_unique<frmmain>(folder->work());
+        w = std::make_unique<MainUi>(folder->work());
         w->Form_Load();
         w->show();
     }
@@ -101,7 +101,7 @@ class MainPatientsTest : public QObject {
         QCOMPARE(w->session().strRezult, stored);
         // The grid shows the loaded meridian from its bottom row, as a change of meridian does.
         const int bottom = catalogue::bottomRow(0);
-        QCOMPARE(w->Index, bottom);
+        QCOMPARE(w->property("Index").toInt(), bottom);
         const session::ResultFields cell = session::splitResult(stored.cell(0, bottom));
         QCOMPARE(w->grid->txtmax[bottom]->text(), cell.max);
         QCOMPARE(w->grid->txtpad[bottom]->text(), cell.drop);
@@ -211,7 +211,7 @@ class MainPatientsTest : public QObject {
         QCOMPARE(w->optleft->isChecked(), left);
         QCOMPARE(w->optright->isChecked(), !left);
         QCOMPARE(highlightedRows(*w), QList<int>{row});
-        QCOMPARE(w->Index, row);
+        QCOMPARE(w->property("Index").toInt(), row);
     }
 
     // The list's charts are opened here, over the list, and their bars select here too.
@@ -260,7 +260,7 @@ class MainPatientsTest : public QObject {
         QFETCH(int, answer);
         QFETCH(bool, closed);
         if (unsaved) // typed into the grid, as a correction is
-            w->txtmax_KeyDown(w->Index, 53, 0);
+            w->txtmax_KeyDown(w->property("Index").toInt(), 53, 0);
         QCOMPARE(w->session().unsaved(), unsaved);
         log->answer = msgbox::Answer(answer);
         w->close();

@@ -1,4 +1,4 @@
-#include "measurement/frmmain.h"
+#include "mainui.h"
 #include "measurement/frmoption.h"
 #include "tempfolder.h"
 #include "uicheck.h"
@@ -16,11 +16,11 @@ class OptionsTest : public QObject {
 
     std::unique_ptr<TempFolder> folder;
     std::unique_ptr<MessageLog> log;
-    std::unique_ptr<frmmain> w;
+    std::unique_ptr<MainUi> w;
 
     frmoption* start(const QString& ini) {
         folder->write("taven.ini", ini);
-        w = std::make_unique<frmmain>(folder->work());
+        w = std::make_unique<MainUi>(folder->work());
         w->Form_Load();
         return w->options();
     }
@@ -70,7 +70,7 @@ class OptionsTest : public QObject {
         QFETCH(QString, time);
         QFETCH(int, messages);
         folder->write("taven.ini", ini);
-        w = std::make_unique<frmmain>(folder->work());
+        w = std::make_unique<MainUi>(folder->work());
         w->Form_Load();
         // In force from the start, before the options window is ever made; making it later
         // changes nothing, not even a three-touch count under way.
@@ -89,7 +89,7 @@ class OptionsTest : public QObject {
         QCOMPARE(o->cmdtimeinc->isEnabled(), oneTouch);
         QCOMPARE(o->cmdtimedec->isEnabled(), oneTouch);
         QCOMPARE(o->lbltime->isEnabled(), oneTouch);
-        QCOMPARE(w->strini, ini);
+        QCOMPARE(w->property("strini").toString(), ini);
         // A time that is no number is said once, naming the file.
         QCOMPARE(log->shown.size(), messages);
         if (messages)
@@ -103,8 +103,7 @@ class OptionsTest : public QObject {
         QTest::mouseClick(o->cmdexit, Qt::LeftButton);
         QVERIFY(!o->isVisible());
         QCOMPARE(folder->bytes("taven.ini"), QByteArray("34\r\n"));
-        QCOMPARE(w->strini, QStringLiteral("34\r\n"));
-        QCOMPARE(w->strFileName, QStringLiteral("taven.ini"));
+        QCOMPARE(w->property("strini").toString(), QStringLiteral("34\r\n"));
     }
 
     // What was out of range is not written back: "Выход" writes the time in force.
@@ -177,8 +176,7 @@ class OptionsTest : public QObject {
             QVERIFY(QDir(folder->path()).mkpath("taven.ini.blocked") && folder->remove("taven.ini") &&
                     QDir(folder->path()).rename("taven.ini.blocked", "taven.ini"));
         QTest::mouseClick(o->cmdexit, Qt::LeftButton);
-        QCOMPARE(w->strini, QStringLiteral("13.5\r\n"));
-        QCOMPARE(w->strFileName, QStringLiteral("taven.ini"));
+        QCOMPARE(w->property("strini").toString(), QStringLiteral("13.5\r\n"));
         QCOMPARE(log->shown.size(), writable ? 0 : 1);
         QCOMPARE(folder->bytes("taven.ini"), writable ? QByteArray("13.5\r\n") : QByteArray());
     }

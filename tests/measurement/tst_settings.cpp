@@ -53,7 +53,7 @@ class SettingsTest : public QObject {
         QFETCH(QString, file);
         QFETCH(bool, oneTouch);
         QFETCH(QString, time);
-        const settings::Settings s = settings::parse(file);
+        const settings::Line s = settings::parse(file);
         QCOMPARE(s.oneTouch, oneTouch);
         QCOMPARE(s.timeText, time);
     }
@@ -61,7 +61,7 @@ class SettingsTest : public QObject {
     void formatIsTheOneLine() {
         QCOMPARE(settings::format(true, "3"), QStringLiteral("13\r\n"));
         QCOMPARE(settings::format(false, "2.5"), QStringLiteral("32.5\r\n"));
-        const settings::Settings s = settings::parse(settings::format(false, "4"));
+        const settings::Line s = settings::parse(settings::format(false, "4"));
         QCOMPARE(settings::format(s.oneTouch, s.timeText), QStringLiteral("34\r\n"));
     }
 
@@ -85,7 +85,7 @@ class SettingsTest : public QObject {
 
     // A long first line in the file once built a box taller than the screen.
     void notANumberQuotesAnExcerpt() {
-        const settings::Settings s = settings::parse("1" + QString(10 * 1024 * 1024, 'x') + "\r\n");
+        const settings::Line s = settings::parse("1" + QString(10 * 1024 * 1024, 'x') + "\r\n");
         double seconds = 0;
         QVERIFY(!settings::parseSeconds(s.timeText, &seconds));
         const QString message = settings::notANumberMessage(s.timeText);

@@ -45,7 +45,7 @@ class FrmClientNewTest : public QObject {
 
     void limitsAndFocusOrder() {
         ListFixture f;
-        frmclientnew w(*f.list);
+        frmclientnew w(f.list->store(), f.list->today());
         QCOMPARE(w.windowTitle(), QStringLiteral("Новый пациент"));
         QCOMPARE(w.txtfam->maxLength(), 30);
         QCOMPARE(w.txtimaotch->maxLength(), 30);
@@ -80,7 +80,8 @@ class FrmClientNewTest : public QObject {
         f.choose(2);
         const auto files = f.snapshot();
         const QStringList names = f.names();
-        frmclientnew w(*f.list);
+        frmclientnew w(f.list->store(), f.list->today());
+        f.list->followNewPatient(w);
         w.show();
         w.txtfam->setText(fam);
         w.txtimaotch->setText(ima);
@@ -97,7 +98,8 @@ class FrmClientNewTest : public QObject {
 
     void blanksOnlyCountAsTyped() {
         ListFixture f(0);
-        frmclientnew w(*f.list);
+        frmclientnew w(f.list->store(), f.list->today());
+        f.list->followNewPatient(w);
         w.txtfam->setText("   ");
         w.txtimaotch->setText(" ");
         w.txtyear->setText("    ");
@@ -111,7 +113,7 @@ class FrmClientNewTest : public QObject {
         ListFixture f;
         f.choose(1);
         const auto files = f.snapshot();
-        frmclientnew w(*f.list);
+        frmclientnew w(f.list->store(), f.list->today());
         w.show();
         w.txtfam->setText("Ив*нов");
         w.txtimaotch->setText("Иван");
@@ -138,7 +140,8 @@ class FrmClientNewTest : public QObject {
         f.choose(1);
         f.list->iList = 1;
         const auto files = f.snapshot();
-        frmclientnew w(*f.list);
+        frmclientnew w(f.list->store(), f.list->today());
+        f.list->followNewPatient(w);
         w.show();
         w.txtfam->setText("Иванов");
         w.txtimaotch->setText("Иван");
@@ -155,7 +158,7 @@ class FrmClientNewTest : public QObject {
 
     void captionsFit() {
         ListFixture f;
-        frmclientnew w(*f.list);
+        frmclientnew w(f.list->store(), f.list->today());
         w.show();
         QCOMPARE(w.size(), QSize(330, 147));
         for (QWidget* c : w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {

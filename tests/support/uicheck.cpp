@@ -230,6 +230,10 @@ QStringList problems(QWidget* root) {
     return captionsFit(root) + unnamedControls(root);
 }
 
+void missing(const QObject* root, const char* name, const char* kind) {
+    qFatal("no %s named \"%s\" under %s", kind, name, root->metaObject()->className());
+}
+
 QString spoken(QWidget* w) {
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
     return a->text(QAccessible::Name) + QStringLiteral(" | ") + a->text(QAccessible::Description);

@@ -5,6 +5,7 @@
 #include "medications/frmmedicam.h"
 #include "patients/frmclient.h"
 #include "patients/frmclientnew.h"
+#include "uicheck.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +20,7 @@ namespace {
 // The patient list on a few patients made in a folder of its own, and the new-patient window.
 void patientShots(frmmain& w, const QString& out) {
     QTemporaryDir dir;
-    frmclient list(w.session(), WorkFolder(dir.path()), &w);
+    frmclient list(*uicheck::child<session::Session>(&w, "session"), WorkFolder(dir.path()), &w);
     const QDate day(2026, 12, 8);
     list.Form_Load();
     list.store().createPatient(QStringLiteral("Сидорова"), QStringLiteral("Мария Петровна"),
@@ -38,7 +39,7 @@ void patientShots(frmmain& w, const QString& out) {
     list.show();
     QApplication::processEvents();
     list.grab().save(out + QStringLiteral("/patients_list.png"));
-    frmclientnew card(list, &list);
+    frmclientnew card(list.store(), day, &list);
     card.txtfam->setText(QStringLiteral("Кузнецова"));
     card.txtimaotch->setText(QStringLiteral("Анна Сергеевна"));
     card.txtyear->setText(QStringLiteral("1971"));
@@ -50,7 +51,8 @@ void patientShots(frmmain& w, const QString& out) {
 }
 
 void choose(frmmain& w, const QString& item) {
-    w.cbomeridian->setCurrentIndex(w.cbomeridian->findText(item));
+    auto* list = uicheck::child<QComboBox>(&w, "cbomeridian");
+    list->setCurrentIndex(list->findText(item));
     w.cbomeridian_Click();
 }
 } // namespace
@@ -67,18 +69,18 @@ int main(int argc, char** argv) {
         w.grab().save(out + u'/' + name);
     };
     shot(QStringLiteral("main_hand_left.png"));
-    w.optright->setChecked(true);
+    uicheck::child<QRadioButton>(&w, "optright")->setChecked(true);
     shot(QStringLiteral("main_hand_right.png"));
     choose(w, QStringLiteral("Почки"));
     shot(QStringLiteral("main_foot_right.png"));
-    w.optleft->setChecked(true);
-    w.chkkti->setChecked(true);
+    uicheck::child<QRadioButton>(&w, "optleft")->setChecked(true);
+    uicheck::child<QCheckBox>(&w, "chkkti")->setChecked(true);
     choose(w, QStringLiteral("Почки"));
     shot(QStringLiteral("main_foot_left_kti.png"));
-    w.chkkti->setChecked(false);
-    w.opttest->setChecked(true);
+    uicheck::child<QCheckBox>(&w, "chkkti")->setChecked(false);
+    uicheck::child<QRadioButton>(&w, "opttest")->setChecked(true);
     shot(QStringLiteral("main_testing.png"));
-    w.opthand->setChecked(true);
+    uicheck::child<QRadioButton>(&w, "opthand")->setChecked(true);
     shot(QStringLiteral("main_branch.png"));
 
     frmmedicam editor{WorkFolder()};
