@@ -4,12 +4,12 @@
 // resident memory of the program (main window shown) before and after the chart window
 // opens. Prints medians (ms) and ratios.
 // Usage: bench_charts [visits] [runs]
+#include "charts/chartrender.h"
+#include "charts/chartwindow.h"
 #include "common/messages.h"
 #include "common/text1251.h"
 #include "measurement/frmmain.h"
 #include "patientgen.h"
-#include "patients/chartrender.h"
-#include "patients/chartwindow.h"
 #include "timing.h"
 #include "uicheck.h"
 

@@ -11,13 +11,14 @@
 
 namespace catalogue {
 
-constexpr int kMeridianCount = 21;
-constexpr int kRows = 14; // rows of the point column
-constexpr int kBranchCount = 4;
-constexpr int kFirstBranchRow = 21; // results row of the first branch item
-constexpr int kResultRows = session::kResultRows;
-constexpr int kResultColumns = session::kResultColumns;
-constexpr int kRightOffset = 14; // intright on the right side
+// The meridians and point rows as the results matrix has them.
+constexpr int kMeridianCount = session::kMeridianRows;
+constexpr int kRows = session::kPointRows; // rows of the point column
+constexpr int kBranchCount = session::kBranchRows;
+using session::kFirstBranchRow;
+using session::kResultColumns;
+using session::kResultRows;
+using session::kRightOffset;
 constexpr int kFunctionLines = 372;
 // The point function texts in the working folder, one per line (see functionLine()).
 inline const QString kFunctionFile = QStringLiteral("function.pnt");

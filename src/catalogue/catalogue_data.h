@@ -1,10 +1,11 @@
 #pragma once
 // Constant tables behind catalogue.h; nothing else reads them directly.
+#include "common/resultshape.h"
 
 namespace catalogue::data {
 
-constexpr int kMeridianCount = 21;
-constexpr int kMaxRows = 14;
+constexpr int kMeridianCount = session::kMeridianRows;
+constexpr int kMaxRows = session::kPointRows;
 
 struct PointRow {
     const char* number;      // UTF-8

@@ -41,10 +41,10 @@ struct LegacyVisit {
 };
 
 // The card's visits, newest first, each with the index's date at its position.
-QList<LegacyVisit> legacyVisits(const IndexRecord& r, const QString& card, const QString& path, QString* tail,
-                                QStringList* notes) {
-    QStringList records = text::split(card, QStringLiteral("@"));
-    *tail = records.takeLast();
+QList<LegacyVisit> legacyVisits(const IndexRecord& r, const patients::Card& card, const QString& path,
+                                QString* tail, QStringList* notes) {
+    QStringList records = card.visits;
+    *tail = card.tail;
     const qsizetype complete = records.size();
     if (!onlyLineEnds(*tail)) {
         notes->append(
@@ -111,7 +111,7 @@ Error importPatient(ImportRun& run, const IndexRecord& r) {
     if (Error e = readLegacy(path, &bytes))
         return e;
     QString tail;
-    const QList<LegacyVisit> visits = legacyVisits(r, cp1251::decode(bytes), path, &tail, run.notes);
+    const QList<LegacyVisit> visits = legacyVisits(r, patients::Card::parse(bytes), path, &tail, run.notes);
     const qint64 card = run.merge ? ++run.lastCard : *number;
     run.maxCard = std::max(run.maxCard, card);
     if (Error e = run.c.run(run.patientInsert, {card, r.name(), r.year(), tail}))
@@ -148,7 +148,7 @@ Error importFolder(ClinicStore& db, const QString& dir, bool merge, QStringList*
     const auto index = patients::Index::parse(bytes);
     if (!index)
         return folderError(QStringLiteral("Файл \"%1\" не является списком пациентов").arg(indexPath));
-    const QString tail = cp1251::decode(bytes.mid(bytes.lastIndexOf('*') + 1));
+    const QString tail = cp1251::decode(bytes.mid(bytes.lastIndexOf(char(patients::kRecordEnd)) + 1));
     QStringList found;
     const Error e = db.connection().transaction([&](Connection& c) -> Error {
         found.clear();
@@ -202,7 +202,7 @@ Error exportCard(Connection& c, QSqlQuery& visits, const QSqlQuery& patient, con
         *dates += visits.value(0).toString() + u' ';
         text += visits.value(1).toString();
         if (visits.value(2).toBool())
-            text += u'@';
+            text += patients::kVisitEnd;
     }
     text += patient.value(4).toString();
     QString why;

@@ -6,13 +6,34 @@ QString resultText(int max, int drop) {
     return resultText(QString::number(max), QString::number(drop));
 }
 
-std::optional<Result> parseResult(const QString& text) {
+namespace {
+
+// Plain decimal text the usual way round, anything else (blanks, "+", overflow) as
+// QString::toInt reads it.
+int toInt(QStringView t, bool* ok) {
+    const bool minus = !t.isEmpty() && t.front() == u'-';
+    const QStringView digits = minus ? t.mid(1) : t;
+    if (digits.isEmpty() || digits.size() > 9)
+        return t.toInt(ok);
+    int v = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return t.toInt(ok);
+        v = v * 10 + (c.unicode() - u'0');
+    }
+    *ok = true;
+    return minus ? -v : v;
+}
+
+} // namespace
+
+std::optional<Result> parseResult(QStringView text) {
     const qsizetype blank = text.indexOf(u' ');
     if (blank < 0)
         return std::nullopt;
     bool okMax = false, okDrop = false;
-    const int max = text.left(blank).toInt(&okMax);
-    const int drop = text.mid(blank + 1).toInt(&okDrop);
+    const int max = toInt(text.left(blank), &okMax);
+    const int drop = toInt(text.mid(blank + 1), &okDrop);
     if (!okMax || !okDrop)
         return std::nullopt;
     return Result{max, drop};

@@ -3,15 +3,14 @@
 // chosen patient and visit, and the measuring settings. The main window owns one Session
 // and hands it to the windows that need it; they report back through its signals, so no
 // window reaches into another.
+#include "common/resultshape.h"
+
 #include <QObject>
 #include <QString>
 #include <array>
 #include <optional>
 
 namespace session {
-
-constexpr int kResultRows = 25;    // 21 meridians, then the four branch items
-constexpr int kResultColumns = 28; // 14 left rows, then 14 right rows
 
 // A result cell: "max drop", or empty when nothing was measured.
 struct Result {
@@ -20,7 +19,8 @@ struct Result {
 };
 QString resultText(int max, int drop);
 // Nothing for an empty cell or a text that is not two integers separated by one blank.
-std::optional<Result> parseResult(const QString& text);
+// Without a string per cell: a card of a thousand visits holds a million of them.
+std::optional<Result> parseResult(QStringView text);
 // The two fields as typed into the grid, either of them possibly empty (" 12", "9 ").
 QString resultText(const QString& max, const QString& drop);
 // A cell split for display; a text without a blank (only an edited card holds one) is all

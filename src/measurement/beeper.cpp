@@ -1,8 +1,7 @@
 #include "measurement/beeper.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QLibrary>
+#include "common/moduleloader.h"
+
 #include <QPointer>
 #include <QTimer>
 #include <QtEndian>
@@ -70,15 +69,13 @@ QByteArray Beeper::threeBeepsWav() {
 }
 
 QStringList Beeper::defaultSoundModules() {
-    return QCoreApplication::instance() ? soundModulesFor(QCoreApplication::applicationDirPath())
-                                        : QStringList();
+    return moduleloader::candidates(QStringLiteral(TAVEN_SOUND_MODULE_NAME),
+                                    QStringLiteral(TAVEN_SOUND_MODULE_FROM_BIN));
 }
 
 QStringList Beeper::soundModulesFor(const QString& programDir) {
-    const QString name = QStringLiteral(TAVEN_SOUND_MODULE_NAME);
-    // Beside the program in a build folder; in the library folder once installed.
-    return {programDir + u'/' + name,
-            QDir::cleanPath(programDir + u'/' + QStringLiteral(TAVEN_SOUND_MODULE_FROM_BIN) + u'/' + name)};
+    return moduleloader::candidates(programDir, QStringLiteral(TAVEN_SOUND_MODULE_NAME),
+                                    QStringLiteral(TAVEN_SOUND_MODULE_FROM_BIN));
 }
 
 void Beeper::prepare() {
@@ -87,24 +84,16 @@ void Beeper::prepare() {
     m_prepared = true;
     if (m_systemBeepOnly)
         return;
-    QStringList paths = m_soundModules.value_or(defaultSoundModules());
-    paths.removeDuplicates();
     const QByteArray wav = threeBeepsWav();
-    for (const QString& path : paths) {
-        QLibrary module(path);
-        if (!module.load())
-            continue;
-        const auto create = reinterpret_cast<SoundOutputFactory>(module.resolve(kSoundOutputFactory));
-        if (!create) {
-            module.unload();
-            continue;
-        }
-        // Never unloaded once it answers: its objects and Qt Multimedia's threads live on.
-        m_sound.reset(
-            create(kSoundOutputVersion, wav, [this](SoundOutput::Status s) { soundStatusChanged(s); }));
-        if (m_sound)
-            return;
-    }
+    // A module that finds no sound device stays loaded all the same: it may have started
+    // Qt Multimedia's threads on the way.
+    moduleloader::load(m_soundModules.value_or(defaultSoundModules()), kSoundOutputFactory,
+                       [this, &wav](QFunctionPointer entry) {
+                           const auto create = reinterpret_cast<SoundOutputFactory>(entry);
+                           m_sound.reset(create(kSoundOutputVersion, wav,
+                                                [this](SoundOutput::Status s) { soundStatusChanged(s); }));
+                           return m_sound ? moduleloader::Answer::Serves : moduleloader::Answer::Declines;
+                       });
 }
 
 void Beeper::soundStatusChanged(SoundOutput::Status status) {

@@ -43,6 +43,9 @@ class Beeper;
 namespace bodymap {
 class BodyMap;
 }
+namespace patients {
+class PatientStore;
+}
 
 class frmmain : public QWidget {
     Q_OBJECT
@@ -150,6 +153,8 @@ class frmmain : public QWidget {
     int currentMeridian() const;
     // The result charts (Ctrl+G) for the visit loaded here.
     void openCharts();
+    // The patient list's charts: opened over the list, their bars selecting here as well.
+    void openListCharts(const patients::PatientStore& store, int patient, int visit);
     // "О программе" in the window's context menu: name and version.
     void showAbout();
     // The device's state in the gauge frame, as the link reports it.

@@ -1,16 +1,30 @@
-// The result charts: Ctrl+G opens them for the visit loaded here, and a click on a bar
-// selects its point in this window.
+// The result charts: Ctrl+G opens them for the visit loaded here, the patient list asks for
+// its chosen patient's, and a click on a bar selects its point in this window.
+#include "charts/chartwindow.h"
 #include "measurement/frmmain.h"
-#include "patients/chartwindow.h"
+#include "patients/frmclient.h"
 
 #include <QComboBox>
 #include <QRadioButton>
 
+namespace {
+
+// Shows the charts with their bars selecting through `select`.
+void present(ChartWindow* charts, frmmain* main, void (frmmain::*select)(int, bool, int)) {
+    if (!charts)
+        return;
+    QObject::connect(charts, &ChartWindow::pointChosen, main, select);
+    charts->show();
+}
+
+} // namespace
+
 void frmmain::openCharts() {
-    if (ChartWindow* w = openLoadedCharts(this, m_folder, m_session)) {
-        connect(w, &ChartWindow::pointChosen, this, &frmmain::selectFromChart);
-        w->show();
-    }
+    present(openLoadedCharts(this, m_folder, m_session), this, &frmmain::selectFromChart);
+}
+
+void frmmain::openListCharts(const patients::PatientStore& store, int patient, int visit) {
+    present(::openCharts(m_client, store, patient, m_session, visit), this, &frmmain::selectFromChart);
 }
 
 void frmmain::selectFromChart(int meridian, bool leftSide, int row) {

@@ -1,5 +1,6 @@
 // The main window's side of the patient records: the patient list, the caption naming the
 // chosen patient, saving the results into the chosen visit, and leaving with unsaved ones.
+#include "charts/chartrender.h"
 #include "common/messages.h"
 #include "measurement/frmmain.h"
 #include "patients/frmclient.h"
@@ -32,7 +33,8 @@ void frmmain::cmdclient_Click() {
     // Made and read once; "Выход" only hides it, so its choice lasts the run.
     if (!m_client) {
         m_client = new frmclient(m_session, m_folder, this);
-        connect(m_client, &frmclient::chartPointChosen, this, &frmmain::selectFromChart);
+        m_client->setChartPage(charts::resultsPage);
+        connect(m_client, &frmclient::chartsWanted, this, &frmmain::openListCharts);
     }
     m_client->execList();
 }

@@ -14,7 +14,7 @@ class QLineEdit;
 class PointGrid : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int kRows = 14;
+    static constexpr int kRows = session::kPointRows;
 
     explicit PointGrid(QWidget* frame);
 

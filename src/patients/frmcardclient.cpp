@@ -5,7 +5,6 @@
 #include "common/messages.h"
 #include "common/session.h"
 #include "common/widgets.h"
-#include "patients/chartrender.h"
 #include "patients/patientcheck.h"
 
 #include <QAction>
@@ -119,7 +118,7 @@ void frmcardclient::Form_Load() {
     // The card is shown without its chart rather than not at all.
     session::ResultsMatrix results;
     if (!m_store.loadResults(m_visit, &results))
-        m_cells = charts::VisitCells::of(results);
+        m_results = results;
     showValue(lblname, c.name);
     lblname->setToolTip(c.name);
     fitCaption(lblname, lblname->width());
@@ -163,8 +162,9 @@ int frmcardclient::exec() {
 }
 
 patients::Error frmcardclient::showCard(patients::PatientStore& store, session::Session& session,
-                                        QWidget* parent) {
+                                        QWidget* parent, ChartPage chartPage) {
     frmcardclient card(store, session, parent);
+    card.setChartPage(std::move(chartPage));
     card.exec();
     return card.loadError();
 }
@@ -233,12 +233,12 @@ void frmcardclient::reject() {
     cmdcancel_Click();
 }
 
-cardprint::Card frmcardclient::printedCard() const {
-    cardprint::Card card{lblname->text(),         lblyear->text(),           lbldate->text(),
-                         txtgalob->toPlainText(), txtdiagnoz->toPlainText(), txtrecept->toPlainText()};
-    if (m_cells || showsLoadedVisit())
+printing::Card frmcardclient::printedCard() const {
+    printing::Card card{lblname->text(),         lblyear->text(),           lbldate->text(),
+                        txtgalob->toPlainText(), txtdiagnoz->toPlainText(), txtrecept->toPlainText()};
+    if (m_chartPage && (m_results || showsLoadedVisit()))
         card.chartPage =
-            charts::visitPage(chartCells(), QStringLiteral("%1, посещение %2").arg(card.name, m_visit.date));
+            m_chartPage(chartResults(), QStringLiteral("%1, посещение %2").arg(card.name, m_visit.date));
     return card;
 }
 
@@ -249,10 +249,10 @@ bool frmcardclient::showsLoadedVisit() const {
     return m_visit.position >= 0 && loaded.hasVisit() && patients::visitRef(loaded) == m_visit;
 }
 
-charts::VisitCells frmcardclient::chartCells() const {
+session::ResultsMatrix frmcardclient::chartResults() const {
     if (showsLoadedVisit())
-        return charts::VisitCells::of(m_session.strRezult);
-    return m_cells.value_or(charts::VisitCells{});
+        return m_session.strRezult;
+    return m_results.value_or(session::ResultsMatrix{});
 }
 
 void frmcardclient::cmdprint_Click() {
@@ -264,12 +264,12 @@ void frmcardclient::cmdpdf_Click() {
 }
 
 void frmcardclient::cmdpreview_Click() {
-    report(printing::previewCard(this, printedCard(), [](QWidget* over, const cardprint::Outcome& failure) {
+    report(printing::previewCard(this, printedCard(), [](QWidget* over, const printing::Outcome& failure) {
         msgbox::info(over, failure.error);
     }));
 }
 
-void frmcardclient::report(const cardprint::Outcome& outcome) {
+void frmcardclient::report(const printing::Outcome& outcome) {
     if (outcome.failed())
         msgbox::info(this, outcome.error);
 }

@@ -2,32 +2,35 @@
 // The card window: one visit's complaints, diagnosis and prescription for editing, saving
 // them into the visit, and printing the card. It opens on the visit chosen in the patient
 // list; without a visit it cannot be shown at all.
-#include "patients/chartdata.h"
+#include "common/session.h"
 #include "patients/patientstore.h"
-#include "patients/printing.h"
+#include "printing/printing.h"
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace session {
-class Session;
-}
-
 class frmcardclient : public QDialog {
     Q_OBJECT
   public:
+    // A visit's results as a page to print after the card, under a title. Given by the
+    // opener, which knows the charts; none: the card is printed alone.
+    using ChartPage =
+        std::function<printing::PagePainter(const session::ResultsMatrix& results, const QString& title)>;
+
     // Reads the visit session.choice() names. Check loadError() before showing: exec() of a
     // window that failed shows the reason and returns Rejected without opening.
     frmcardclient(patients::PatientStore& store, session::Session& session, QWidget* parent = nullptr);
 
     // The opener's one call: the card modally, returning when it is closed; when the visit
     // cannot be shown, says why and returns that error without opening a window.
-    static patients::Error showCard(patients::PatientStore& store, session::Session& session,
-                                    QWidget* parent);
+    static patients::Error showCard(patients::PatientStore& store, session::Session& session, QWidget* parent,
+                                    ChartPage chartPage = {});
+    void setChartPage(ChartPage page) { m_chartPage = std::move(page); }
 
     const patients::Error& loadError() const { return m_error; }
     int exec() override;
@@ -39,10 +42,10 @@ class frmcardclient : public QDialog {
     void cmdpdf_Click();
 
     // The card as it stands in the window, saved or not, offering the visit's chart page.
-    cardprint::Card printedCard() const;
+    printing::Card printedCard() const;
 
     // What printing and PDF do after their dialogs; tests put in their own.
-    using Action = std::function<cardprint::Outcome(QWidget*, const cardprint::Card&)>;
+    using Action = std::function<printing::Outcome(QWidget*, const printing::Card&)>;
     void setPrintAction(Action action) { m_print = std::move(action); }
     void setPdfAction(Action action) { m_pdf = std::move(action); }
 
@@ -71,9 +74,9 @@ class frmcardclient : public QDialog {
     // A box's text differs from what it showed on opening.
     bool edited() const;
     void showBadText(const patients::Error& error);
-    void report(const cardprint::Outcome& outcome);
+    void report(const printing::Outcome& outcome);
     bool showsLoadedVisit() const;
-    charts::VisitCells chartCells() const;
+    session::ResultsMatrix chartResults() const;
 
     patients::PatientStore& m_store;
     session::Session& m_session;
@@ -85,7 +88,8 @@ class frmcardclient : public QDialog {
     QString m_stored[3];
     QString m_shown[3];
     // The visit's stored results, for its chart; none when they could not be read.
-    std::optional<charts::VisitCells> m_cells;
+    std::optional<session::ResultsMatrix> m_results;
+    ChartPage m_chartPage;
     Action m_print = printing::printCard;
     Action m_pdf = printing::saveCardPdf;
 };

@@ -4,7 +4,6 @@
 #include "common/form.h"
 #include "common/messages.h"
 #include "common/widgets.h"
-#include "patients/chartwindow.h"
 #include "patients/frmcardclient.h"
 #include "patients/frmclientnew.h"
 #include "patients/namefilter.h"
@@ -294,7 +293,7 @@ void frmclient::cmdredact_Click() {
     iList = selectedPatient();
     // The card window opens on the visit the session names.
     m_session.setChoice(choiceOf(visit));
-    frmcardclient::showCard(m_store, m_session, this);
+    frmcardclient::showCard(m_store, m_session, this, m_chartPage);
     // A save there changed the visit's token, or found the card changed elsewhere.
     rereadPatient();
 }
@@ -387,8 +386,5 @@ void frmclient::showCharts() {
     int visit = selectedDate();
     if (visit >= lstdate->count() - 1) // the empty last line is no visit
         visit = -1;
-    if (ChartWindow* w = openCharts(this, m_store, selectedPatient(), m_session, visit)) {
-        connect(w, &ChartWindow::pointChosen, this, &frmclient::chartPointChosen);
-        w->show();
-    }
+    emit chartsWanted(m_store, selectedPatient(), visit);
 }

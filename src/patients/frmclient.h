@@ -5,6 +5,7 @@
 // results for the main window.
 #include "common/session.h"
 #include "common/workfolder.h"
+#include "patients/frmcardclient.h"
 #include "patients/patientstore.h"
 
 #include <QDate>
@@ -53,8 +54,10 @@ class frmclient : public QDialog {
     void setToday(const QDate& date) { m_today = date; }
 
     // The result charts of the chosen patient (context menu of both lists), on the
-    // chosen date when one is.
+    // chosen date when one is: asked of the main window, which opens them.
     void showCharts();
+    // What the card window prints after the card; none: the card alone.
+    void setChartPage(frmcardclient::ChartPage page) { m_chartPage = std::move(page); }
 
     // The patient line selected when the new-patient window opened (-1 for none).
     int iList = -1;
@@ -74,8 +77,9 @@ class frmclient : public QDialog {
     QPushButton* cmdexit = nullptr;
 
   signals:
-    // A bar clicked in a chart opened from here: for the main window's point selection.
-    void chartPointChosen(int meridian, bool leftSide, int row);
+    // The charts of the patient at line `patient` of the store's index, on card visit
+    // `visit` (-1: none chosen), to be opened over this window.
+    void chartsWanted(const patients::PatientStore& store, int patient, int visit);
 
   protected:
     // The close box and Esc leave as "Выход" does.
@@ -108,6 +112,7 @@ class frmclient : public QDialog {
 
     session::Session& m_session;
     patients::PatientStore m_store;
+    frmcardclient::ChartPage m_chartPage;
     patients::NameListModel* m_names = nullptr;
     NameFilterLine* m_find = nullptr;
     // The patient shown in the labels and the date list, with its visits as read.

@@ -10,6 +10,11 @@ Error badText(const QString& message) {
     return {Fault::BadText, message};
 }
 
+// The separators a card text must not hold: its visit record's.
+bool isCardSeparator(QChar c) {
+    return c == kVisitField || c == kVisitEnd;
+}
+
 QString where(const QString& text, qsizetype at) {
     const int line = int(text.left(at).count(u'\n')) + 1;
     const qsizetype lineStart = text.lastIndexOf(u'\n', at - 1) + 1;
@@ -21,7 +26,7 @@ QString where(const QString& text, qsizetype at) {
 Error checkIndexText(const QString& text, const QString& what) {
     if (text.contains(u'\r') || text.contains(u'\n'))
         return badText(QStringLiteral("Перевод строки нельзя использовать в поле \"%1\"").arg(what));
-    for (QChar c : {QChar(u'*'), QChar(u'|')})
+    for (QChar c : {QChar(kRecordEnd), QChar(kFieldEnd)})
         if (text.contains(c))
             return badText(QStringLiteral("Знак \"%1\" нельзя использовать в поле \"%2\"").arg(c).arg(what));
     const qsizetype bad = cp1251::firstUnencodable(text);
@@ -33,7 +38,7 @@ Error checkIndexText(const QString& text, const QString& what) {
 
 qsizetype firstCardRefusal(const QString& text) {
     for (qsizetype k = 0; k < text.size(); ++k)
-        if (text[k] == u'>' || text[k] == u'@')
+        if (isCardSeparator(text[k]))
             return k;
     return cp1251::firstUnencodable(text);
 }
@@ -42,14 +47,10 @@ Error checkCardText(const QString& text, const QString& what) {
     const qsizetype bad = firstCardRefusal(text);
     if (bad < 0)
         return {};
-    const QChar c = text[bad];
-    if (c == u'>' || c == u'@')
-        return badText(QStringLiteral("Знак \"%1\" нельзя использовать в поле \"%2\" (%3)")
-                           .arg(c)
-                           .arg(what, where(text, bad)));
-    return badText(QStringLiteral("Знак \"%1\" в поле \"%2\" (%3) нельзя сохранить в карте")
-                       .arg(c)
-                       .arg(what, where(text, bad)));
+    const QString message = isCardSeparator(text[bad])
+                                ? QStringLiteral("Знак \"%1\" нельзя использовать в поле \"%2\" (%3)")
+                                : QStringLiteral("Знак \"%1\" в поле \"%2\" (%3) нельзя сохранить в карте");
+    return badText(message.arg(text[bad]).arg(what, where(text, bad)));
 }
 
 Error checkResults(const session::ResultsMatrix& results, const session::ResultsMatrix& asRead) {
@@ -59,7 +60,7 @@ Error checkResults(const session::ResultsMatrix& results, const session::Results
             if (cell == asRead.cell(r, c))
                 continue;
             for (QChar ch : cell)
-                if (ch == u',' || ch == u'>' || ch == u'@' || ch == u'\r' || ch == u'\n' ||
+                if (ch == kCellEnd || isCardSeparator(ch) || ch == u'\r' || ch == u'\n' ||
                     cp1251::firstUnencodable(QString(ch)) >= 0)
                     return badText(QStringLiteral("Результат \"%1\" нельзя сохранить в карте").arg(cell));
         }

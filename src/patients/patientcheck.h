@@ -2,6 +2,7 @@
 // What may go into the patient files, and what a save may write to. Each check gives the
 // message the window shows, or an empty text when all is well.
 #include "common/session.h"
+#include "patients/patientfiles.h"
 
 #include <QString>
 

@@ -10,21 +10,7 @@ namespace patients {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-
-// The line end a field closes with: CR LF, or LF alone in a file written elsewhere.
-qsizetype lineEndSize(const QString& s) {
-    return s.endsWith(kCrLf) ? 2 : s.endsWith(u'\n') ? 1 : 0;
-}
-
-QString withoutLineEnd(const QString& s) {
-    return s.chopped(lineEndSize(s));
-}
-
-// A field's own line end, CR LF for a field that had none.
-QString lineEndOf(const QString& s) {
-    return lineEndSize(s) == 1 ? QStringLiteral("\n") : kCrLf;
-}
+using text::kCrLf;
 
 qsizetype firstLineEnd(const QString& s) {
     for (qsizetype k = 0; k < s.size(); ++k)
@@ -84,35 +70,6 @@ bool sameText(QByteArrayView bytes, QStringView text) {
     return true;
 }
 
-void appendRow(QString& out, const session::ResultsMatrix& m, int row) {
-    for (int c = 0; c < session::kResultColumns; ++c) {
-        out += m.cell(row, c);
-        out += u',';
-    }
-    out += kCrLf;
-}
-
-// A row as read with the cells the matrix changes replaced; a row without its 28 commas
-// gets them, and CR LF after them.
-QString mergedRow(const QString& row, const session::ResultsMatrix& was, const session::ResultsMatrix& now,
-                  int r) {
-    QStringList cells = text::split(row, QStringLiteral(","));
-    bool changed = false;
-    for (int c = 0; c < session::kResultColumns; ++c)
-        changed = changed || now.cell(r, c) != was.cell(r, c);
-    if (!changed)
-        return row;
-    if (cells.size() <= session::kResultColumns) {
-        while (cells.size() < session::kResultColumns)
-            cells.append(QString());
-        cells.append(kCrLf);
-    }
-    for (int c = 0; c < session::kResultColumns; ++c)
-        if (now.cell(r, c) != was.cell(r, c))
-            cells[c] = now.cell(r, c);
-    return cells.join(u',');
-}
-
 } // namespace
 
 QString IndexRecord::field(int k) const {
@@ -120,11 +77,11 @@ QString IndexRecord::field(int k) const {
 }
 
 QStringList IndexRecord::dateLines() const {
-    return text::split(dates(), QStringLiteral(" "));
+    return text::split(dates(), QString(kDateEnd));
 }
 
 int IndexRecord::dateCount() const {
-    return int(QStringView(m_text).mid(m_start[2], m_end[2] - m_start[2]).count(u' '));
+    return int(QStringView(m_text).mid(m_start[2], m_end[2] - m_start[2]).count(kDateEnd));
 }
 
 IndexRecord IndexRecord::parse(QString piece) {
@@ -137,7 +94,7 @@ IndexRecord IndexRecord::parse(QString piece) {
             r.m_start[k] = r.m_end[k] = size;
             continue;
         }
-        const qsizetype bar = r.m_text.indexOf(u'|', at);
+        const qsizetype bar = r.m_text.indexOf(kFieldEnd, at);
         r.m_start[k] = at;
         r.m_end[k] = bar < 0 ? size : bar;
         at = bar < 0 ? size + 1 : bar + 1;
@@ -151,7 +108,7 @@ IndexRecord IndexRecord::withDates(const QString& dates) const {
 
 IndexRecord IndexRecord::make(const QString& name, const QString& year, const QString& dates,
                               const QString& cardFile) {
-    return parse(name + u'|' + year + u'|' + dates + u'|' + cardFile + u'|' + kCrLf);
+    return parse(name + kFieldEnd + year + kFieldEnd + dates + kFieldEnd + cardFile + kFieldEnd + kCrLf);
 }
 
 std::optional<int> Index::counter() const {
@@ -179,13 +136,13 @@ void Index::setCounter(int number) {
 
 std::optional<Index> Index::parse(const QByteArray& bytes) {
     const QString text = cp1251::decode(bytes);
-    qsizetype star = text.indexOf(u'*');
+    qsizetype star = text.indexOf(kRecordEnd);
     if (star < 0)
         return std::nullopt;
     Index ix;
     ix.counterLine = text.left(star);
-    ix.records.reserve(text.count(u'*'));
-    for (qsizetype next; (next = text.indexOf(u'*', star + 1)) >= 0; star = next)
+    ix.records.reserve(text.count(kRecordEnd));
+    for (qsizetype next; (next = text.indexOf(kRecordEnd, star + 1)) >= 0; star = next)
         ix.records.append(IndexRecord::parse(text.mid(star + 1, next - star - 1)));
     ix.tail = text.mid(star + 1);
     return ix;
@@ -198,10 +155,10 @@ QByteArray Index::serialise() const {
     QString out;
     out.reserve(size);
     out += counterLine;
-    out += u'*';
+    out += kRecordEnd;
     for (const IndexRecord& r : records) {
         out += r.text();
-        out += u'*';
+        out += kRecordEnd;
     }
     out += tail;
     return cp1251::encode(out);
@@ -210,11 +167,10 @@ QByteArray Index::serialise() const {
 std::optional<IndexRecord> Index::recordAt(const QByteArray& bytes, qsizetype position) {
     if (position < 0)
         return std::nullopt;
-    // The code page puts "*" in one byte of its own, so the bytes split as the text does.
-    qsizetype star = bytes.indexOf('*');
+    qsizetype star = bytes.indexOf(char(kRecordEnd));
     for (qsizetype k = 0; star >= 0 && k < position; ++k)
-        star = bytes.indexOf('*', star + 1);
-    const qsizetype next = star < 0 ? -1 : bytes.indexOf('*', star + 1);
+        star = bytes.indexOf(char(kRecordEnd), star + 1);
+    const qsizetype next = star < 0 ? -1 : bytes.indexOf(char(kRecordEnd), star + 1);
     if (next < 0)
         return std::nullopt;
     return IndexRecord::parse(cp1251::decode(bytes.mid(star + 1, next - star - 1)));
@@ -223,7 +179,7 @@ std::optional<IndexRecord> Index::recordAt(const QByteArray& bytes, qsizetype po
 bool Index::isParseOf(const QByteArray& bytes) const {
     qsizetype at = 0;
     const auto piece = [&](QStringView text) {
-        const qsizetype star = bytes.indexOf('*', at);
+        const qsizetype star = bytes.indexOf(char(kRecordEnd), at);
         if (star < 0 || !sameText(QByteArrayView(bytes).sliced(at, star - at), text))
             return false;
         at = star + 1;
@@ -234,12 +190,12 @@ bool Index::isParseOf(const QByteArray& bytes) const {
     for (const IndexRecord& r : records)
         if (!piece(r.text()))
             return false;
-    return bytes.indexOf('*', at) < 0; // only the tail is left
+    return bytes.indexOf(char(kRecordEnd), at) < 0; // only the tail is left
 }
 
 Card Card::parse(const QByteArray& bytes) {
     Card c;
-    c.visits = text::split(cp1251::decode(bytes), QStringLiteral("@"));
+    c.visits = text::split(cp1251::decode(bytes), QString(kVisitEnd));
     c.tail = c.visits.takeLast();
     return c;
 }
@@ -252,7 +208,7 @@ QByteArray Card::serialise() const {
     out.reserve(size);
     for (const QString& v : visits) {
         out += v;
-        out += u'@';
+        out += kVisitEnd;
     }
     out += tail;
     return cp1251::encode(out);
@@ -293,77 +249,10 @@ Agreement agreement(const QStringList& indexDates, const QStringList& cardDates)
     return Agreement::Apart;
 }
 
-QStringList visitFields(const QString& record) {
-    return text::split(record, QStringLiteral(">"));
-}
-
-QString fieldText(const QStringList& fields, int field) {
-    return withoutLineEnd(text::piece(fields, field));
-}
-
 QString visitDate(const QString& record) {
     const qsizetype end = firstLineEnd(record);
-    const qsizetype gt = record.indexOf(u'>');
+    const qsizetype gt = record.indexOf(kVisitField);
     return record.left(end >= 0 && (gt < 0 || end < gt) ? end : gt);
-}
-
-QString blankVisit(const QString& date) {
-    static const QString rows = [] {
-        QString row = QString(session::kResultColumns, u',') + kCrLf + u'>';
-        return row.repeated(session::kResultRows) + kCrLf;
-    }();
-    return date + kCrLf + u'>' + QString(kCrLf + u'>').repeated(3) + rows;
-}
-
-QString withTexts(const QString& record, const QString& complaints, const QString& diagnosis,
-                  const QString& prescription) {
-    const QStringList f = visitFields(record);
-    QString out = text::piece(f, 0);
-    const QString texts[3] = {complaints, diagnosis, prescription};
-    for (int k = 1; k <= 3; ++k) {
-        const QString was = text::piece(f, k);
-        const QString now = text::trim(texts[k - 1]);
-        // A text ending in CR takes CR LF, or LF alone would read back as a line end with it.
-        const QString end = now.endsWith(u'\r') ? kCrLf : lineEndOf(was);
-        out += u'>' + (k < f.size() && now == withoutLineEnd(was) ? was : now + end);
-    }
-    for (qsizetype k = kFirstRowField; k < f.size(); ++k)
-        out += u'>' + f[k];
-    return out;
-}
-
-QString withResults(const QString& record, const session::ResultsMatrix& results) {
-    QStringList f = visitFields(record);
-    if (f.size() == kVisitFields) {
-        const session::ResultsMatrix was = resultsOf(record);
-        for (int r = 0; r < session::kResultRows; ++r)
-            f[kFirstRowField + r] = mergedRow(f[kFirstRowField + r], was, results, r);
-        return f.join(u'>');
-    }
-    QString out;
-    out.reserve(4096);
-    for (int k = 0; k < kFirstRowField; ++k)
-        out += text::piece(f, k) + u'>';
-    for (int r = 0; r < session::kResultRows; ++r) {
-        appendRow(out, results, r);
-        out += u'>';
-    }
-    return out + kCrLf;
-}
-
-session::ResultsMatrix resultsOf(const QString& record) {
-    session::ResultsMatrix m;
-    const QStringList f = visitFields(record);
-    if (f.size() < 7)
-        return m;
-    constexpr int kMeridianRows = 21;
-    for (int r = 0; r < session::kResultRows; ++r) {
-        const QStringList cells = text::split(text::piece(f, r + kFirstRowField), QStringLiteral(","));
-        const int used = r < kMeridianRows ? session::kResultColumns : 1;
-        for (int c = 0; c < used; ++c)
-            m.cell(r, c) = text::piece(cells, c);
-    }
-    return m;
 }
 
 QString dateText(const QDate& date) {

@@ -17,8 +17,20 @@ namespace patients {
 inline const QString kIndexFile = QStringLiteral("Database\\client.crd");
 inline const QString kFolder = QStringLiteral("Database");
 constexpr int kMaxCard = 32767;
-constexpr int kVisitFields = 30;
+
+// The separators of both files, named here only. Nothing in the files is escaped, so the
+// checks keep them out of what is stored. All are ASCII: a byte of their own in the code
+// page, so bytes split as the text does.
+constexpr char16_t kRecordEnd = u'*';  // index: after the counter line and after each record
+constexpr char16_t kFieldEnd = u'|';   // index record: after each field
+constexpr char16_t kDateEnd = u' ';    // index record's dates: after each date
+constexpr char16_t kVisitEnd = u'@';   // card: after each visit record
+constexpr char16_t kVisitField = u'>'; // visit record: between its fields
+constexpr char16_t kCellEnd = u',';    // results row: after each cell
+// A visit record: the date, the complaints, the diagnosis and the prescription, a field
+// per results row, and the line end before its "@".
 constexpr int kFirstRowField = 4;
+constexpr int kVisitFields = kFirstRowField + session::kResultRows + 1;
 
 // One patient: the record's text split at "|". The record keeps its text as read and
 // finds its fields in it, so a large index costs one string per patient.
@@ -117,6 +129,22 @@ QString withTexts(const QString& record, const QString& complaints, const QStrin
 QString withResults(const QString& record, const session::ResultsMatrix& results);
 // Rows 0..20 whole, rows 21..24 from cell 0 only; fewer than 7 fields: empty.
 session::ResultsMatrix resultsOf(const QString& record);
+
+// The one reader of a visit record's results: the cells resultsOf() gives, found in place
+// as views into the record, without splitting it. Rows are read in order; a row asked for
+// after a later one is not found again.
+class RecordCells {
+  public:
+    using Row = std::array<QStringView, session::kResultColumns>;
+    explicit RecordCells(QStringView record);
+    // Row `row`'s cells, session::usedColumns(row) of them; those the record lacks are empty.
+    Row row(int row);
+
+  private:
+    QStringView m_record;
+    qsizetype m_at = -1; // where row m_row starts; -1: the record holds no rows
+    int m_row = 0;
+};
 
 // Day.month.year in digits, whatever the locale: never a blank, "*", "|", ">" or "@".
 QString dateText(const QDate& date);

@@ -62,7 +62,7 @@ Error PatientStore::readIndexBytes(QByteArray* bytes) const {
     if (Error e = readFile(path, bytes, &missing))
         // The index goes with the last patient: deleted elsewhere, the list is out of date.
         return missing ? changed(path) : e;
-    if (!bytes->contains('*'))
+    if (!bytes->contains(char(kRecordEnd)))
         return fail(Fault::NotIndex, QStringLiteral("Файл \"%1\" не является списком пациентов").arg(path));
     return {};
 }
@@ -271,7 +271,7 @@ Error PatientStore::createPatient(const QString& surname, const QString& given, 
         const QString cardFile = cardFileName(number);
         const QString card = newCardPath(cardFile);
         const QString date = dateText(today);
-        if (Error e = writeFile(card, cp1251::encode(blankVisit(date) + u'@')))
+        if (Error e = writeFile(card, cp1251::encode(blankVisit(date) + kVisitEnd)))
             return e;
         ix.setCounter(number);
         ix.records.prepend(IndexRecord::make(name, year, date + u' ', cardFile));

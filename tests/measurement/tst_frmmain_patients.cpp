@@ -1,6 +1,7 @@
 // The main window's side of the patient records: the modal patient list, the caption,
 // "Сохранить" into the chosen visit, closing with results not saved, and a bar clicked in
 // the charts.
+#include "charts/chartwindow.h"
 #include "common/colours.h"
 #include "common/widgets.h"
 #include "gridrows.h"
@@ -211,6 +212,19 @@ class MainPatientsTest : public QObject {
         QCOMPARE(w->optright->isChecked(), !left);
         QCOMPARE(highlightedRows(*w), QList<int>{row});
         QCOMPARE(w->property("Index").toInt(), row);
+    }
+
+    // The list's charts are opened here, over the list, and their bars select here too.
+    void chartsAskedForByTheList() {
+        inList([](frmclient& list) {
+            list.selectPatient(1);
+            list.lstname->actions().first()->trigger();
+        });
+        auto* charts = w->client()->findChild<ChartWindow*>();
+        QVERIFY(charts);
+        emit charts->pointChosen(8, false, 2);
+        QCOMPARE(w->cbomeridian->currentIndex(), 8);
+        QCOMPARE(highlightedRows(*w), QList<int>{2});
     }
 
     // A place the grid has not leaves the window as it stood.

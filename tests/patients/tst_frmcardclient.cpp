@@ -1,10 +1,10 @@
 // The card window over a generated database: what it shows, what "Сохранить" writes and
 // refuses, what "Выход" leaves, and that no visit opens no window.
+#include "charts/chartrender.h"
 #include "common/messages.h"
 #include "common/session.h"
 #include "common/text1251.h"
 #include "common/widgets.h"
-#include "patients/chartrender.h"
 #include "patients/frmcardclient.h"
 #include "storefixture.h"
 #include "uicheck.h"
@@ -45,7 +45,12 @@ class tst_frmcardclient : public QObject {
         put(card(), c.serialise() + "\r\n\r\n");
     }
 
-    std::unique_ptr<frmcardclient> open() { return std::make_unique<frmcardclient>(*m_f->store, m_session); }
+    // With the chart page the patient list hands on from the main window.
+    std::unique_ptr<frmcardclient> open() {
+        auto w = std::make_unique<frmcardclient>(*m_f->store, m_session);
+        w->setChartPage(charts::resultsPage);
+        return w;
+    }
 
   private slots:
     void init() {
@@ -278,10 +283,10 @@ class tst_frmcardclient : public QObject {
         auto w = open();
         const auto before = snapshot(m_f->dir->path());
         w->txtgalob->setPlainText("изменено");
-        cardprint::Card printed;
-        w->setPrintAction([&](QWidget*, const cardprint::Card& c) {
+        printing::Card printed;
+        w->setPrintAction([&](QWidget*, const printing::Card& c) {
             printed = c;
-            return cardprint::Outcome{cardprint::Outcome::Kind::Failed, "Принтер не найден."};
+            return printing::Outcome{printing::Outcome::Kind::Failed, "Принтер не найден."};
         });
         const InjectedFault unwritable(fileaccess::Call::Rename, "c 3.dat", EIO);
         QTest::mouseClick(print ? w->cmdprint : w->cmdsave, Qt::LeftButton);
@@ -316,7 +321,7 @@ class tst_frmcardclient : public QObject {
         live.cell(0, 0) = "99 1";
         m_session.loadVisit(loaded ? m_session.choice() : session::Choice{}, live);
         auto w = open();
-        const cardprint::Card printed = w->printedCard();
+        const printing::Card printed = w->printedCard();
         QVERIFY(printed.chartPage);
         QVERIFY(!printed.withChart);
         const charts::VisitCells expected = charts::VisitCells::of(loaded ? live : results);
@@ -337,9 +342,9 @@ class tst_frmcardclient : public QObject {
         choose(0);
         auto w = open();
         QString pdfOf;
-        w->setPdfAction([&](QWidget*, const cardprint::Card& c) {
+        w->setPdfAction([&](QWidget*, const printing::Card& c) {
             pdfOf = c.name;
-            return cardprint::Outcome{};
+            return printing::Outcome{};
         });
         const QList<QAction*> menu = w->cmdprint->actions();
         QCOMPARE(menu.size(), 2);

@@ -2,7 +2,6 @@
 // what "Выход" hands to the session. The files' own rules are the store tests' business.
 #include "common/colours.h"
 #include "common/widgets.h"
-#include "patients/chartwindow.h"
 #include "patients/frmcardclient.h"
 #include "uicheck.h"
 #include "windowfixture.h"
@@ -90,14 +89,15 @@ class FrmClientTest : public QObject {
         f.list->lstname->actions().first()->trigger(); // no patient yet: refused
         QCOMPARE(f.messages.shown.size(), 1);
         QCOMPARE(f.messages.shown.last().text, kNoPatient);
+        QList<QPoint> wanted; // patient, visit
+        QObject::connect(
+            f.list.get(), &frmclient::chartsWanted,
+            [&](const PatientStore&, int patient, int visit) { wanted << QPoint(patient, visit); });
         f.choose(1);
         f.list->lstdate->actions().first()->trigger();
-        auto* charts = f.list->findChild<ChartWindow*>();
-        QVERIFY(charts);
-        QSignalSpy chosen(f.list.get(), &frmclient::chartPointChosen);
-        emit charts->pointChosen(3, false, 2);
-        QCOMPARE(chosen.size(), 1);
-        QCOMPARE(chosen.first(), (QVariantList{3, false, 2}));
+        f.chooseDate(2);
+        f.list->lstname->actions().first()->trigger();
+        QCOMPARE(wanted, (QList<QPoint>{{1, -1}, {1, 2}}));
         QCOMPARE(f.messages.shown.size(), 1);
     }
     void choosingReadsTheIndexAfresh() {

@@ -1,7 +1,7 @@
 // Writes two sample printed cards as PDF for review: a short one that fits its page and
 // one whose long texts continue on further pages.
 // Usage: cardsample [folder]   (docs/ of the source tree by default)
-#include "patients/cardprintui.h"
+#include "printing/cardprintui.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -16,7 +16,7 @@ QString numbered(int count, const QString& text) {
     return lines.join(QStringLiteral("\r\n"));
 }
 
-cardprint::Card shortCard() {
+printing::Card shortCard() {
     return {QStringLiteral("Иванова Мария Петровна"),
             QStringLiteral("1958"),
             QStringLiteral("12.03.2024"),
@@ -25,7 +25,7 @@ cardprint::Card shortCard() {
             QStringLiteral("Режим сна, прогулки.\r\nHepar compositum\r\nNux vomica")};
 }
 
-cardprint::Card longCard() {
+printing::Card longCard() {
     const QString sentence = QStringLiteral("Боли в пояснице, усиливаются к вечеру и после нагрузки; "
                                             "отдают в правую ногу, стихают в покое и после тепла.");
     return {QStringLiteral("Сидоров Алексей Николаевич"),
@@ -42,10 +42,10 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TAVEN_DOCS_DIR));
     QTextStream err(stderr);
-    const QList<QPair<QString, cardprint::Card>> cards{{QStringLiteral("card_short.pdf"), shortCard()},
-                                                       {QStringLiteral("card_long.pdf"), longCard()}};
+    const QList<QPair<QString, printing::Card>> cards{{QStringLiteral("card_short.pdf"), shortCard()},
+                                                      {QStringLiteral("card_long.pdf"), longCard()}};
     for (const auto& [name, card] : cards) {
-        const cardprint::Outcome outcome = cardprint::savePdf(dir.filePath(name), card);
+        const printing::Outcome outcome = printing::savePdf(dir.filePath(name), card);
         if (outcome.failed()) {
             err << outcome.error << Qt::endl;
             return 1;

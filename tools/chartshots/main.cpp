@@ -1,8 +1,8 @@
 // Writes PNG screenshots of the chart window for a generated patient, for a look without
 // a display:   QT_QPA_PLATFORM=offscreen chartshots <output folder> [pixel ratio] [width height]
 // (unless sized, the window as it fits on a 1366 x 768 laptop screen under a title bar and a panel)
+#include "charts/chartwindow.h"
 #include "patientgen.h"
-#include "patients/chartwindow.h"
 
 #include <QApplication>
 #include <QDir>
