@@ -28,7 +28,7 @@ taven_sanitize() {
     # a script has no target of its own: what is installed is built for it, and a
     # test name that is also a build-system target (install) is never built, since that
     # would install into the system.
-    local tests targets wanted=(taven tavensim tavensound tavenprint icons) t
+    local tests targets wanted=(taven tavensim tavensound tavenprint icons packagedocs) t
     tests=$(cd "$build" && ctest -N | sed -n 's/^ *Test *#[0-9]*: *//p')
     targets=$(cd "$build" && ninja -t targets all | sed -n 's/^\([A-Za-z0-9_]*\): phony$/\1/p')
     for t in $tests; do
