@@ -10,6 +10,7 @@
 #include "common/text1251.h"
 #include "measurement/frmmain.h"
 #include "patientgen.h"
+#include "patients/patientstore.h"
 #include "timing.h"
 #include "uicheck.h"
 
@@ -52,7 +53,7 @@ void paintOnImage(const std::function<void(QPainter&, const QRectF&)>& paint) {
     paint(p, QRectF(0, 0, 1280, 720));
 }
 
-charts::History readHistory(const patients::PatientStore& store) {
+charts::History readHistory(patients::PatientStore& store) {
     QString error;
     return *charts::readHistory(store, 0, &error);
 }
@@ -86,7 +87,7 @@ struct Figures {
     std::vector<double> read, visitBefore, visit, trendBefore, trend, trendRead;
 };
 
-Figures timeCharts(const patients::PatientStore& store, int runs) {
+Figures timeCharts(patients::PatientStore& store, int runs) {
     const QString card = store.cardPath(store.index().records[0].cardFile());
     Figures f;
     for (int r = 0; r < runs; ++r) {

@@ -7,6 +7,7 @@
 #include "patientgen.h"
 #include "patients/frmclient.h"
 #include "patients/namefilter.h"
+#include "patients/patientstore.h"
 #include "timing.h"
 
 #include <QApplication>
@@ -66,7 +67,8 @@ int main(int argc, char** argv) {
     if (!root.isValid() || !patientgen::writeDatabase(root.path(), {patients, 1, 0, 11}))
         return 1;
     session::Session session;
-    frmclient list(session, WorkFolder(root.path()));
+    patients::PatientStore store{WorkFolder(root.path())};
+    frmclient list(session, store);
     list.Form_Load();
     list.show();
     list.selectPatient(patients / 2);

@@ -9,6 +9,7 @@
 #include "measurement/frmmain.h"
 #include "patientgen.h"
 #include "patients/frmclient.h"
+#include "patients/patientstore.h"
 #include "timing.h"
 #include "uicheck.h"
 
@@ -92,7 +93,8 @@ int memoryRun(const QString& folder) {
     w.Form_Load();
     w.show();
     QApplication::processEvents();
-    frmclient list(*uicheck::child<session::Session>(&w, "session"), WorkFolder(folder), &w);
+    patients::PatientStore store{WorkFolder(folder)};
+    frmclient list(*uicheck::child<session::Session>(&w, "session"), store, &w);
     list.Form_Load();
     list.show();
     list.repaint();
@@ -145,13 +147,15 @@ int main(int argc, char** argv) {
             bareList(lines);
         }));
         open.push_back(timeMs([&] {
-            frmclient list(session, WorkFolder(full.path()));
+            patients::PatientStore store{WorkFolder(full.path())};
+            frmclient list(session, store);
             list.Form_Load();
             list.show();
             list.repaint();
         }));
     }
-    frmclient list(session, WorkFolder(full.path()));
+    patients::PatientStore store{WorkFolder(full.path())};
+    frmclient list(session, store);
     list.Form_Load();
     list.show();
     std::vector<double> storeChoose;

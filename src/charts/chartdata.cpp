@@ -3,7 +3,6 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/modes.h"
 #include "common/colourvalues.h"
-#include "common/text1251.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -133,27 +132,18 @@ std::optional<History> historyOf(const QStringList& records, const QStringList& 
     return h;
 }
 
-std::optional<History> readHistory(const patients::PatientStore& store, int patient, QString* error) {
-    const auto& records = store.index().records;
-    if (patient < 0 || patient >= records.size()) {
+std::optional<History> readHistory(patients::Store& store, int patient, QString* error) {
+    const auto& list = store.list();
+    if (patient < 0 || patient >= list.size()) {
         *error = patients::kNoPatient;
         return std::nullopt;
     }
-    const patients::IndexRecord& r = records[patient];
-    const QString path = store.cardPath(r.cardFile());
-    const auto bytes = textfile::readBytes(path, error);
-    if (!bytes)
+    patients::VisitRecords visits;
+    if (const patients::Error e = store.readVisits(list[patient].cardFile(), &visits)) {
+        *error = e.message;
         return std::nullopt;
-    const patients::Card card = patients::Card::parse(*bytes);
-    // A last visit cut short is charted as far as it goes.
-    const QStringList visits = card.cut() ? card.visits + QStringList{card.tail} : card.visits;
-    const QStringList dates = r.dateLines().mid(0, r.dateCount());
-    for (qsizetype i = 0; i < dates.size() && i < visits.size(); ++i)
-        if (patients::visitDate(visits[i]) != dates[i]) {
-            *error = QStringLiteral("Файл \"%1\" изменился. Откройте список пациентов заново").arg(path);
-            return std::nullopt;
-        }
-    return historyOf(visits, dates, error);
+    }
+    return historyOf(visits.records, visits.dates, error);
 }
 
 std::vector<MeridianBars> visitChart(const VisitCells& visit) {

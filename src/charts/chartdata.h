@@ -4,7 +4,7 @@
 // kept as numbers, so a card of a thousand visits costs a few megabytes, not a million
 // strings.
 #include "common/session.h"
-#include "patients/patientstore.h"
+#include "patients/store.h"
 
 #include <QString>
 #include <QStringList>
@@ -59,9 +59,9 @@ struct History {
 // A card's visit records (newest first, as Card keeps them) with the index's date texts.
 // Records past the dates (an edited card) are left out; missing ones are an error.
 std::optional<History> historyOf(const QStringList& records, const QStringList& dates, QString* error);
-// Reads the card of the patient at that position in the store's index; a card whose
-// dates differ from the index's is refused, as its visits could not be told apart.
-std::optional<History> readHistory(const patients::PatientStore& store, int patient, QString* error);
+// Reads the visits of the patient at that line of the store's list; visits whose dates
+// differ from the list's are refused, as they could not be told apart.
+std::optional<History> readHistory(patients::Store& store, int patient, QString* error);
 
 // A visit at a glance.
 struct PointBar {

@@ -37,8 +37,8 @@ QString rowName(int row) {
 
 } // namespace
 
-ChartWindow::ChartWindow(const patients::PatientStore& store, int patient, session::Session& session,
-                         int visit, QWidget* parent)
+ChartWindow::ChartWindow(patients::Store& store, int patient, session::Session& session, int visit,
+                         QWidget* parent)
     : QDialog(parent), m_session(session) {
     loadHistory(store, patient);
     build();
@@ -53,13 +53,13 @@ ChartWindow::ChartWindow(const patients::PatientStore& store, int patient, sessi
     windowplace::keep(this, QStringLiteral("charts"));
 }
 
-void ChartWindow::loadHistory(const patients::PatientStore& store, int patient) {
+void ChartWindow::loadHistory(patients::Store& store, int patient) {
     if (patient < 0) {
         m_history.dates << QString();
         m_history.records << QString();
         return;
     }
-    const auto& records = store.index().records;
+    const auto& records = store.list();
     if (patient < records.size()) {
         m_name = records[patient].name();
         m_cardFile = records[patient].cardFile();
@@ -337,8 +337,8 @@ void ChartWindow::cmdpng_Click() {
         msgbox::info(this, QStringLiteral("Не удалось сохранить график в PNG. %1").arg(error));
 }
 
-ChartWindow* openCharts(QWidget* parent, const patients::PatientStore& store, int patient,
-                        session::Session& session, int visit) {
+ChartWindow* openCharts(QWidget* parent, patients::Store& store, int patient, session::Session& session,
+                        int visit) {
     auto* w = new ChartWindow(store, patient, session, visit, parent);
     if (!w->error().isEmpty()) {
         msgbox::info(parent, w->error());
@@ -349,19 +349,12 @@ ChartWindow* openCharts(QWidget* parent, const patients::PatientStore& store, in
     return w;
 }
 
-ChartWindow* openLoadedCharts(QWidget* parent, const WorkFolder& folder, session::Session& session) {
+ChartWindow* openLoadedCharts(QWidget* parent, patients::Store& store, session::Session& session) {
     const session::Choice& loaded = session.loadedVisit();
-    patients::PatientStore store(folder);
     int patient = -1;
-    if (loaded.hasVisit()) {
-        if (const patients::Error e = store.load()) {
-            msgbox::info(parent, e.message);
-            return nullptr;
-        }
-        const auto& records = store.index().records;
-        for (qsizetype i = 0; i < records.size() && patient < 0; ++i)
-            if (records[i].cardFile() == loaded.cardFile)
-                patient = int(i);
-    }
+    const auto& records = store.list();
+    for (qsizetype i = 0; loaded.hasVisit() && i < records.size() && patient < 0; ++i)
+        if (records[i].cardFile() == loaded.cardFile)
+            patient = int(i);
     return openCharts(parent, store, patient, session, patient < 0 ? -1 : loaded.visit);
 }

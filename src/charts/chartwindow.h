@@ -4,7 +4,7 @@
 // with the results the main window holds now, saved or not.
 #include "charts/chartrender.h"
 #include "common/session.h"
-#include "patients/patientstore.h"
+#include "patients/store.h"
 #include "printing/printing.h"
 
 #include <QDialog>
@@ -22,11 +22,10 @@ class ChartWindow : public QDialog {
   public:
     enum Chart { VisitChart, TrendChart, SidesChart };
 
-    // `patient` is a position in the store's index (the card is read here, the store is
-    // not kept); -1 shows the main window's results
-    // alone. `visit` is a card position (0 = newest), -1 for the one loaded in the main
-    // window or else the newest.
-    ChartWindow(const patients::PatientStore& store, int patient, session::Session& session, int visit = -1,
+    // `patient` is a line of the store's list (its visits are read here, the store is not
+    // kept); -1 shows the main window's results alone. `visit` is a card position (0 = newest), -1 for the
+    // one loaded in the main window or else the newest.
+    ChartWindow(patients::Store& store, int patient, session::Session& session, int visit = -1,
                 QWidget* parent = nullptr);
 
     // Why the card could not be read; empty when the window has its data.
@@ -70,7 +69,7 @@ class ChartWindow : public QDialog {
   private:
     void build();
     QWidget* buildControls();
-    void loadHistory(const patients::PatientStore& store, int patient);
+    void loadHistory(patients::Store& store, int patient);
     void fillVisits(int cardVisit);
     void fillPoints();
     void refresh();
@@ -92,8 +91,8 @@ class ChartWindow : public QDialog {
 };
 
 // Opens the charts of a patient, or says why they cannot be shown; null then.
-ChartWindow* openCharts(QWidget* parent, const patients::PatientStore& store, int patient,
-                        session::Session& session, int visit = -1);
-// The charts of the visit loaded in the session (its patient's card in `folder`), or of
-// the results alone when no visit is loaded.
-ChartWindow* openLoadedCharts(QWidget* parent, const WorkFolder& folder, session::Session& session);
+ChartWindow* openCharts(QWidget* parent, patients::Store& store, int patient, session::Session& session,
+                        int visit = -1);
+// The charts of the visit loaded in the session (its patient found in the store's list as
+// last read), or of the results alone when no visit is loaded.
+ChartWindow* openLoadedCharts(QWidget* parent, patients::Store& store, session::Session& session);

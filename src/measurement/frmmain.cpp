@@ -17,6 +17,8 @@
 #include "measurement/pointgrid.h"
 #include "measurement/settings.h"
 #include "medications/frmmedicam.h"
+#include "patients/frmclient.h"
+#include "patients/store.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -117,7 +119,10 @@ frmoption* frmmain::options() {
     return m_options;
 }
 
-frmmain::~frmmain() = default;
+frmmain::~frmmain() {
+    // The list works on the store, a member, which goes before the window's children do.
+    delete m_client;
+}
 
 void frmmain::buildModeFrame() {
     Frame3 = frame(this, "Frame3", tw(120, 1560, 8415, 615));

@@ -44,7 +44,7 @@ namespace bodymap {
 class BodyMap;
 }
 namespace patients {
-class PatientStore;
+class Store;
 }
 
 class frmmain : public QWidget {
@@ -62,9 +62,13 @@ class frmmain : public QWidget {
     Q_PROPERTY(int datainmax READ propDatainmax)
 
   public:
-    // Data files are read from and written to `folder`.
+    // Data files are read from and written to `folder`, the patients too unless useStore()
+    // names another store.
     explicit frmmain(const WorkFolder& folder = WorkFolder(), QWidget* parent = nullptr);
     ~frmmain() override;
+
+    // Where the patient records are kept, before the patient list first opens.
+    void useStore(std::unique_ptr<patients::Store> store);
 
     // Start-up, in main.cpp's order. The data files as start-up read them before the window
     // was made; Form_Load takes them instead of reading (once).
@@ -154,7 +158,7 @@ class frmmain : public QWidget {
     // The result charts (Ctrl+G) for the visit loaded here.
     void openCharts();
     // The patient list's charts: opened over the list, their bars selecting here as well.
-    void openListCharts(const patients::PatientStore& store, int patient, int visit);
+    void openListCharts(int patient, int visit);
     // "О программе" in the window's context menu: name and version.
     void showAbout();
     // The device's state in the gauge frame, as the link reports it.
@@ -233,5 +237,6 @@ class frmmain : public QWidget {
     // The medication file as read at start; the editor's changes reach testing only after
     // the program is started again.
     medicam::Database m_medicationFile;
+    std::unique_ptr<patients::Store> m_store;
     frmclient* m_client = nullptr;
 };

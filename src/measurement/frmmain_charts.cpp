@@ -20,11 +20,11 @@ void present(ChartWindow* charts, frmmain* main, void (frmmain::*select)(int, bo
 } // namespace
 
 void frmmain::openCharts() {
-    present(openLoadedCharts(this, m_folder, m_session), this, &frmmain::selectFromChart);
+    present(openLoadedCharts(this, *m_store, m_session), this, &frmmain::selectFromChart);
 }
 
-void frmmain::openListCharts(const patients::PatientStore& store, int patient, int visit) {
-    present(::openCharts(m_client, store, patient, m_session, visit), this, &frmmain::selectFromChart);
+void frmmain::openListCharts(int patient, int visit) {
+    present(::openCharts(m_client, *m_store, patient, m_session, visit), this, &frmmain::selectFromChart);
 }
 
 void frmmain::selectFromChart(int meridian, bool leftSide, int row) {

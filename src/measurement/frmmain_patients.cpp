@@ -16,7 +16,13 @@ const QString kCaption = QStringLiteral("Диагностика по Тавен�
 
 } // namespace
 
+void frmmain::useStore(std::unique_ptr<patients::Store> store) {
+    Q_ASSERT(!m_client);
+    m_store = std::move(store);
+}
+
 void frmmain::connectPatients() {
+    m_store = std::make_unique<patients::PatientStore>(m_folder);
     connect(cmdclient, &QPushButton::clicked, this, &frmmain::cmdclient_Click);
     connect(cmdsave, &QPushButton::clicked, this, &frmmain::cmdsave_Click);
     connect(&m_session, &session::Session::choiceChanged, this, &frmmain::showPatientCaption);
@@ -32,7 +38,7 @@ void frmmain::showPatientCaption() {
 void frmmain::cmdclient_Click() {
     // Made and read once; "Выход" only hides it, so its choice lasts the run.
     if (!m_client) {
-        m_client = new frmclient(m_session, m_folder, this);
+        m_client = new frmclient(m_session, *m_store, this);
         m_client->setChartPage(charts::resultsPage);
         connect(m_client, &frmclient::chartsWanted, this, &frmmain::openListCharts);
     }
@@ -49,10 +55,9 @@ void frmmain::cmdsave_Click() {
     if (msgbox::question(this, QStringLiteral("Вы хотите сохранить данные в карту"),
                          QStringLiteral("Сохранение измерений"), false) != msgbox::Answer::Yes)
         return;
-    patients::PatientStore store(m_folder);
     const patients::VisitRef visit = patients::visitRef(m_session.loadedVisit());
     patients::VisitRef now;
-    if (const patients::Error e = store.saveResults(visit, m_session.strRezult, &now)) {
+    if (const patients::Error e = m_store->saveResults(visit, m_session.strRezult, &now)) {
         msgbox::info(this, e.message);
         return;
     }

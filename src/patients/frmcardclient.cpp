@@ -40,7 +40,7 @@ const QString kBoxNames[3] = {QStringLiteral("Жалобы"), QStringLiteral("Д
 
 } // namespace
 
-frmcardclient::frmcardclient(patients::PatientStore& store, session::Session& session, QWidget* parent)
+frmcardclient::frmcardclient(patients::Store& store, session::Session& session, QWidget* parent)
     : QDialog(parent), m_store(store), m_session(session) {
     buildForm();
     buildPrintMenu();
@@ -161,8 +161,8 @@ int frmcardclient::exec() {
     return QDialog::exec();
 }
 
-patients::Error frmcardclient::showCard(patients::PatientStore& store, session::Session& session,
-                                        QWidget* parent, ChartPage chartPage) {
+patients::Error frmcardclient::showCard(patients::Store& store, session::Session& session, QWidget* parent,
+                                        ChartPage chartPage) {
     frmcardclient card(store, session, parent);
     card.setChartPage(std::move(chartPage));
     card.exec();

@@ -3,7 +3,7 @@
 // them into the visit, and printing the card. It opens on the visit chosen in the patient
 // list; without a visit it cannot be shown at all.
 #include "common/session.h"
-#include "patients/patientstore.h"
+#include "patients/store.h"
 #include "printing/printing.h"
 
 #include <QDialog>
@@ -24,11 +24,11 @@ class frmcardclient : public QDialog {
 
     // Reads the visit session.choice() names. Check loadError() before showing: exec() of a
     // window that failed shows the reason and returns Rejected without opening.
-    frmcardclient(patients::PatientStore& store, session::Session& session, QWidget* parent = nullptr);
+    frmcardclient(patients::Store& store, session::Session& session, QWidget* parent = nullptr);
 
     // The opener's one call: the card modally, returning when it is closed; when the visit
     // cannot be shown, says why and returns that error without opening a window.
-    static patients::Error showCard(patients::PatientStore& store, session::Session& session, QWidget* parent,
+    static patients::Error showCard(patients::Store& store, session::Session& session, QWidget* parent,
                                     ChartPage chartPage = {});
     void setChartPage(ChartPage page) { m_chartPage = std::move(page); }
 
@@ -78,7 +78,7 @@ class frmcardclient : public QDialog {
     bool showsLoadedVisit() const;
     session::ResultsMatrix chartResults() const;
 
-    patients::PatientStore& m_store;
+    patients::Store& m_store;
     session::Session& m_session;
     // The visit shown, as read; empty when it could not be.
     patients::VisitRef m_visit;

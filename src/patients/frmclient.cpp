@@ -30,15 +30,17 @@ QString naming(const QString& question, const QStringList& what) {
 
 } // namespace
 
-frmclient::frmclient(session::Session& session, const WorkFolder& folder, QWidget* parent)
-    : QDialog(parent), m_session(session), m_store(folder) {
+frmclient::frmclient(session::Session& session, patients::Store& store, QWidget* parent)
+    : QDialog(parent), m_session(session), m_store(store) {
     // The index is read when the window first opens (m_stale), so a failure is told once.
     build();
 }
 
 void frmclient::build() {
     setObjectName("frmclient");
-    setWindowTitle(QStringLiteral("Карты пациентов"));
+    const QString place = m_store.place();
+    setWindowTitle(QStringLiteral("Карты пациентов") +
+                   (place.isEmpty() ? QString() : QStringLiteral(" — ") + place));
     setFixedSize(form::px(6885), form::px(5220));
     useFormFont(this);
 
@@ -161,7 +163,7 @@ bool frmclient::failed(const patients::Error& e) {
 
 // The list mirrors the store's index, which every operation may have read afresh.
 void frmclient::syncNames(int keepRow) {
-    const auto& records = m_store.index().records;
+    const auto& records = m_store.list();
     const QStringList& shown = m_names->names();
     bool same = shown.size() == records.size();
     for (qsizetype k = 0; same && k < shown.size(); ++k)
@@ -307,10 +309,10 @@ void frmclient::cmddelcard_Click() {
                    {QStringLiteral("Пациент: %1, %2").arg(m_view.record.name(), m_view.record.year())}),
             QStringLiteral("Удаление карты"), true) != msgbox::Answer::Yes)
         return;
-    const qsizetype before = m_store.index().records.size();
+    const qsizetype before = m_store.list().size();
     const patients::Error e = m_store.deletePatient(m_view.ref);
     // The record may be gone even when its card file could not be deleted.
-    if (m_store.index().records.size() < before) {
+    if (m_store.list().size() < before) {
         clearPatient();
         syncNames(-1);
         m_session.setChoice(session::Choice());
@@ -386,5 +388,5 @@ void frmclient::showCharts() {
     int visit = selectedDate();
     if (visit >= lstdate->count() - 1) // the empty last line is no visit
         visit = -1;
-    emit chartsWanted(m_store, selectedPatient(), visit);
+    emit chartsWanted(selectedPatient(), visit);
 }

@@ -4,9 +4,8 @@
 // way out it hands the chosen patient and visit to the session, which loads the visit's
 // results for the main window.
 #include "common/session.h"
-#include "common/workfolder.h"
 #include "patients/frmcardclient.h"
-#include "patients/patientstore.h"
+#include "patients/store.h"
 
 #include <QDate>
 #include <QDialog>
@@ -26,7 +25,9 @@ class NameListModel;
 class frmclient : public QDialog {
     Q_OBJECT
   public:
-    frmclient(session::Session& session, const WorkFolder& folder, QWidget* parent = nullptr);
+    // The patients are those of `store`, which outlives the window; its place, when it has
+    // one, is named in the caption so the practitioner sees where the cards go.
+    frmclient(session::Session& session, patients::Store& store, QWidget* parent = nullptr);
 
     // Opens modally, reading the index the first time and after it was found changed.
     int execList();
@@ -48,7 +49,7 @@ class frmclient : public QDialog {
     // patient after a box left empty, the line chosen before after "Отмена".
     void followNewPatient(const frmclientnew& window);
 
-    patients::PatientStore& store() { return m_store; }
+    patients::Store& store() { return m_store; }
     // Today's date for new visits; the system date unless a test fixes one.
     QDate today() const { return m_today.isValid() ? m_today : QDate::currentDate(); }
     void setToday(const QDate& date) { m_today = date; }
@@ -77,9 +78,9 @@ class frmclient : public QDialog {
     QPushButton* cmdexit = nullptr;
 
   signals:
-    // The charts of the patient at line `patient` of the store's index, on card visit
+    // The charts of the patient at line `patient` of the store's list, on card visit
     // `visit` (-1: none chosen), to be opened over this window.
-    void chartsWanted(const patients::PatientStore& store, int patient, int visit);
+    void chartsWanted(int patient, int visit);
 
   protected:
     // The close box and Esc leave as "Выход" does.
@@ -111,7 +112,7 @@ class frmclient : public QDialog {
     session::Choice choiceOf(int visit) const;
 
     session::Session& m_session;
-    patients::PatientStore m_store;
+    patients::Store& m_store;
     frmcardclient::ChartPage m_chartPage;
     patients::NameListModel* m_names = nullptr;
     NameFilterLine* m_find = nullptr;

@@ -4,7 +4,6 @@
 #include "common/messages.h"
 #include "patients/frmclient.h"
 
-#include <QFileInfo>
 #include <QListWidget>
 
 // Once a run: cards a stopped deletion (or a lost record) left in the folder are told, not
@@ -13,12 +12,9 @@ void frmclient::tellLeftOvers() {
     if (m_lookedForLeftOvers)
         return;
     m_lookedForLeftOvers = true;
-    const QStringList left = m_store.leftOverCards();
-    if (!left.isEmpty())
-        msgbox::info(
-            this, QStringLiteral("В папке \"%1\" есть карты, которых нет в списке пациентов: %2. "
-                                 "Они оставлены как есть")
-                      .arg(QFileInfo(m_store.indexPath()).absolutePath(), left.join(QStringLiteral(", "))));
+    const QString note = m_store.leftOverNote();
+    if (!note.isEmpty())
+        msgbox::info(this, note);
 }
 
 void frmclient::tellCut(const patients::PatientView& view) {

@@ -11,7 +11,7 @@
 using form::make;
 using form::tw;
 
-frmclientnew::frmclientnew(patients::PatientStore& store, const QDate& today, QWidget* parent)
+frmclientnew::frmclientnew(patients::Store& store, const QDate& today, QWidget* parent)
     : QDialog(parent), m_store(store), m_today(today) {
     setObjectName("frmclientnew");
     setWindowTitle(QStringLiteral("Новый пациент"));

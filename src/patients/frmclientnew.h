@@ -2,7 +2,7 @@
 // A new patient: surname, first name with patronymic and year of birth; the patient goes
 // on top of the index with one visit dated today. Opened modally from the patient list,
 // which it tells how it was left (exec()'s value, finished()'s argument).
-#include "patients/patientstore.h"
+#include "patients/store.h"
 
 #include <QDate>
 #include <QDialog>
@@ -18,7 +18,7 @@ class frmclientnew : public QDialog {
     enum Outcome { Cancelled = QDialog::Rejected, LeftEmpty = QDialog::Accepted, Created };
 
     // The patient is made in `store`, with its first visit on `today`.
-    frmclientnew(patients::PatientStore& store, const QDate& today, QWidget* parent = nullptr);
+    frmclientnew(patients::Store& store, const QDate& today, QWidget* parent = nullptr);
 
     void cmdok_Click();
     void cmdcancel_Click();
@@ -37,6 +37,6 @@ class frmclientnew : public QDialog {
     void reject() override;
 
   private:
-    patients::PatientStore& m_store;
+    patients::Store& m_store;
     QDate m_today;
 };

@@ -25,7 +25,8 @@ enum class Fault {
     ReadFailed,
     WriteFailed,
     DeleteFailed,
-    Locked, // another workstation holds the data folder's lock
+    Locked, // another workstation holds the data folder's lock, or a row a while too long
+    Lost,   // no connection to the database server: nothing written; the next action reconnects
 };
 
 struct Error {

@@ -6,6 +6,7 @@
 #include "common/textutil.h"
 #include "patients/patientstore_p.h"
 
+#include <QFileInfo>
 #include <QSet>
 
 namespace patients {
@@ -320,6 +321,15 @@ Error PatientStore::deletePatient(const PatientRef& patient) {
                             .arg(e.message));
         return {};
     });
+}
+
+QString PatientStore::leftOverNote() const {
+    const QStringList left = leftOverCards();
+    if (left.isEmpty())
+        return {};
+    return QStringLiteral("В папке \"%1\" есть карты, которых нет в списке пациентов: %2. "
+                          "Они оставлены как есть")
+        .arg(QFileInfo(indexPath()).absolutePath(), left.join(QStringLiteral(", ")));
 }
 
 QStringList PatientStore::leftOverCards() const {

@@ -5,85 +5,52 @@
 // Changes hold the data folder's lock and write whole files atomically, the card before the
 // index; reading needs no lock, so a read-only folder can be viewed. A failure leaves the
 // files as they were and comes back as an Error naming the file.
-#include "common/session.h"
 #include "common/workfolder.h"
-#include "patients/patientcheck.h"
-#include "patients/patientfiles.h"
+#include "patients/store.h"
 
-#include <QDate>
 #include <functional>
 
 namespace patients {
 
-// A patient as the list read it: its line, its card file and a token of its record.
-struct PatientRef {
-    int position = -1;
-    QString cardFile;
-    QByteArray token;
-};
-
-// A visit as a window read it: its patient's card, its line among the dates, its date, and
-// a token of the visit's record and of the card's dates as read. Two visits may share a
-// date, and lines move when a visit is added or deleted: only the token tells them apart.
-struct VisitRef {
-    QString cardFile;
-    int position = -1;
-    QString date;
-    QByteArray token;
-    bool operator==(const VisitRef&) const = default;
-};
-VisitRef visitRef(const session::Choice& choice);
-
-// A chosen patient: its record (dates as its card has them) and a reference per date. The
-// references carry no token when the card cannot be shown as the list has it.
-struct PatientView {
-    PatientRef ref;
-    IndexRecord record;
-    QList<VisitRef> visits;
-    // The card's last visit was cut short by an older program: shown, never changed.
-    bool cut = false;
-};
-
-struct VisitTexts {
-    QString complaints{};
-    QString diagnosis{};
-    QString prescription{};
-};
-
-class PatientStore {
+class PatientStore : public Store {
   public:
     explicit PatientStore(const WorkFolder& folder) : m_folder(folder) {}
 
     // Reads the index, creating the folder and the index "0" CR LF "*" when it is missing.
     // An index that exists but cannot be read is left alone.
-    Error load();
+    Error load() override;
     // The index as last read or written; patient positions refer to it.
     const Index& index() const { return m_index; }
+    const QList<IndexRecord>& list() const override { return m_index.records; }
+    QString place() const override { return {}; }
 
     // Reads the index and the card afresh and gives the patient at line `patient` of the
     // list. A visit added or deleted when the program was stopped half-way is finished when
     // the lock can be had, and shown finished when it cannot.
-    Error choose(int patient, PatientView* view);
+    Error choose(int patient, PatientView* view) override;
     // The new patient goes on top (position 0) with one blank visit dated `today`.
     Error createPatient(const QString& surname, const QString& given, const QString& year,
-                        const QDate& today);
+                        const QDate& today) override;
     // Removes the record, then its card file; the index file goes with the last patient.
-    Error deletePatient(const PatientRef& patient);
+    Error deletePatient(const PatientRef& patient) override;
     // A blank visit dated `today` in front; `view` becomes the patient as it now is.
-    Error addVisit(const PatientRef& patient, const QDate& today, PatientView* view);
-    Error deleteVisit(const VisitRef& visit, PatientView* view);
+    Error addVisit(const PatientRef& patient, const QDate& today, PatientView* view) override;
+    Error deleteVisit(const VisitRef& visit, PatientView* view) override;
 
-    Error readVisit(const VisitRef& visit, VisitTexts* texts);
+    Error readVisit(const VisitRef& visit, VisitTexts* texts) override;
     // `now` becomes the visit as written, for the next change to it.
-    Error saveVisitTexts(const VisitRef& visit, const VisitTexts& texts, VisitRef* now);
+    Error saveVisitTexts(const VisitRef& visit, const VisitTexts& texts, VisitRef* now) override;
     // Rows 21..24 from cell 0, empty for a short record.
-    Error loadResults(const VisitRef& visit, session::ResultsMatrix* results);
+    Error loadResults(const VisitRef& visit, session::ResultsMatrix* results) override;
     // Only the cells that differ from the visit's stored results are checked and rewritten.
-    Error saveResults(const VisitRef& visit, const session::ResultsMatrix& results, VisitRef* now);
+    Error saveResults(const VisitRef& visit, const session::ResultsMatrix& results, VisitRef* now) override;
 
     // Card files of the folder that no record of the index names, but for blank ones past
     // the counter that a stopped "Завести карту" left (the next new patient takes them).
     QStringList leftOverCards() const;
+    QString leftOverNote() const override;
+    // The card as the list read its record; a card whose dates are not the record's is refused.
+    Error readVisits(const QString& cardFile, VisitRecords* visits) override;
 
     QString indexPath() const { return m_folder.path(kIndexFile); }
     QString cardPath(const QString& cardFile) const { return m_folder.path(kFolder + u'\\' + cardFile); }

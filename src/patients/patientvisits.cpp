@@ -132,6 +132,26 @@ Error PatientStore::loadResults(const VisitRef& visit, session::ResultsMatrix* r
     return {};
 }
 
+Error PatientStore::readVisits(const QString& cardFile, VisitRecords* visits) {
+    const auto& records = std::as_const(m_index.records);
+    const auto it = std::find_if(records.begin(), records.end(),
+                                 [&](const IndexRecord& r) { return r.cardFile() == cardFile; });
+    if (it == records.end())
+        return {Fault::NoPatient, kNoPatient};
+    const QString path = cardPath(cardFile);
+    QByteArray bytes;
+    if (Error e = readFile(path, &bytes))
+        return e;
+    const Card card = Card::parse(bytes);
+    // A last visit cut short is read as far as it goes.
+    visits->records = card.cut() ? card.visits + QStringList{card.tail} : card.visits;
+    visits->dates = it->dateLines().mid(0, it->dateCount());
+    for (qsizetype i = 0; i < visits->dates.size() && i < visits->records.size(); ++i)
+        if (visitDate(visits->records[i]) != visits->dates[i])
+            return {Fault::Changed, changedMessage(path)};
+    return {};
+}
+
 Error PatientStore::saveResults(const VisitRef& visit, const session::ResultsMatrix& results, VisitRef* now) {
     const auto change = [&](QString* record) -> Error {
         // A ">" in an older program's texts moves the rows: writing them would mix fields.

@@ -2,6 +2,7 @@
 #include "charts/chartwindow.h"
 #include "common/messages.h"
 #include "patientgen.h"
+#include "patients/patientstore.h"
 #include "printing/pageprint.h"
 #include "uicheck.h"
 

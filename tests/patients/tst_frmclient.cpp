@@ -90,9 +90,8 @@ class FrmClientTest : public QObject {
         QCOMPARE(f.messages.shown.size(), 1);
         QCOMPARE(f.messages.shown.last().text, kNoPatient);
         QList<QPoint> wanted; // patient, visit
-        QObject::connect(
-            f.list.get(), &frmclient::chartsWanted,
-            [&](const PatientStore&, int patient, int visit) { wanted << QPoint(patient, visit); });
+        QObject::connect(f.list.get(), &frmclient::chartsWanted,
+                         [&](int patient, int visit) { wanted << QPoint(patient, visit); });
         f.choose(1);
         f.list->lstdate->actions().first()->trigger();
         f.chooseDate(2);
@@ -183,7 +182,8 @@ class FrmClientTest : public QObject {
         const QByteArray card = bytesOf(f.db("c 3.dat"));
         storetest::put(f.db("c 3.dat"), card.left(card.lastIndexOf('@') - 300));
         storetest::put(f.db("c 9.dat"), card);
-        f.list = std::make_unique<frmclient>(f.session, WorkFolder(f.files.dir->path()));
+        PatientStore store{WorkFolder(f.files.dir->path())};
+        f.list = std::make_unique<frmclient>(f.session, store);
         for (int k = 0; k < 2; ++k) {
             f.list->Form_Load();
             QCoreApplication::processEvents();

@@ -37,7 +37,7 @@ struct ListFixture {
             o.visits = visits;
             patientgen::writeDatabase(files.dir->path(), o);
         }
-        list = std::make_unique<frmclient>(session, WorkFolder(files.dir->path()));
+        list = std::make_unique<frmclient>(session, *files.store);
         list->setToday(storetest::kToday);
         list->Form_Load();
     }

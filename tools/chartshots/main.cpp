@@ -3,6 +3,7 @@
 // (unless sized, the window as it fits on a 1366 x 768 laptop screen under a title bar and a panel)
 #include "charts/chartwindow.h"
 #include "patientgen.h"
+#include "patients/patientstore.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,6 +5,7 @@
 #include "medications/frmmedicam.h"
 #include "patients/frmclient.h"
 #include "patients/frmclientnew.h"
+#include "patients/patientstore.h"
 #include "uicheck.h"
 
 #include <QApplication>
@@ -20,7 +21,8 @@ namespace {
 // The patient list on a few patients made in a folder of its own, and the new-patient window.
 void patientShots(frmmain& w, const QString& out) {
     QTemporaryDir dir;
-    frmclient list(*uicheck::child<session::Session>(&w, "session"), WorkFolder(dir.path()), &w);
+    patients::PatientStore store{WorkFolder(dir.path())};
+    frmclient list(*uicheck::child<session::Session>(&w, "session"), store, &w);
     const QDate day(2026, 12, 8);
     list.Form_Load();
     list.store().createPatient(QStringLiteral("Сидорова"), QStringLiteral("Мария Петровна"),
