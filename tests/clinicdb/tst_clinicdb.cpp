@@ -1,6 +1,7 @@
 #include "../patients/storefixture.h"
 #include "clinicdb/exchange.h"
 #include "clinicdb/schema.h"
+#include "measurement/storechoice.h"
 #include "patientgen.h"
 #include "patients/patientfiles.h"
 #include "storetest.h"
@@ -101,6 +102,26 @@ class ClinicDbTest : public StoreTest {
         const Error e = exportFolder(*m_store, m_dir->filePath("out"));
         QVERIFY2(e.fault == Fault::Folder && e.message.contains("40001"), qPrintable(e.message));
         QVERIFY(!QFile::exists(m_dir->filePath("out/Database/client.crd")));
+    }
+
+    // taven --import-folder and --export-folder: a second import only with --merge, as said;
+    // the export is the folder imported. Without a database named they have nothing to work on.
+    void commandLine() {
+        QVERIFY(patientgen::writeDatabase(m_dir->filePath("in"), {3, 2, 0, 1}));
+        commandline::Options o{{}, {}, m_server, m_dir->filePath("in")};
+        QStringList said;
+        QCOMPARE(storechoice::exchange(o, true, &said), 0);
+        QCOMPARE(storechoice::exchange(o, true, &said), 1);
+        QVERIFY2(said.last().contains("--merge"), qPrintable(said.join(u'\n')));
+        o.exchangeFolder = m_dir->filePath("out");
+        QCOMPARE(storechoice::exchange(o, false, &said), 0);
+        QCOMPARE(storetest::snapshot(m_dir->filePath("out")), storetest::snapshot(m_dir->filePath("in")));
+        o.database.clear();
+        QCOMPARE(storechoice::exchange(o, false, &said), 2);
+        QString problem;
+        QVERIFY(!storechoice::open("application_name=a;b", &problem) && problem.contains("--database"));
+        const auto store = storechoice::open(m_server, &problem);
+        QVERIFY2(store && store->place().contains("\"postgres\""), qPrintable(problem));
     }
 
     // What the driver gets: host|dbname|user|password|port|other options; empty when refused.

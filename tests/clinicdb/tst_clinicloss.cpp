@@ -1,6 +1,11 @@
+#include "clinicdb/databasestore.h"
+#include "common/messages.h"
+#include "patients/frmclient.h"
 #include "storetest.h"
 
+#include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -51,6 +56,33 @@ class ClinicLossTest : public StoreTest {
         QVERIFY(!m_store->addVisit(&m_patient, kDay));
     }
 
+    // The patient list on the database names it; with the server gone "Добавить дату" says so
+    // and adds nothing, and once the server is back the same click adds the visit.
+    void listWindow() {
+        patientWithVisits();
+        clinicdb::DatabaseStore store(m_params, m_limits);
+        session::Session session;
+        QStringList shown;
+        msgbox::setHandler([&](const msgbox::Shown& s) {
+            shown << s.title + u'|' + s.text;
+            return msgbox::Answer::Yes;
+        });
+        frmclient list(session, store);
+        list.setToday(kDay.addDays(10));
+        list.Form_Load();
+        list.selectPatient(0);
+        QVERIFY2(list.windowTitle().contains(QStringLiteral("\"postgres\"")), qPrintable(list.windowTitle()));
+        QVERIFY(server("stop", m_dir.path()));
+        list.cmdadddate->click();
+        QVERIFY(server("start", m_dir.path()));
+        list.cmdadddate->click();
+        msgbox::setHandler({});
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].startsWith(QStringLiteral("Ошибка|Нет связи с сервером базы данных")),
+                 qPrintable(shown[0]));
+        QCOMPARE(list.lstdate->count(), 4);
+    }
+
     // A row another workstation keeps locked makes the action give up, not hang the window.
     void lockedRow() {
         patientWithVisits();
@@ -65,5 +97,5 @@ class ClinicLossTest : public StoreTest {
     }
 };
 
-QTEST_GUILESS_MAIN(ClinicLossTest)
+QTEST_MAIN(ClinicLossTest)
 #include "tst_clinicloss.moc"
