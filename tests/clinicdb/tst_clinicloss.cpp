@@ -1,9 +1,7 @@
+#include "../patients/windowfixture.h"
 #include "clinicdb/databasestore.h"
-#include "common/messages.h"
-#include "patients/frmclient.h"
 #include "storetest.h"
 
-#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -62,11 +60,7 @@ class ClinicLossTest : public StoreTest {
         patientWithVisits();
         clinicdb::DatabaseStore store(m_params, m_limits);
         session::Session session;
-        QStringList shown;
-        msgbox::setHandler([&](const msgbox::Shown& s) {
-            shown << s.title + u'|' + s.text;
-            return msgbox::Answer::Yes;
-        });
+        windowtest::Messages messages;
         frmclient list(session, store);
         list.setToday(kDay.addDays(10));
         list.Form_Load();
@@ -76,10 +70,10 @@ class ClinicLossTest : public StoreTest {
         list.cmdadddate->click();
         QVERIFY(server("start", m_dir.path()));
         list.cmdadddate->click();
-        msgbox::setHandler({});
-        QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown[0].startsWith(QStringLiteral("Ошибка|Нет связи с сервером базы данных")),
-                 qPrintable(shown[0]));
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.shown[0].title == QStringLiteral("Ошибка") &&
+                     messages.last().startsWith(QStringLiteral("Нет связи с сервером базы данных")),
+                 qPrintable(messages.last()));
         QCOMPARE(list.lstdate->count(), 4);
     }
 
