@@ -21,14 +21,6 @@ Error changed(const QString& what) {
             .arg(what)};
 }
 
-QString patientWhat(const QString& name) {
-    return name.isEmpty() ? QStringLiteral("Пациент") : QStringLiteral("Пациент \"%1\"").arg(name);
-}
-
-QString visitWhat(const QString& date) {
-    return QStringLiteral("Приём %1").arg(date).trimmed();
-}
-
 // A query's next row as one value; a statement that gives none answers `none`.
 Error single(QSqlQuery& q, qint64* value, const Error& none) {
     if (!q.next())
@@ -38,6 +30,14 @@ Error single(QSqlQuery& q, qint64* value, const Error& none) {
 }
 
 } // namespace
+
+Error patientChanged(const QString& name) {
+    return changed(name.isEmpty() ? QStringLiteral("Пациент") : QStringLiteral("Пациент \"%1\"").arg(name));
+}
+
+Error visitChanged(const QString& date) {
+    return changed(QStringLiteral("Приём %1").arg(date).trimmed());
+}
 
 Error ClinicStore::open() {
     return ensureSchema(m_connection);
@@ -77,7 +77,7 @@ Error ClinicStore::choose(qint64 patient, Patient* read, QList<Visit>* visits) {
                 visits->append({q.value(4).toLongLong(), q.value(5).toString(), q.value(6).toLongLong(),
                                 q.value(7).toBool()});
         }
-        return found ? Error() : changed(patientWhat({}));
+        return found ? Error() : patientChanged({});
     });
 }
 
@@ -120,7 +120,7 @@ Error ClinicStore::deletePatient(const Patient& read) {
         if (Error e = c.exec(q, QStringLiteral("DELETE FROM patient WHERE id = ? AND version = ?"),
                              {read.id, read.version}))
             return e;
-        return q.numRowsAffected() == 1 ? Error() : changed(patientWhat(read.name));
+        return q.numRowsAffected() == 1 ? Error() : patientChanged(read.name);
     });
 }
 
@@ -135,7 +135,7 @@ Error ClinicStore::addVisit(Patient* read, const QDate& today, Visit* made) {
                                             " WHERE id = ? AND version = ? RETURNING version"),
                              {read->id, read->version}))
             return e;
-        if (Error e = single(q, &version, changed(patientWhat(read->name))))
+        if (Error e = single(q, &version, patientChanged(read->name)))
             return e;
         if (Error e = c.exec(
                 q, QStringLiteral("INSERT INTO visit (patient, date, record) VALUES (?, ?, ?) RETURNING id"),
@@ -154,7 +154,7 @@ Error ClinicStore::addVisit(Patient* read, const QDate& today, Visit* made) {
 Error ClinicStore::deleteVisit(const Visit& read) {
     return m_connection.transaction([&](Connection& c) -> Error {
         QSqlQuery q = c.query();
-        const Error gone = changed(visitWhat(read.date));
+        const Error gone = visitChanged(read.date);
         if (Error e = c.exec(q, QStringLiteral("SELECT patient FROM visit WHERE id = ?"), {read.id}))
             return e;
         qint64 patient = 0;
@@ -186,7 +186,7 @@ Error ClinicStore::readVisit(Visit* visit, QString* record) {
                        {visit->id}))
             return e;
         if (!q.next())
-            return changed(visitWhat(visit->date));
+            return visitChanged(visit->date);
         *visit = {visit->id, q.value(0).toString(), q.value(1).toLongLong(), q.value(2).toBool()};
         *record = q.value(3).toString();
         return {};
@@ -201,14 +201,14 @@ Error ClinicStore::changeVisit(Visit* visit, const std::function<QString(const Q
                              {visit->id}))
             return e;
         if (!q.next() || q.value(1).toLongLong() != visit->version)
-            return changed(visitWhat(visit->date));
+            return visitChanged(visit->date);
         const QString record = change(q.value(0).toString());
         if (Error e = c.exec(q,
                              QStringLiteral("UPDATE visit SET record = ?, version = version + 1"
                                             " WHERE id = ? RETURNING version"),
                              {record, visit->id}))
             return e;
-        return single(q, &version, changed(visitWhat(visit->date)));
+        return single(q, &version, visitChanged(visit->date));
     });
     if (!e)
         visit->version = version;
@@ -248,6 +248,26 @@ Error ClinicStore::saveResults(Visit* visit, const session::ResultsMatrix& resul
     if (Error e = refused(patients::checkResults(results)))
         return e;
     return changeVisit(visit, [&](const QString& record) { return patients::withResults(record, results); });
+}
+
+Error ClinicStore::visitRecords(qint64 card, QStringList* dates, QStringList* records) {
+    return m_connection.transaction([&](Connection& c) -> Error {
+        dates->clear();
+        records->clear();
+        QSqlQuery q = c.query();
+        if (Error e = c.exec(
+                q,
+                QStringLiteral("SELECT v.date, v.record FROM patient p JOIN visit v ON v.patient = p.id"
+                               " WHERE p.card = ? ORDER BY v.id DESC"),
+                {card}))
+            return e;
+        while (q.next()) {
+            *dates << q.value(0).toString();
+            *records << q.value(1).toString();
+        }
+        // Every patient has a visit: none, and the patient is gone.
+        return dates->isEmpty() ? patientChanged({}) : Error();
+    });
 }
 
 } // namespace clinicdb

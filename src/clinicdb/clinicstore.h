@@ -8,6 +8,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QStringList>
 
 namespace clinicdb {
 
@@ -31,6 +32,11 @@ struct VisitTexts {
     QString diagnosis;
     QString prescription;
 };
+
+// Fault::Changed for a patient (by its name, if known) or a visit (by its date) that changed
+// or went since it was read.
+Error patientChanged(const QString& name);
+Error visitChanged(const QString& date);
 
 class ClinicStore {
   public:
@@ -61,6 +67,8 @@ class ClinicStore {
     // Rows 21..24 from cell 0, as the card format gives them.
     Error loadResults(Visit* visit, session::ResultsMatrix* results);
     Error saveResults(Visit* visit, const session::ResultsMatrix& results);
+    // Every visit of the patient with card number `card`, newest first: dates and records.
+    Error visitRecords(qint64 card, QStringList* dates, QStringList* records);
 
     // Import, export and the data generator work on the tables themselves.
     Connection& connection() { return m_connection; }

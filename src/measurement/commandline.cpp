@@ -31,6 +31,14 @@ QString helpText(const QString& program, bool ru) {
                    "                     текущая папка, если в ней есть данные, иначе\n"
                    "                     ~/.local/share/taven. Недостающие файлы копируются\n"
                    "                     из поставки, имеющиеся не заменяются\n"
+                   "  --database СТРОКА  карты пациентов на сервере PostgreSQL (строка подключения\n"
+                   "                     libpq); по умолчанию $TAVEN_DATABASE или первая строка\n"
+                   "                     файла ~/.config/taven/database.conf, иначе папка Database\n"
+                   "  --import-folder ПАПКА [--merge]\n"
+                   "                     перенести пациентов из ПАПКА/Database в базу данных\n"
+                   "                     (в базу, где уже есть пациенты, только с --merge) и выйти\n"
+                   "  --export-folder ПАПКА\n"
+                   "                     выгрузить базу данных в новую папку ПАПКА/Database и выйти\n"
                    "  --quit-after-show  выйти сразу после показа окна (замер запуска)\n"
                    "  -h, --help         эта справка\n"
                    "  -v, --version      версия программы\n")
@@ -44,6 +52,15 @@ QString helpText(const QString& program, bool ru) {
                "                     the current folder when it holds the data, otherwise\n"
                "                     ~/.local/share/taven. Missing files are copied from the\n"
                "                     installed data, existing ones are never replaced\n"
+               "  --database CONNINFO\n"
+               "                     patient records on a PostgreSQL server (a libpq connection\n"
+               "                     string); default: $TAVEN_DATABASE or the first line of\n"
+               "                     ~/.config/taven/database.conf, else the Database folder\n"
+               "  --import-folder DIR [--merge]\n"
+               "                     copy the patients of DIR/Database into the database (into\n"
+               "                     one that already holds patients only with --merge), then quit\n"
+               "  --export-folder DIR\n"
+               "                     write the database out as a new DIR/Database, then quit\n"
                "  --quit-after-show  quit as soon as the window has been shown (start-up timing)\n"
                "  -h, --help         this help\n"
                "  -v, --version      the program's version\n")
@@ -68,6 +85,19 @@ QString bareName(const QString& arg, QString* inlineValue, bool* hasInline) {
     return name;
 }
 
+// The field an option with a value fills; null for other names.
+QString* valueOf(Options* o, const QString& name) {
+    if (name == QStringLiteral("port"))
+        return &o->port;
+    if (name == QStringLiteral("folder"))
+        return &o->folder;
+    if (name == QStringLiteral("database"))
+        return &o->database;
+    if (name == QStringLiteral("import-folder") || name == QStringLiteral("export-folder"))
+        return &o->exchangeFolder;
+    return nullptr;
+}
+
 } // namespace
 
 Parsed parse(const QStringList& args, bool ru) {
@@ -90,13 +120,23 @@ Parsed parse(const QStringList& args, bool ru) {
             return {Action::Version, {}, QStringLiteral("%1 %2\n").arg(program, version())};
         if (ours && name == QStringLiteral("quit-after-show") && !hasInline) {
             out.options.quitAfterShow = true;
-        } else if (ours && (name == QStringLiteral("port") || name == QStringLiteral("folder"))) {
+        } else if (ours && name == QStringLiteral("merge") && !hasInline) {
+            out.options.merge = true;
+        } else if (QString* field = ours ? valueOf(&out.options, name) : nullptr) {
             // "--port --folder x" is a forgotten value, not a port named "--folder".
             if (!hasInline && i + 1 < args.size() && !args.at(i + 1).startsWith(QStringLiteral("--")))
                 value = args.at(++i);
             if (value.isEmpty())
                 return fault("После --%1 нужно значение", "--%1 needs a value", name);
-            (name == QStringLiteral("port") ? out.options.port : out.options.folder) = value;
+            if (field == &out.options.exchangeFolder) {
+                if (out.action != Action::Run)
+                    return fault("%1 и --export-folder нельзя указать вместе",
+                                 "%1 and --export-folder cannot be given together",
+                                 QStringLiteral("--import-folder"));
+                out.action =
+                    name == QStringLiteral("import-folder") ? Action::ImportFolder : Action::ExportFolder;
+            }
+            *field = value;
         } else if (kQtWithValue.contains(name)) {
             if (!hasInline)
                 ++i;
@@ -104,6 +144,9 @@ Parsed parse(const QStringList& args, bool ru) {
             return fault("Неизвестный параметр: %1", "Unknown option: %1", arg);
         }
     }
+    if (out.options.merge && out.action != Action::ImportFolder)
+        return fault("%1 указывают только вместе с --import-folder", "%1 goes with --import-folder only",
+                     QStringLiteral("--merge"));
     return out;
 }
 

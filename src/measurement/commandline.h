@@ -7,12 +7,16 @@
 namespace commandline {
 
 struct Options {
-    QString port;   // empty: the first serial port that speaks
-    QString folder; // empty: chosen by userfolder::choose
+    QString port;           // empty: the first serial port that speaks
+    QString folder;         // empty: chosen by userfolder::choose
+    QString database;       // empty: $TAVEN_DATABASE, the user's file, else the legacy folder
+    QString exchangeFolder; // the legacy folder of --import-folder or --export-folder
+    bool merge = false;     // --import-folder into a database that holds patients
     bool quitAfterShow = false;
 };
 
-enum class Action { Run, Help, Version, Error };
+// ImportFolder and ExportFolder run without a window and end with their own exit code.
+enum class Action { Run, Help, Version, Error, ImportFolder, ExportFolder };
 
 struct Parsed {
     Action action = Action::Run;

@@ -7,6 +7,7 @@
 #include "measurement/beeper.h"
 #include "measurement/commandline.h"
 #include "measurement/frmmain.h"
+#include "measurement/storechoice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,6 +40,50 @@ class FirstPaint : public QObject {
     std::function<void()> m_then;
 };
 
+// --import-folder and --export-folder: no window, for the administrator's terminal or a script.
+int exchange(int& argc, char** argv, const commandline::Options& options, bool import) {
+    QCoreApplication app(argc, argv);
+    QStringList said;
+    const int code = storechoice::exchange(options, import, &said);
+    for (const QString& line : std::as_const(said))
+        std::fprintf(stderr, "taven: %s\n", line.toLocal8Bit().constData());
+    return code;
+}
+
+// Said once, with the cause: every data file would otherwise fail on its own.
+int startFailed(const QString& problem) {
+    std::fprintf(stderr, "taven: %s\n", problem.toLocal8Bit().constData());
+    msgbox::warning(nullptr, problem);
+    return 1;
+}
+
+// The window until the program ends; a start-up timing run ends at the first paint, and what
+// waits for it (the picture, the clean-up below) is no part of that run.
+int runWindow(frmmain& w, Beeper& beeper, const commandline::Options& options, const WorkFolder& folder,
+              const QStringList& fillErrors) {
+    w.Form_Load();
+    w.show();
+    if (options.quitAfterShow) {
+        new FirstPaint(&w, [&w] {
+            w.dropDeferredMap();
+            QApplication::quit();
+        });
+        return QApplication::exec();
+    }
+    // Once the window is up: a save killed between writing and renaming leaves its temporary
+    // file behind, which nothing reads; and a message about the folder or the device opens
+    // over the window, not before it.
+    new FirstPaint(&w, [&] {
+        textfile::removeLeftTemporaries(folder.root());
+        textfile::removeLeftTemporaries(folder.path(QStringLiteral("Database")));
+        if (!fillErrors.isEmpty())
+            msgbox::info(&w, fillErrors.join(u'\n'));
+        w.startDevice(options.port);
+    });
+    beeper.prepare();
+    return QApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -47,6 +92,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
     const commandline::Parsed cli = commandline::parse(args, commandline::russianLocale());
+    const bool import = cli.action == commandline::Action::ImportFolder;
+    if (import || cli.action == commandline::Action::ExportFolder)
+        return exchange(argc, argv, cli.options, import);
     if (cli.action != commandline::Action::Run) {
         std::fputs(cli.text.toLocal8Bit().constData(),
                    cli.action == commandline::Action::Error ? stderr : stdout);
@@ -68,14 +116,16 @@ int main(int argc, char** argv) {
         cli.options,
         QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVEN_DATA_FROM_BIN)),
         &fillErrors, &folderProblem);
-    if (!root) {
+    // A database named but unusable is told, never passed over for the folder: the cards
+    // would go where the practitioner does not look for them.
+    QString storeProblem;
+    std::unique_ptr<patients::Store> store =
+        root ? storechoice::open(cli.options.database, &storeProblem) : nullptr;
+    if (!root || !storeProblem.isEmpty()) {
 #ifdef TAVEN_WARM_FONTCONFIG
         fonts.join();
 #endif
-        // Said once, with the cause; every data file would otherwise fail on its own.
-        std::fprintf(stderr, "taven: %s\n", folderProblem.toLocal8Bit().constData());
-        msgbox::warning(nullptr, folderProblem);
-        return 1;
+        return startFailed(root ? storeProblem : folderProblem);
     }
     const WorkFolder folder(*root);
     for (const QString& e : fillErrors)
@@ -89,30 +139,10 @@ int main(int argc, char** argv) {
     fonts.join();
 #endif
     frmmain w(folder);
+    if (store)
+        w.useStore(std::move(store));
     w.useStartFiles(std::move(files));
     w.setBeeper(&beeper);
     w.drawMapAfterFirstPaint();
-    w.Form_Load();
-    w.show();
-    // Start-up timing ends at the first paint: what waits for it (the picture, the clean-up
-    // below) is no part of the run.
-    if (cli.options.quitAfterShow) {
-        new FirstPaint(&w, [&w] {
-            w.dropDeferredMap();
-            QApplication::quit();
-        });
-        return app.exec();
-    }
-    // Once the window is up: a save killed between writing and renaming leaves its temporary
-    // file behind, which nothing reads; and a message about the folder or the device opens
-    // over the window, not before it.
-    new FirstPaint(&w, [&] {
-        textfile::removeLeftTemporaries(folder.root());
-        textfile::removeLeftTemporaries(folder.path(QStringLiteral("Database")));
-        if (!fillErrors.isEmpty())
-            msgbox::info(&w, fillErrors.join(u'\n'));
-        w.startDevice(cli.options.port);
-    });
-    beeper.prepare();
-    return app.exec();
+    return runWindow(w, beeper, cli.options, folder, fillErrors);
 }

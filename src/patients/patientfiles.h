@@ -146,6 +146,11 @@ class RecordCells {
     int m_row = 0;
 };
 
+// The index record's dates field for these dates: each with one blank after it.
+inline QString datesField(const QStringList& dates) {
+    return dates.isEmpty() ? QString() : dates.join(kDateEnd) + kDateEnd;
+}
+
 // Day.month.year in digits, whatever the locale: never a blank, "*", "|", ">" or "@".
 QString dateText(const QDate& date);
 // "c" + number with its sign blank + ".dat".

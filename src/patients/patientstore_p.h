@@ -7,11 +7,6 @@
 
 namespace patients {
 
-// The dates field for these dates: each with one blank after it.
-inline QString datesField(const QStringList& dates) {
-    return dates.isEmpty() ? QString() : dates.join(u' ') + u' ';
-}
-
 inline QByteArrayView utf16Bytes(const QString& s) {
     return {reinterpret_cast<const char*>(s.utf16()), s.size() * qsizetype(sizeof(char16_t))};
 }

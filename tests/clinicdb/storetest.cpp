@@ -4,9 +4,11 @@
 #include <QSqlDatabase>
 #include <QtTest>
 
-QString StoreTest::sql(const QString& statements) const {
+namespace dbtest {
+
+QString sql(const clinicdb::ConnParams& params, const QString& statements) {
     QString out;
-    clinicdb::Connection connection(m_params);
+    clinicdb::Connection connection(params);
     const clinicdb::Error e = connection.transaction([&](clinicdb::Connection& c) {
         QSqlQuery q = c.query();
         const clinicdb::Error e = c.exec(q, statements);
@@ -16,12 +18,28 @@ QString StoreTest::sql(const QString& statements) const {
     return e ? e.message : out;
 }
 
-QString StoreTest::dump() const {
-    return sql(QStringLiteral(
-        "SELECT string_agg(concat_ws('|', p.id, p.card, p.name, p.year, p.version, v.id, v.date,"
-        " v.version, md5(v.record)), ';' ORDER BY p.id, v.id)"
-        " FROM patient p LEFT JOIN visit v ON v.patient = p.id"));
+QString dump(const clinicdb::ConnParams& params) {
+    return sql(params,
+               QStringLiteral("SELECT string_agg(concat_ws('|', p.id, p.card, p.name, p.year, p.version,"
+                              " v.id, v.date, v.version, md5(v.record)), ';' ORDER BY p.id, v.id)"
+                              " FROM patient p LEFT JOIN visit v ON v.patient = p.id"));
 }
+
+QString empty(const clinicdb::ConnParams& params) {
+    return sql(params, QStringLiteral("SET client_min_messages = warning; DROP SCHEMA public CASCADE;"
+                                      " CREATE SCHEMA public"));
+}
+
+QString unavailable(const QString& server, const clinicdb::ConnParams& params) {
+    QFile reason(params.host + QStringLiteral("/unavailable"));
+    return server.isEmpty() ? QStringLiteral("TAVEN_TEST_SERVER is not set: run the test through ctest")
+           : !QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))
+               ? QStringLiteral("Qt's PostgreSQL driver is not installed (libqt6sql6-psql)")
+           : reason.open(QIODevice::ReadOnly) ? QString::fromUtf8(reason.readAll()).trimmed()
+                                              : QString();
+}
+
+} // namespace dbtest
 
 void StoreTest::patientWithVisits() {
     QVERIFY(!m_store->createPatient(QStringLiteral(" Петров "), QStringLiteral(" Пётр "), "19 ", kDay,
@@ -32,21 +50,12 @@ void StoreTest::patientWithVisits() {
 
 void StoreTest::initTestCase() {
     clinicdb::parseConninfo(m_server, &m_params);
-    QFile unavailable(m_params.host + QStringLiteral("/unavailable"));
-    const QString skip =
-        m_server.isEmpty() ? QStringLiteral("TAVEN_TEST_SERVER is not set: run the test through ctest")
-        : !QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))
-            ? QStringLiteral("Qt's PostgreSQL driver is not installed (libqt6sql6-psql)")
-        : unavailable.open(QIODevice::ReadOnly) ? QString::fromUtf8(unavailable.readAll()).trimmed()
-                                                : QString();
-    if (!skip.isEmpty())
+    if (const QString skip = dbtest::unavailable(m_server, m_params); !skip.isEmpty())
         QSKIP(qPrintable(skip));
 }
 
 void StoreTest::init() {
-    QCOMPARE(sql(QStringLiteral("SET client_min_messages = warning; DROP SCHEMA public CASCADE;"
-                                " CREATE SCHEMA public")),
-             QString());
+    QCOMPARE(dbtest::empty(m_params), QString());
     m_store = std::make_unique<clinicdb::ClinicStore>(m_params, m_limits);
     const clinicdb::Error e = m_store->open();
     QVERIFY2(!e, qPrintable(e.message));

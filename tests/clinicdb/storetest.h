@@ -9,6 +9,17 @@
 
 inline const QDate kDay(2026, 12, 8);
 
+namespace dbtest {
+// Runs statements on a connection of its own: the error, or the first value they give.
+QString sql(const clinicdb::ConnParams& params, const QString& statements);
+// Every patient and visit row with its version and its record's hash.
+QString dump(const clinicdb::ConnParams& params);
+// Drops every table: the error, or nothing.
+QString empty(const clinicdb::ConnParams& params);
+// Why the server cannot be used here; empty when it can.
+QString unavailable(const QString& server, const clinicdb::ConnParams& params);
+} // namespace dbtest
+
 class StoreTest : public QObject {
     Q_OBJECT
   protected:
@@ -19,10 +30,8 @@ class StoreTest : public QObject {
     clinicdb::Patient m_patient; // made by patientWithVisits()
     QList<clinicdb::Visit> m_visits;
 
-    // Runs statements on a connection of its own: the error, or the first value they give.
-    QString sql(const QString& statements) const;
-    // Every patient and visit row with its version and its record's hash.
-    QString dump() const;
+    QString sql(const QString& statements) const { return dbtest::sql(m_params, statements); }
+    QString dump() const { return dbtest::dump(m_params); }
     // " Петров ", " Пётр ", "19 ", with a second visit a day later, as a window read them.
     void patientWithVisits();
 

@@ -1,7 +1,7 @@
 #include "../patients/storefixture.h"
 #include "clinicdb/exchange.h"
 #include "clinicdb/schema.h"
-#include "common/text1251.h"
+#include "measurement/storechoice.h"
 #include "patientgen.h"
 #include "patients/patientfiles.h"
 #include "storetest.h"
@@ -16,8 +16,6 @@ using storetest::put;
 
 namespace {
 
-enum Op { Texts, Results, AddVisit, DeleteVisit, DeletePatient };
-
 const QByteArray kVisit = patients::blankVisit(QStringLiteral("01.01.2020")).toLatin1();
 const QByteArray kRecord = "*\xC8\xE2\xE0\xED\xEE\xE2 \xC8|1950|02.01.2020 01.01.2020 |c 2.dat|\r\n*";
 
@@ -26,16 +24,6 @@ const QByteArray kRecord = "*\xC8\xE2\xE0\xED\xEE\xE2 \xC8|1950|02.01.2020 01.01
 class ClinicDbTest : public StoreTest {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir = std::make_unique<QTemporaryDir>();
-
-    Error apply(int op, Patient* p, Visit* v) {
-        session::ResultsMatrix m;
-        m.cell(3, 5) = QStringLiteral("60 4");
-        return op == Texts         ? m_store->saveVisitTexts(v, {"a", "b", "c"})
-               : op == Results     ? m_store->saveResults(v, m)
-               : op == AddVisit    ? m_store->addVisit(p, kDay)
-               : op == DeleteVisit ? m_store->deleteVisit(*v)
-                                   : m_store->deletePatient(*p);
-    }
 
     // Imports the folder "in", with `notes` legacy oddities told, and exports it to "out".
     void roundTrip(int notes, Files* out) {
@@ -49,84 +37,6 @@ class ClinicDbTest : public StoreTest {
 
   private slots:
     void cleanup() { m_dir = std::make_unique<QTemporaryDir>(); }
-
-    void operations() {
-        QList<Patient> list;
-        session::ResultsMatrix m, loaded;
-        patientWithVisits();
-        QVERIFY(!m_store->createPatient(QStringLiteral("Сидоров"), QStringLiteral("С"), "1960", kDay));
-        QVERIFY(!m_store->listPatients(&list));
-        QCOMPARE(list.value(1).name + u'|' + list.value(1).year, QStringLiteral("Петров Пётр|19 "));
-        QCOMPARE(list.value(0).card, 2); // newest first
-        QCOMPARE(m_visits.value(0).date + u' ' + m_visits.value(1).date,
-                 QStringLiteral("09.12.2026 08.12.2026"));
-        m.cell(20, 27) = QStringLiteral("100 -5");
-        m.cell(24, 0) = QStringLiteral("7 1");
-        QVERIFY(!m_store->saveResults(&m_visits[1], m) && !m_store->loadResults(&m_visits[1], &loaded));
-        QVERIFY2(loaded == m, qPrintable(loaded.cell(20, 27)));
-        QVERIFY(!m_store->deleteVisit(m_visits[0]));
-        QCOMPARE(m_store->deleteVisit(m_visits[1]).fault, Fault::OnlyVisit);
-        QVERIFY(!m_store->choose(m_patient.id, &m_patient, &m_visits) && !m_store->deletePatient(m_patient));
-        QVERIFY(!m_store->listPatients(&list));
-        QCOMPARE(list.size(), 1);
-    }
-
-    // Bound, never spliced into a statement (quotes, "?", "$1", "\"): stored as typed.
-    void everyCharacter() {
-        QByteArray bytes;
-        for (int b = 0x20; b <= 0xFF; ++b)
-            bytes += QByteArray("*|>@").contains(char(b)) ? "" : QByteArray(1, char(b));
-        const QString text = u'А' + cp1251::decode(bytes) + u'Я';
-        VisitTexts read;
-        QVERIFY(!m_store->createPatient(QStringLiteral("Ф"), text, text, kDay, &m_patient));
-        QVERIFY(!m_store->choose(m_patient.id, &m_patient, &m_visits));
-        QCOMPARE(m_patient.name + u'|' + m_patient.year, QStringLiteral("Ф ") + text + u'|' + text);
-        QVERIFY(!m_store->saveVisitTexts(&m_visits[0], {u' ' + text + u'\n', text, text}));
-        QVERIFY(!m_store->readVisitTexts(&m_visits[0], &read));
-        QCOMPARE(read.complaints, text + u'\n'); // blanks trimmed, nothing else
-    }
-
-    // What the folder's separators or Windows-1251 cannot hold is refused, nothing written.
-    void refused() {
-        patientWithVisits();
-        const QString before = dump();
-        session::ResultsMatrix m;
-        m.cell(1, 1) = QStringLiteral("5,0");
-        for (const Error& e :
-             {m_store->createPatient("a*b", "B", "1", kDay), m_store->createPatient("A", "B", "1|", kDay),
-              m_store->createPatient("A", QStringLiteral("漢"), "1", kDay),
-              m_store->saveVisitTexts(&m_visits[0], {"a@b", {}, {}}), m_store->saveResults(&m_visits[0], m)})
-            QVERIFY2(e.fault == Fault::BadText, qPrintable(e.message));
-        QCOMPARE(dump(), before);
-    }
-
-    // Two windows read the same patient and newest visit; the second change names what it read.
-    void versions_data() {
-        QTest::addColumn<int>("first");
-        QTest::addColumn<int>("second");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("texts, texts") << int(Texts) << int(Texts) << true;
-        QTest::newRow("texts, delete visit") << int(Texts) << int(DeleteVisit) << true;
-        QTest::newRow("delete visit, results") << int(DeleteVisit) << int(Results) << true;
-        QTest::newRow("add visit twice") << int(AddVisit) << int(AddVisit) << true;
-        QTest::newRow("add visit, delete patient") << int(AddVisit) << int(DeletePatient) << true;
-        QTest::newRow("texts, add visit") << int(Texts) << int(AddVisit) << false;
-        QTest::newRow("add visit, delete visit") << int(AddVisit) << int(DeleteVisit) << false;
-    }
-    void versions() {
-        QFETCH(int, first);
-        QFETCH(int, second);
-        QFETCH(bool, refused);
-        patientWithVisits();
-        Patient a = m_patient, b = m_patient;
-        Visit va = m_visits[0], vb = m_visits[0];
-        QVERIFY(!apply(first, &a, &va));
-        const QString between = dump();
-        const Error e = apply(second, &b, &vb);
-        QCOMPARE(e.fault, refused ? Fault::Changed : Fault::None);
-        QVERIFY2(!refused || e.message.contains(QStringLiteral("изменился")), qPrintable(e.message));
-        QVERIFY(!refused || dump() == between);
-    }
 
     // An upgrade is one transaction; a database of a newer program is left alone.
     void schemaUpgrade() {
@@ -192,6 +102,26 @@ class ClinicDbTest : public StoreTest {
         const Error e = exportFolder(*m_store, m_dir->filePath("out"));
         QVERIFY2(e.fault == Fault::Folder && e.message.contains("40001"), qPrintable(e.message));
         QVERIFY(!QFile::exists(m_dir->filePath("out/Database/client.crd")));
+    }
+
+    // taven --import-folder and --export-folder: a second import only with --merge, as said;
+    // the export is the folder imported. Without a database named they have nothing to work on.
+    void commandLine() {
+        QVERIFY(patientgen::writeDatabase(m_dir->filePath("in"), {3, 2, 0, 1}));
+        commandline::Options o{{}, {}, m_server, m_dir->filePath("in")};
+        QStringList said;
+        QCOMPARE(storechoice::exchange(o, true, &said), 0);
+        QCOMPARE(storechoice::exchange(o, true, &said), 1);
+        QVERIFY2(said.last().contains("--merge"), qPrintable(said.join(u'\n')));
+        o.exchangeFolder = m_dir->filePath("out");
+        QCOMPARE(storechoice::exchange(o, false, &said), 0);
+        QCOMPARE(storetest::snapshot(m_dir->filePath("out")), storetest::snapshot(m_dir->filePath("in")));
+        o.database.clear();
+        QCOMPARE(storechoice::exchange(o, false, &said), 2);
+        QString problem;
+        QVERIFY(!storechoice::open("application_name=a;b", &problem) && problem.contains("--database"));
+        const auto store = storechoice::open(m_server, &problem);
+        QVERIFY2(store && store->place().contains("\"postgres\""), qPrintable(problem));
     }
 
     // What the driver gets: host|dbname|user|password|port|other options; empty when refused.

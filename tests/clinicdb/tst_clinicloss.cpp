@@ -1,6 +1,9 @@
+#include "../patients/windowfixture.h"
+#include "clinicdb/databasestore.h"
 #include "storetest.h"
 
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -51,6 +54,29 @@ class ClinicLossTest : public StoreTest {
         QVERIFY(!m_store->addVisit(&m_patient, kDay));
     }
 
+    // The patient list on the database names it; with the server gone "Добавить дату" says so
+    // and adds nothing, and once the server is back the same click adds the visit.
+    void listWindow() {
+        patientWithVisits();
+        clinicdb::DatabaseStore store(m_params, m_limits);
+        session::Session session;
+        windowtest::Messages messages;
+        frmclient list(session, store);
+        list.setToday(kDay.addDays(10));
+        list.Form_Load();
+        list.selectPatient(0);
+        QVERIFY2(list.windowTitle().contains(QStringLiteral("\"postgres\"")), qPrintable(list.windowTitle()));
+        QVERIFY(server("stop", m_dir.path()));
+        list.cmdadddate->click();
+        QVERIFY(server("start", m_dir.path()));
+        list.cmdadddate->click();
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY2(messages.shown[0].title == QStringLiteral("Ошибка") &&
+                     messages.last().startsWith(QStringLiteral("Нет связи с сервером базы данных")),
+                 qPrintable(messages.last()));
+        QCOMPARE(list.lstdate->count(), 4);
+    }
+
     // A row another workstation keeps locked makes the action give up, not hang the window.
     void lockedRow() {
         patientWithVisits();
@@ -65,5 +91,5 @@ class ClinicLossTest : public StoreTest {
     }
 };
 
-QTEST_GUILESS_MAIN(ClinicLossTest)
+QTEST_MAIN(ClinicLossTest)
 #include "tst_clinicloss.moc"

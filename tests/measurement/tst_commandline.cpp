@@ -67,6 +67,12 @@ class CommandLineTest : public QObject {
             << QStringList{"--folder="} << true << Action::Error << "После --folder нужно значение";
         QTest::newRow("value forgotten before next option")
             << QStringList{"--port", "--folder", "x"} << false << Action::Error << "--port needs a value";
+        QTest::newRow("help lists the database")
+            << QStringList{"--help"} << true << Action::Help << "--database СТРОКА";
+        QTest::newRow("import and export") << QStringList{"--import-folder", "a", "--export-folder=b"}
+                                           << false << Action::Error << "cannot be given together";
+        QTest::newRow("merge alone") << QStringList{"--merge"} << true << Action::Error
+                                     << "--merge указывают";
         QTest::newRow("stray word") << QStringList{"ttyUSB0"} << false << Action::Error
                                     << "Unexpected argument: ttyUSB0";
     }
@@ -81,6 +87,29 @@ class CommandLineTest : public QObject {
         QCOMPARE(commandline::exitCode(action), action == Action::Error ? 2 : 0);
         if (action == Action::Error)
             QVERIFY2(p.text.contains("taven --help"), qPrintable(p.text));
+    }
+
+    // The database for the run, or an exchange with a folder as an action of its own.
+    void store_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QString>("options"); // database|folder|merge
+        QTest::newRow("database") << QStringList{"--database", "host=/s dbname=t"} << Action::Run
+                                  << "host=/s dbname=t||0";
+        QTest::newRow("import, merge") << QStringList{"--merge", "--import-folder=/old", "--database", "x"}
+                                       << Action::ImportFolder << "x|/old|1";
+        QTest::newRow("export") << QStringList{"--export-folder", "/out"} << Action::ExportFolder
+                                << "|/out|0";
+    }
+    void store() {
+        QFETCH(QStringList, args);
+        QFETCH(Action, action);
+        QFETCH(QString, options);
+        const commandline::Parsed p = commandline::parse(QStringList{"taven"} + args, false);
+        QCOMPARE(p.action, action);
+        QCOMPARE(p.options.database + u'|' + p.options.exchangeFolder + u'|' +
+                     QString::number(p.options.merge),
+                 options);
     }
 
     void localeLanguage_data() {

@@ -36,18 +36,6 @@ class PatientStoreTest : public QObject {
         QCOMPARE(m_store->index().records[0].cardFile(), QStringLiteral("c 1.dat"));
     }
 
-    void counterKeptAfterDeletions() {
-        QVERIFY(!m_store->load());
-        for (const char* n : {"A", "B", "C"})
-            QVERIFY(!m_store->createPatient(n, "x", "1", kToday));
-        QVERIFY(!m_store->deletePatient(chosen(*m_store, 0).ref)); // card 3, the newest
-        QVERIFY(!m_store->deletePatient(chosen(*m_store, 1).ref)); // card 1
-        QVERIFY(!QFile::exists(db("c 3.dat")) && !QFile::exists(db("c 1.dat")));
-        QVERIFY(!m_store->createPatient("D", "x", "1", kToday));
-        QCOMPARE(m_store->index().records[0].cardFile(), QStringLiteral("c 4.dat"));
-        QVERIFY(bytesOf(db("client.crd")).startsWith(" 4\r\n*D x|"));
-    }
-
     void lastPatientDeletedRemovesTheIndex() {
         QVERIFY(!m_store->load());
         QVERIFY(!m_store->createPatient("A", "B", "1", kToday));
@@ -103,39 +91,6 @@ class PatientStoreTest : public QObject {
         QCOMPARE(e.fault, Fault::WriteFailed);
         QVERIFY2(e.message.contains("client.crd"), qPrintable(e.message));
         QCOMPARE(snapshot(root()), before);
-    }
-
-    void addVisitPutsABlankVisitFirst() {
-        generated();
-        const QByteArray oldCard = bytesOf(db("c 3.dat"));
-        PatientView v;
-        QVERIFY(!m_store->addVisit(chosen(*m_store, 0).ref, kToday, &v));
-        QCOMPARE(chosen(*m_store, 0).visits, v.visits);
-        QCOMPARE(v.record.dateLines().first(), kTodayText);
-        QCOMPARE(v.record.dateLines().size(), 5);
-        const Card c = Card::parse(bytesOf(db("c 3.dat")));
-        QCOMPARE(c.visits.first(), blankVisit(kTodayText));
-        QCOMPARE(c.visits.size(), 4);
-        QCOMPARE(c.visits.mid(1), Card::parse(oldCard).visits);
-    }
-
-    void deleteVisitRemovesThatVisit_data() {
-        QTest::addColumn<int>("visit");
-        for (int i = 0; i < 3; ++i)
-            QTest::addRow("visit %d", i) << i;
-    }
-    void deleteVisitRemovesThatVisit() {
-        QFETCH(int, visit);
-        generated();
-        const Card before = Card::parse(bytesOf(db("c 2.dat")));
-        PatientView v = chosen(*m_store, 1);
-        QStringList dates = v.record.dateLines();
-        QVERIFY(!m_store->deleteVisit(v.visits[visit], &v));
-        QStringList visits = before.visits;
-        visits.removeAt(visit);
-        dates.removeAt(visit);
-        QCOMPARE(Card::parse(bytesOf(db("c 2.dat"))).visits, visits);
-        QCOMPARE(chosen(*m_store, 1).record.dateLines(), dates);
     }
 
     // What another workstation did to the index between the list's read and the click on
@@ -243,74 +198,6 @@ class PatientStoreTest : public QObject {
         QCOMPARE(m_store->addVisit(v.ref, kToday, &v).fault, Fault::Mismatch);
         QCOMPARE(m_store->deleteVisit(v.visits[0], &v).fault, Fault::Mismatch);
         QCOMPARE(snapshot(root()), before);
-    }
-
-    // Two visits of one date, the first deleted, then the next one's texts saved: every change
-    // through the reference read before is refused, writing nothing.
-    void staleVisitIsNotWritten() {
-        generated();
-        PatientView v = chosen(*m_store, 0);
-        QVERIFY(!m_store->addVisit(v.ref, kToday, &v) && !m_store->addVisit(v.ref, kToday, &v));
-        VisitRef now;
-        session::ResultsMatrix m;
-        for (const bool deleted : {true, false}) {
-            const VisitRef stale = chosen(*m_store, 0).visits[0];
-            QVERIFY(deleted ? !m_store->deleteVisit(stale, &v)
-                            : !m_store->saveVisitTexts(stale, {"x"}, &now));
-            const auto before = snapshot(root());
-            for (const Error& e :
-                 {m_store->saveVisitTexts(stale, {"y"}, &now), m_store->saveResults(stale, m, &now),
-                  m_store->deleteVisit(stale, &v), m_store->loadResults(stale, &m)})
-                QCOMPARE(e.fault, Fault::Changed);
-            QCOMPARE(snapshot(root()), before);
-        }
-    }
-
-    void visitTexts() {
-        generated();
-        const Card before = Card::parse(bytesOf(db("c 3.dat")));
-        const VisitRef v = chosen(*m_store, 0).visits[1];
-        // Every character of the code page but the two separators comes back as saved.
-        QByteArray all("a");
-        for (int b = 0x20; b <= 0xFF; ++b)
-            if (b != '>' && b != '@')
-                all += char(b);
-        const QString every = cp1251::decode(all);
-        VisitRef now;
-        QVERIFY(!m_store->saveVisitTexts(v, {"  жалобы\r\nвторая ", every, "рецепт\r\nЁ"}, &now));
-        const Card after = Card::parse(bytesOf(db("c 3.dat")));
-        QCOMPARE(after.visits[0], before.visits[0]);
-        QCOMPARE(after.visits[2], before.visits[2]);
-        QCOMPARE(visitFields(after.visits[1]).mid(4), visitFields(before.visits[1]).mid(4));
-        QCOMPARE(visitFields(after.visits[1])[0], visitFields(before.visits[1])[0]);
-        VisitTexts t;
-        QVERIFY(!m_store->readVisit(now, &t));
-        QCOMPARE(t.complaints, QStringLiteral("жалобы\r\nвторая"));
-        QCOMPARE(t.diagnosis, every);
-        QCOMPARE(t.prescription, QStringLiteral("рецепт\r\nЁ"));
-    }
-
-    void savedResultsComeBack() {
-        generated();
-        const Card before = Card::parse(bytesOf(db("c 3.dat")));
-        const VisitRef v = chosen(*m_store, 0).visits[1];
-        session::ResultsMatrix m;
-        m.cell(0, 0) = "80 -3";
-        m.cell(20, 27) = "100 0";
-        m.cell(24, 0) = "5 5";
-        VisitRef now;
-        QVERIFY(!m_store->saveResults(v, m, &now));
-        const Card after = Card::parse(bytesOf(db("c 3.dat")));
-        QCOMPARE(after.visits[0], before.visits[0]);
-        QCOMPARE(after.visits[2], before.visits[2]);
-        QCOMPARE(visitFields(after.visits[1]).mid(0, 4), visitFields(before.visits[1]).mid(0, 4));
-        session::ResultsMatrix back;
-        QVERIFY(!m_store->loadResults(now, &back));
-        QCOMPARE(back, m);
-        const auto files = snapshot(root());
-        m.cell(3, 3) = "1,2";
-        QCOMPARE(m_store->saveResults(now, m, &now).fault, Fault::BadText);
-        QCOMPARE(snapshot(root()), files);
     }
 
     // A last record that lost its "@" to an older program's crash is shown, never written.
