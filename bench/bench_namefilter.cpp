@@ -5,15 +5,13 @@
 // Usage: bench_namefilter [patients] [runs]
 #include "common/session.h"
 #include "patientgen.h"
+#include "patientlist.h"
 #include "patients/frmclient.h"
 #include "patients/namefilter.h"
 #include "patients/patientstore.h"
-#include "timing.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QListView>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -30,30 +28,6 @@ QList<int> bareFilter(const QStringList& names, const QString& part) {
         if (names[k].contains(part, Qt::CaseInsensitive))
             found << k;
     return found;
-}
-
-void press(QWidget* to, int key, const QString& text = QString()) {
-    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(to, &event);
-}
-
-// One part typed key by key and taken back; each keystroke's time, the list painted.
-void typeAndErase(frmclient& list, QLineEdit* line, const QString& part, std::vector<double>& keys) {
-    for (int n = 1; n <= part.size(); ++n) {
-        QWidget* to = n == 1 ? static_cast<QWidget*>(list.lstname) : line;
-        keys.push_back(timeMs([&] {
-            press(to, Qt::Key_unknown, part.mid(n - 1, 1));
-            QApplication::processEvents();
-            list.repaint();
-        }));
-    }
-    for (int n = part.size() - 1; n >= 0; --n)
-        keys.push_back(timeMs([&] {
-            press(line, Qt::Key_Backspace);
-            QApplication::processEvents();
-            list.repaint();
-        }));
-    press(line, Qt::Key_Escape);
 }
 
 } // namespace
@@ -73,7 +47,6 @@ int main(int argc, char** argv) {
     list.show();
     list.selectPatient(patients / 2);
     QApplication::processEvents();
-    auto* line = list.findChild<QLineEdit*>();
     QStringList names;
     for (int k = 0; k < patients; ++k)
         names << list.lstname->model()->index(k, 0).data().toString();
@@ -84,7 +57,7 @@ int main(int argc, char** argv) {
     filter.setNames(names);
     for (int r = 0; r < runs; ++r) {
         const QString part = names[(r * 7919) % patients].mid(2, 6).toLower();
-        typeAndErase(list, line, part, keys);
+        benchlist::typeAndErase(list, part, keys);
         for (int n = 1; n <= part.size(); ++n) {
             floor.push_back(timeMs([&] { bareFilter(names, part.left(n)); }));
             unit.push_back(timeMs([&] { filter.apply(part.left(n)); }));

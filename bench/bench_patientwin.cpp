@@ -5,77 +5,26 @@
 // program on an empty one, each in a process of its own.
 // Usage: bench_patientwin [patients] [visits] [runs]
 //        bench_patientwin --memory <working folder>   (one memory run; prints VmRSS in kB)
-#include "common/text1251.h"
 #include "measurement/frmmain.h"
 #include "patientgen.h"
+#include "patientlist.h"
 #include "patients/frmclient.h"
 #include "patients/patientstore.h"
-#include "timing.h"
 #include "uicheck.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QListView>
 #include <QProcess>
-#include <QStringListModel>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <array>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 using benchtiming::median;
 using benchtiming::timeMs;
-
-// The floor's read: bytes through a flat 256-entry table, separators noted.
-size_t readFloor(const QString& path) {
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> t{};
-        QByteArray all(256, '\0');
-        for (int b = 0; b < 256; ++b)
-            all[b] = char(b);
-        const QString chars = cp1251::decode(all);
-        for (int b = 0; b < 256; ++b)
-            t[b] = chars[b].unicode();
-        return t;
-    }();
-    std::string bytes;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    char buf[1 << 16];
-    for (ssize_t n; fd >= 0 && (n = ::read(fd, buf, sizeof buf)) > 0;)
-        bytes.append(buf, size_t(n));
-    ::close(fd);
-    std::u16string text(bytes.size(), u'\0');
-    std::vector<size_t> seps;
-    seps.reserve(bytes.size() / 4);
-    for (size_t k = 0; k < bytes.size(); ++k) {
-        const unsigned char b = static_cast<unsigned char>(bytes[k]);
-        text[k] = table[b];
-        if (b == '*' || b == '|' || b == ' ' || b == '\n')
-            seps.push_back(k);
-    }
-    return seps.size() + text.size();
-}
-
-// A list view with uniform lines showing `lines`, shown and painted once.
-void bareList(const QStringList& lines) {
-    QWidget window;
-    window.resize(459, 348);
-    auto* view = new QListView(&window);
-    view->setGeometry(8, 64, 257, 276);
-    view->setUniformItemSizes(true);
-    auto* model = new QStringListModel(&window);
-    model->setStringList(lines);
-    view->setModel(model);
-    window.show();
-    window.repaint();
-}
 
 long rssKb() {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -143,8 +92,8 @@ int main(int argc, char** argv) {
     std::vector<double> open, floor, choose;
     for (int k = 0; k < runs; ++k) {
         floor.push_back(timeMs([&] {
-            readFloor(index);
-            bareList(lines);
+            benchlist::readIndexFloor(index);
+            benchlist::bareList(lines);
         }));
         open.push_back(timeMs([&] {
             patients::PatientStore store{WorkFolder(full.path())};
