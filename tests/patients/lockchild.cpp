@@ -1,6 +1,7 @@
-// One workstation of the shared-folder test: random patient operations for a while, each
-// logged with its outcome. lockchild FOLDER ID SECONDS LOG
+// One workstation of the shared-store tests: random patient operations for a while, each
+// logged with its outcome. lockchild FOLDER|CONNINFO ID SECONDS LOG
 // Every visit is of one day and tagged "id <tag>" in its diagnosis; a write names its tag.
+#include "clinicdb/databasestore.h"
 #include "common/folderlock.h"
 #include "patients/patientstore.h"
 
@@ -11,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTextStream>
 
@@ -19,7 +21,7 @@ using namespace patients;
 namespace {
 
 struct Child {
-    PatientStore store;
+    Store& store;
     int id;
     int serial = 0;
     QRandomGenerator random;
@@ -33,12 +35,14 @@ struct Child {
     bool report(const QString& what, const Error& e) {
         const bool conflict = e.fault == Fault::Changed || e.fault == Fault::Locked ||
                               e.fault == Fault::OnlyVisit || e.fault == Fault::NoVisit;
-        log << what
-            << (e ? (conflict ? " conflict " : " fault ") + QString(e.message).replace(u'\n', u' ')
-                  : QStringLiteral(" ok"))
+        // A connection lost on the way leaves unknown whether the change was made.
+        const char* outcome = e.fault == Fault::Lost ? " unsure " : conflict ? " conflict " : " fault ";
+        log << what << (e ? outcome + QString(e.message).replace(u'\n', u' ') : QStringLiteral(" ok"))
             << '\n';
-        if (e)
+        if (e) {
+            think();
             store.load();
+        }
         return !e;
     }
 
@@ -51,7 +55,7 @@ struct Child {
     void step() {
         if (random.bounded(3) == 0)
             store.load();
-        const auto& records = store.index().records;
+        const auto& records = store.list();
         // A few patients of many visits, so the workstations meet on one card.
         const int op = records.size() < 2 || random.bounded(64) == 0 ? 0
                        : records.size() > 3                          ? 1
@@ -108,9 +112,17 @@ int main(int argc, char** argv) {
     QFile out(QString::fromLocal8Bit(argv[4]));
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return 2;
+    const QString where = QString::fromLocal8Bit(argv[1]);
+    clinicdb::ConnParams params;
+    std::unique_ptr<Store> store;
+    if (QFileInfo(where).isDir())
+        store = std::make_unique<PatientStore>(WorkFolder(where));
+    else if (!clinicdb::parseConninfo(where, &params))
+        store = std::make_unique<clinicdb::DatabaseStore>(params);
+    else
+        return 2;
     const int id = std::atoi(argv[2]);
-    Child child{PatientStore(WorkFolder(QString::fromLocal8Bit(argv[1]))), id, 0,
-                QRandomGenerator(quint32(id * 7919 + 17)), QTextStream(&out)};
+    Child child{*store, id, 0, QRandomGenerator(quint32(id * 7919 + 17)), QTextStream(&out)};
     child.report("load", child.store.load());
     QElapsedTimer clock;
     clock.start();

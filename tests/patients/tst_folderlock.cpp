@@ -3,6 +3,7 @@
 #include "common/fileaccess.h"
 #include "common/folderlock.h"
 #include "patients/patientstore.h"
+#include "workstations.h"
 
 #include <QDir>
 #include <QProcess>
@@ -31,87 +32,6 @@ void writeLock(const QString& folder, const QString& host, int ageSeconds) {
     QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
-struct Outcomes {
-    int operations = 0;
-    int conflicts = 0;
-    QStringList faults;
-    QSet<QString> patients, deletedPatients; // names with "_" for " "
-    QHash<QString, QString> visits;          // tag -> patient
-    QSet<QString> deletedVisits;
-};
-
-void readLog(const QString& path, Outcomes* o) {
-    const QStringList lines = QString::fromUtf8(bytesOf(path)).split(u'\n', Qt::SkipEmptyParts);
-    for (const QString& line : lines) {
-        const QStringList w = line.split(u' ');
-        ++o->operations;
-        if (w.value(w[0] == "load" ? 1 : w[0] == "delpatient" ? 2 : 3) == "conflict") {
-            ++o->conflicts;
-            continue;
-        }
-        if (!line.endsWith(" ok")) {
-            o->faults << line;
-            continue;
-        }
-        if (w[0] == "create") {
-            o->patients << w[1];
-        } else if (w[0] == "tag") {
-            o->visits.insert(w[2], w[1]);
-        } else if (w[0] == "delpatient") {
-            o->deletedPatients << w[1];
-        } else if (w[0] == "delvisit") {
-            o->deletedVisits << w[2];
-        }
-    }
-}
-
-// The folder as the children left it against what they reported.
-void checkFolder(const QString& root, const Outcomes& o, QStringList* faults) {
-    const PatientStore store{WorkFolder(root)};
-    const auto index = Index::parse(bytesOf(store.indexPath()));
-    if (!index && QFileInfo::exists(store.indexPath()))
-        return faults->append("index does not parse");
-    QSet<QString> names, cards;
-    QHash<QString, QString> dates;
-    for (const IndexRecord& r : index ? index->records : QList<IndexRecord>()) {
-        const QString name = r.name().replace(u' ', u'_');
-        names << name;
-        cards << r.cardFile();
-        const QByteArray bytes = bytesOf(store.cardPath(r.cardFile()));
-        const Card card = Card::parse(bytes);
-        if (bytes.isEmpty() || card.dates() != r.dateLines().mid(0, r.dateCount()))
-            faults->append("card of " + name + " disagrees with its record");
-        // A visit holds its own tag once in the folder, and only writes that name it.
-        for (const QString& v : card.visits) {
-            const QStringList f = visitFields(v);
-            const QString tag = fieldText(f, 2).mid(3), complaints = fieldText(f, 1);
-            if (!tag.isEmpty() && (dates.contains(tag) || (complaints != "" && complaints != "for " + tag) ||
-                                   !QStringList{"", tag}.contains(resultsOf(v).cell(0, 0))))
-                faults->append("visit " + tag + " of " + name + " holds a write meant for another");
-            if (!tag.isEmpty())
-                dates.insert(tag, name);
-        }
-    }
-    const QStringList files = QDir(root + "/Database").entryList({"c *.dat"}, QDir::Files);
-    for (const QString& file : files)
-        if (!cards.contains(file))
-            faults->append("card " + file + " without a record");
-    for (const QString& p : o.patients)
-        if (names.contains(p) == o.deletedPatients.contains(p))
-            faults->append("patient " + p + (names.contains(p) ? " deleted yet present" : " lost"));
-    for (const QString& p : names)
-        if (!o.patients.contains(p))
-            faults->append("patient " + p + " present though never reported made");
-    for (auto it = o.visits.cbegin(); it != o.visits.cend(); ++it) {
-        const bool gone = o.deletedPatients.contains(it.value()) || o.deletedVisits.contains(it.key());
-        if (dates.contains(it.key()) == gone || (!gone && dates.value(it.key()) != it.value()))
-            faults->append("visit " + it.key() + " of " + it.value() + (gone ? " still present" : " lost"));
-    }
-    for (auto it = dates.cbegin(); it != dates.cend(); ++it)
-        if (!o.visits.contains(it.key()))
-            faults->append("visit " + it.key() + " present though never reported made");
-}
-
 } // namespace
 
 class FolderLockTest : public QObject {
@@ -119,30 +39,17 @@ class FolderLockTest : public QObject {
   private slots:
     // Every visit of one day: no write lands in a visit other than the one its window read.
     void threeWorkstationsSameDay() {
-        const int seconds = qEnvironmentVariableIsSet("TAVEN_LOCK_SECONDS")
-                                ? qEnvironmentVariableIntValue("TAVEN_LOCK_SECONDS")
-                                : 30;
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        QProcess children[3];
-        for (int id = 0; id < 3; ++id)
-            children[id].start(LOCKCHILD, {dir.path(), QString::number(id), QString::number(seconds),
-                                           dir.filePath(QStringLiteral("log%1.txt").arg(id))});
-        for (QProcess& child : children) {
-            QVERIFY(child.waitForFinished(1000 * (seconds + 120)));
-            QCOMPARE(child.exitCode(), 0);
-        }
-        Outcomes o;
-        for (int id = 0; id < 3; ++id)
-            readLog(dir.filePath(QStringLiteral("log%1.txt").arg(id)), &o);
-        QStringList faults = o.faults;
-        checkFolder(dir.path(), o, &faults);
-        qInfo("operations %d, conflicts reported %d, misdirected, lost or unreported writes %lld",
-              o.operations, o.conflicts, qlonglong(faults.size()));
+        const workstations::Outcomes o = workstations::run(dir.path(), 3, 30);
+        PatientStore store{WorkFolder(dir.path())};
+        QStringList faults = workstations::check(store, o);
+        QSet<QString> cards;
+        for (const IndexRecord& r : store.list())
+            cards << r.cardFile();
+        for (const QString& file : QDir(dir.filePath("Database")).entryList({"c *.dat"}, QDir::Files))
+            if (!cards.contains(file))
+                faults << "card " + file + " without a record";
         QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 10).join(u'\n')));
-        QVERIFY(o.operations > 100 && o.visits.size() > 10);
-        QVERIFY(o.patients.size() > 2);
-        QVERIFY(!o.deletedVisits.isEmpty() && !o.deletedPatients.isEmpty());
     }
 
     void killedHolderIsTakenOver() {
