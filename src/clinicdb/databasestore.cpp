@@ -84,16 +84,16 @@ patients::Error DatabaseStore::ready() {
 patients::Error DatabaseStore::load() {
     m_list.clear();
     m_ids.clear();
-    QList<Patient> patients;
     if (patients::Error e = ready())
         return e;
-    if (const Error e = m_db.listPatients(&patients))
+    const Error e = m_db.listIndex([&](qint64 id, const QString& record) {
+        m_list << patients::IndexRecord::parse(record);
+        m_ids << id;
+    });
+    if (e) {
+        m_list.clear();
+        m_ids.clear();
         return told(e, WFault::ReadFailed);
-    m_list.reserve(patients.size());
-    m_ids.reserve(patients.size());
-    for (const Patient& p : std::as_const(patients)) {
-        m_list << patients::IndexRecord::make(p.name, p.year, QString(), cardFileOf(p.card));
-        m_ids << p.id;
     }
     return {};
 }

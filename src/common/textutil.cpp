@@ -19,7 +19,7 @@ QString trim(const QString& s) {
 }
 
 QString signNumber(int n) {
-    return n >= 0 ? QStringLiteral(" %1").arg(n) : QString::number(n);
+    return n >= 0 ? u' ' + QString::number(n) : QString::number(n);
 }
 
 QString piece(const QStringList& pieces, qsizetype index) {

@@ -9,28 +9,41 @@ namespace {
 // Typed text never holds it, and folding keeps it.
 constexpr QChar kEnd = QChar(0);
 
+// Character by character, so a list of 100,000 names is folded without a string each.
+void appendFolded(QStringView text, QString* to) {
+    for (const QChar c : text) {
+        const char32_t folded = QChar::toCaseFolded(char32_t(c.unicode()));
+        to->append(folded == 0x0451 ? QChar(0x0435) : QChar(char16_t(folded))); // ё (and Ё) as е
+    }
+}
+
 } // namespace
 
 QString foldName(QStringView text) {
-    QString folded = text.toString().toCaseFolded();
-    folded.replace(QChar(0x0451), QChar(0x0435)); // ё (and Ё, folded to it) as е
+    QString folded;
+    folded.reserve(text.size());
+    appendFolded(text, &folded);
     return folded;
 }
 
 void NameFilter::setNames(const QStringList& names) {
+    m_names = names;
     m_folded.clear();
     m_starts.clear();
-    m_starts.reserve(size_t(names.size()));
+    apply(m_part);
+}
+
+void NameFilter::fold() {
+    m_starts.reserve(size_t(m_names.size()));
     qsizetype length = 0;
-    for (const QString& n : names)
+    for (const QString& n : std::as_const(m_names))
         length += n.size() + 1;
     m_folded.reserve(length);
-    for (const QString& n : names) {
+    for (const QString& n : std::as_const(m_names)) {
         m_starts.push_back(int(m_folded.size()));
-        m_folded += foldName(n);
+        appendFolded(n, &m_folded);
         m_folded += kEnd;
     }
-    apply(m_part);
 }
 
 const std::vector<int>& NameFilter::apply(const QString& part) {
@@ -38,12 +51,14 @@ const std::vector<int>& NameFilter::apply(const QString& part) {
     m_rows.clear();
     const QString folded = foldName(part);
     if (folded.isEmpty()) {
-        for (int k = 0; k < int(m_starts.size()); ++k)
+        for (int k = 0; k < int(m_names.size()); ++k)
             m_rows.push_back(k);
         return m_rows;
     }
     if (folded.contains(kEnd)) // no name holds it
         return m_rows;
+    if (m_starts.empty() && !m_names.isEmpty())
+        fold();
     // One pass over all names: after a match the search goes on from the next name.
     const QStringView all(m_folded);
     qsizetype from = 0;

@@ -14,7 +14,8 @@ QString foldName(QStringView text);
 
 class NameFilter {
   public:
-    // Folds the names once, so a keystroke only searches.
+    // The names are folded once, at the first part typed, so a keystroke only searches and a
+    // list nobody searches costs nothing more.
     void setNames(const QStringList& names);
     // Index positions of the names holding `part`, ascending; every name for an empty part.
     const std::vector<int>& apply(const QString& part);
@@ -24,6 +25,9 @@ class NameFilter {
     const std::vector<int>& rows() const { return m_rows; }
 
   private:
+    void fold();
+
+    QStringList m_names;
     // All folded names in one text, each ended by a character no typed part holds, so a
     // match never runs from one name into the next.
     QString m_folded;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 
 namespace patients {
 
@@ -108,7 +109,20 @@ IndexRecord IndexRecord::withDates(const QString& dates) const {
 
 IndexRecord IndexRecord::make(const QString& name, const QString& year, const QString& dates,
                               const QString& cardFile) {
-    return parse(name + kFieldEnd + year + kFieldEnd + dates + kFieldEnd + cardFile + kFieldEnd + kCrLf);
+    // A database's whole list is made here on every load: one allocation, no search.
+    IndexRecord r;
+    r.m_text.reserve(name.size() + year.size() + dates.size() + cardFile.size() + 6);
+    const QString* fields[] = {&name, &year, &dates, &cardFile};
+    for (int k = 0; k < 4; ++k) {
+        r.m_start[size_t(k)] = r.m_text.size();
+        r.m_text += *fields[k];
+        r.m_end[size_t(k)] = r.m_text.size();
+        r.m_text += kFieldEnd;
+    }
+    r.m_start[4] = r.m_text.size();
+    r.m_text += kCrLf;
+    r.m_end[4] = r.m_text.size();
+    return r;
 }
 
 std::optional<int> Index::counter() const {
@@ -260,7 +274,10 @@ QString dateText(const QDate& date) {
 }
 
 QString cardFileName(int number) {
-    return u'c' + text::signNumber(number) + QStringLiteral(".dat");
+    // Made for every patient of a database's list: no formatting machinery.
+    char name[24];
+    const int n = std::snprintf(name, sizeof name, number >= 0 ? "c %d.dat" : "c%d.dat", number);
+    return QString::fromLatin1(name, n);
 }
 
 std::optional<int> cardNumber(const QString& name) {
