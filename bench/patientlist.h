@@ -82,13 +82,13 @@ inline void typeAndErase(frmclient& list, const QString& part, std::vector<doubl
             list.repaint();
         }));
     }
-    for (int n = part.size() - 1; n >= 0; --n)
+    // Escape at the end closes the line and shows every name again: a keystroke too.
+    for (int n = part.size(); n >= 0; --n)
         keys.push_back(benchtiming::timeMs([&] {
-            press(line, Qt::Key_Backspace);
+            press(line, n > 0 ? Qt::Key_Backspace : Qt::Key_Escape);
             QApplication::processEvents();
             list.repaint();
         }));
-    press(line, Qt::Key_Escape);
 }
 
 } // namespace benchlist
