@@ -245,7 +245,7 @@ int main(int argc, char** argv) {
     windowFigures(
         *folder,
         [&] {
-            benchlist::readIndexFloor(index);
+            benchfloor::readFloor(index);
             return lines;
         },
         runs, &f);

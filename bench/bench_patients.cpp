@@ -4,16 +4,15 @@
 // 256-entry table noting the separator offsets; write the bytes to a temporary file,
 // fsync, rename. Prints medians (ms) and ratios.
 // Usage: bench_patients [patients] [visits] [big visits] [runs]
-#include "common/text1251.h"
 #include "patientgen.h"
 #include "patients/patientstore.h"
+#include "readfloor.h"
 #include "timing.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
@@ -24,51 +23,10 @@ using namespace patients;
 
 namespace {
 
+using benchfloor::readFile;
+using benchfloor::readFloor;
 using benchtiming::median;
 using benchtiming::timeMs;
-
-// Bytes 0x80..0xFF to their characters; the separators are the ASCII ones.
-const std::array<char16_t, 256>& decodeTable() {
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> t{};
-        QByteArray all(256, '\0');
-        for (int b = 0; b < 256; ++b)
-            all[b] = char(b);
-        const QString chars = cp1251::decode(all);
-        for (int b = 0; b < 256; ++b)
-            t[b] = chars[b].unicode();
-        return t;
-    }();
-    return table;
-}
-
-std::string readFile(const std::string& path) {
-    std::string out;
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return out;
-    char buf[1 << 16];
-    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;)
-        out.append(buf, size_t(n));
-    ::close(fd);
-    return out;
-}
-
-// Read floor: the whole file read, decoded, its separators noted.
-size_t readFloor(const std::string& path) {
-    const std::string bytes = readFile(path);
-    const auto& table = decodeTable();
-    std::u16string text(bytes.size(), u'\0');
-    std::vector<size_t> seps;
-    seps.reserve(bytes.size() / 4);
-    for (size_t k = 0; k < bytes.size(); ++k) {
-        const unsigned char b = static_cast<unsigned char>(bytes[k]);
-        text[k] = table[b];
-        if (b == '*' || b == '|' || b == '@' || b == '>' || b == ',' || b == ' ' || b == '\n')
-            seps.push_back(k);
-    }
-    return seps.size() + text.size();
-}
 
 // Write floor: the bytes to a temporary file beside the target, synced, renamed over it.
 void writeFloor(const std::string& path, const std::string& bytes) {

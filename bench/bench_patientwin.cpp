@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     std::vector<double> open, floor, choose;
     for (int k = 0; k < runs; ++k) {
         floor.push_back(timeMs([&] {
-            benchlist::readIndexFloor(index);
+            benchfloor::readFloor(index);
             benchlist::bareList(lines);
         }));
         open.push_back(timeMs([&] {

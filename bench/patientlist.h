@@ -1,54 +1,18 @@
 #pragma once
 // What the patient list's benchmarks share: the floor of opening it (the names read bare, a
 // bare list view of them), and keystrokes typed into its find line.
-#include "common/text1251.h"
 #include "patients/frmclient.h"
+#include "readfloor.h"
 #include "timing.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QStringListModel>
-#include <array>
-#include <fcntl.h>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace benchlist {
-
-// The floor's read of the folder's index: bytes through a flat 256-entry table, separators
-// noted.
-inline size_t readIndexFloor(const QString& path) {
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> t{};
-        QByteArray all(256, '\0');
-        for (int b = 0; b < 256; ++b)
-            all[b] = char(b);
-        const QString chars = cp1251::decode(all);
-        for (int b = 0; b < 256; ++b)
-            t[b] = chars[b].unicode();
-        return t;
-    }();
-    std::string bytes;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-    char buf[1 << 16];
-    for (ssize_t n; fd >= 0 && (n = ::read(fd, buf, sizeof buf)) > 0;)
-        bytes.append(buf, size_t(n));
-    ::close(fd);
-    std::u16string text(bytes.size(), u'\0');
-    std::vector<size_t> seps;
-    seps.reserve(bytes.size() / 4);
-    for (size_t k = 0; k < bytes.size(); ++k) {
-        const unsigned char b = static_cast<unsigned char>(bytes[k]);
-        text[k] = table[b];
-        if (b == '*' || b == '|' || b == ' ' || b == '\n')
-            seps.push_back(k);
-    }
-    return seps.size() + text.size();
-}
 
 // A list view with uniform lines showing `lines`, in a window of the list's size, shown and
 // painted once.
