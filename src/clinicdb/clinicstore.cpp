@@ -58,11 +58,11 @@ Error ClinicStore::listPatients(QList<Patient>* patients) {
     });
 }
 
-Error ClinicStore::listIndex(const std::function<void(qint64, const QString&)>& each) {
+Error ClinicStore::listIndex(const std::function<void(const QString&)>& each) {
     // The server joins the fields: one text a row to carry over and convert, not four. Names
     // and years never hold a separator (refused on the way in).
     static const QString sql =
-        QStringLiteral("SELECT id, name || '%1' || year || '%1%1' || 'c ' || card || '.dat%1' || E'\\r\\n'"
+        QStringLiteral("SELECT name || '%1' || year || '%1%1' || 'c ' || card || '.dat%1' || E'\\r\\n'"
                        " FROM patient ORDER BY id DESC")
             .arg(QChar(patients::kFieldEnd));
     return m_connection.transaction([&](Connection& c) -> Error {
@@ -71,26 +71,26 @@ Error ClinicStore::listIndex(const std::function<void(qint64, const QString&)>& 
         if (Error e = c.exec(q, sql))
             return e;
         while (q.next())
-            each(q.value(0).toLongLong(), q.value(1).toString());
+            each(q.value(0).toString());
         return {};
     });
 }
 
-Error ClinicStore::choose(qint64 patient, Patient* read, QList<Visit>* visits) {
+Error ClinicStore::choose(qint64 card, Patient* read, QList<Visit>* visits) {
     return m_connection.transaction([&](Connection& c) -> Error {
         visits->clear();
         QSqlQuery q = c.query();
         // One statement, one snapshot: the patient's version matches its visits.
         if (Error e = c.exec(q,
-                             QStringLiteral("SELECT p.card, p.name, p.year, p.version,"
+                             QStringLiteral("SELECT p.id, p.name, p.year, p.version,"
                                             " v.id, v.date, v.version, v.complete"
                                             " FROM patient p LEFT JOIN visit v ON v.patient = p.id"
-                                            " WHERE p.id = ? ORDER BY v.id DESC"),
-                             {patient}))
+                                            " WHERE p.card = ? ORDER BY v.id DESC"),
+                             {card}))
             return e;
         bool found = false;
         for (; q.next(); found = true) {
-            *read = {patient, q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+            *read = {q.value(0).toLongLong(), card, q.value(1).toString(), q.value(2).toString(),
                      q.value(3).toLongLong()};
             if (!q.isNull(4))
                 visits->append({q.value(4).toLongLong(), q.value(5).toString(), q.value(6).toLongLong(),

@@ -48,10 +48,10 @@ class ClinicStore {
 
     // Newest first.
     Error listPatients(QList<Patient>* patients);
-    // The same as the legacy index's records (no dates), each with its patient's id as read.
-    Error listIndex(const std::function<void(qint64 id, const QString& record)>& each);
+    // The same as the legacy index's records (no dates).
+    Error listIndex(const std::function<void(const QString& record)>& each);
     // The patient as stored now, with its visits newest first.
-    Error choose(qint64 patient, Patient* read, QList<Visit>* visits);
+    Error choose(qint64 card, Patient* read, QList<Visit>* visits);
     // Surname and given names trimmed of blanks, the year as typed; one blank visit dated
     // `today`. The card number is the next after the last one given.
     Error createPatient(const QString& surname, const QString& given, const QString& year, const QDate& today,

@@ -47,10 +47,10 @@ bool untoken(const QByteArray& token, qsizetype count, QList<qint64>* parts) {
 }
 
 // "c N.dat" for any N: the database's card numbers go past the folder's 32,767.
-qint64 cardOf(const QString& cardFile) {
-    if (!cardFile.startsWith(QStringLiteral("c ")) || !cardFile.endsWith(QStringLiteral(".dat")))
+qint64 cardOf(QStringView cardFile) {
+    if (!cardFile.startsWith(u"c ") || !cardFile.endsWith(u".dat"))
         return 0;
-    return cardFile.mid(2, cardFile.size() - 6).toLongLong();
+    return cardFile.sliced(2, cardFile.size() - 6).toLongLong();
 }
 
 QString cardFileOf(qint64 card) {
@@ -83,42 +83,42 @@ patients::Error DatabaseStore::ready() {
 
 patients::Error DatabaseStore::load() {
     m_list.clear();
-    m_ids.clear();
+    m_cards.clear();
     if (patients::Error e = ready())
         return e;
-    const Error e = m_db.listIndex([&](qint64 id, const QString& record) {
+    const Error e = m_db.listIndex([&](const QString& record) {
         m_list << patients::IndexRecord::parse(record);
-        m_ids << id;
+        m_cards << cardOf(m_list.constLast().cardFileView());
     });
     if (e) {
         m_list.clear();
-        m_ids.clear();
+        m_cards.clear();
         return told(e, WFault::ReadFailed);
     }
     return {};
 }
 
-int DatabaseStore::positionOf(qint64 id, int hint) const {
-    return hint >= 0 && hint < m_ids.size() && m_ids[hint] == id ? hint : int(m_ids.indexOf(id));
+int DatabaseStore::positionOf(qint64 card, int hint) const {
+    return hint >= 0 && hint < m_cards.size() && m_cards[hint] == card ? hint : int(m_cards.indexOf(card));
 }
 
-patients::Error DatabaseStore::viewOf(qint64 id, int position, patients::PatientView* view) {
+patients::Error DatabaseStore::viewOf(qint64 card, int position, patients::PatientView* view) {
     Patient p;
     QList<Visit> visits;
-    if (const Error e = m_db.choose(id, &p, &visits))
+    if (const Error e = m_db.choose(card, &p, &visits))
         return told(e, WFault::ReadFailed);
-    const QString card = cardFileOf(p.card);
+    const QString file = cardFileOf(card);
     QStringList dates;
     patients::PatientView v;
     for (qsizetype i = 0; i < visits.size(); ++i) {
         const Visit& visit = visits[i];
         dates << visit.date;
         v.visits.append(
-            {card, int(i), visit.date, token({id, visit.id, visit.version, visit.complete ? 0 : 1})});
+            {file, int(i), visit.date, token({p.id, visit.id, visit.version, visit.complete ? 0 : 1})});
         v.cut = v.cut || !visit.complete;
     }
-    v.record = patients::IndexRecord::make(p.name, p.year, patients::datesField(dates), card);
-    v.ref = {positionOf(id, position), card, token({id, p.version})};
+    v.record = patients::IndexRecord::make(p.name, p.year, patients::datesField(dates), file);
+    v.ref = {positionOf(card, position), file, token({p.id, p.version})};
     // The line shows the patient as it now is.
     if (v.ref.position >= 0)
         m_list[v.ref.position] = v.record;
@@ -126,8 +126,8 @@ patients::Error DatabaseStore::viewOf(qint64 id, int position, patients::Patient
     return {};
 }
 
-patients::Error DatabaseStore::viewAfter(qint64 id, int position, patients::PatientView* view) {
-    const patients::Error e = viewOf(id, position, view);
+patients::Error DatabaseStore::viewAfter(qint64 card, int position, patients::PatientView* view) {
+    const patients::Error e = viewOf(card, position, view);
     if (!e)
         return {};
     return {WFault::Unfinished,
@@ -135,11 +135,11 @@ patients::Error DatabaseStore::viewAfter(qint64 id, int position, patients::Pati
 }
 
 patients::Error DatabaseStore::choose(int patient, patients::PatientView* view) {
-    if (patient < 0 || patient >= m_ids.size())
+    if (patient < 0 || patient >= m_cards.size())
         return {WFault::NoPatient, patients::kNoPatient};
     if (patients::Error e = ready())
         return e;
-    return viewOf(m_ids[patient], patient, view);
+    return viewOf(m_cards[patient], patient, view);
 }
 
 patients::Error DatabaseStore::createPatient(const QString& surname, const QString& given,
@@ -151,7 +151,7 @@ patients::Error DatabaseStore::createPatient(const QString& surname, const QStri
         return told(e);
     m_list.prepend(patients::IndexRecord::make(
         made.name, made.year, patients::datesField({patients::dateText(today)}), cardFileOf(made.card)));
-    m_ids.prepend(made.id);
+    m_cards.prepend(made.card);
     return {};
 }
 
@@ -159,8 +159,9 @@ patients::Error DatabaseStore::patientRow(const patients::PatientRef& ref, Patie
     QList<qint64> parts;
     if (!untoken(ref.token, 2, &parts))
         return told(patientChanged({}));
-    const int at = positionOf(parts[0], ref.position);
-    *patient = {parts[0], cardOf(ref.cardFile), at < 0 ? QString() : m_list[at].name(), QString(), parts[1]};
+    const qint64 card = cardOf(ref.cardFile);
+    const int at = positionOf(card, ref.position);
+    *patient = {parts[0], card, at < 0 ? QString() : m_list[at].name(), QString(), parts[1]};
     return {};
 }
 
@@ -180,9 +181,9 @@ patients::Error DatabaseStore::deletePatient(const patients::PatientRef& ref) {
         return e;
     if (const Error e = m_db.deletePatient(p))
         return told(e, WFault::DeleteFailed);
-    if (const int at = positionOf(p.id, ref.position); at >= 0) {
+    if (const int at = positionOf(p.card, ref.position); at >= 0) {
         m_list.removeAt(at);
-        m_ids.removeAt(at);
+        m_cards.removeAt(at);
     }
     return {};
 }
@@ -196,7 +197,7 @@ patients::Error DatabaseStore::addVisit(const patients::PatientRef& ref, const Q
         return e;
     if (const Error e = m_db.addVisit(&p, today))
         return told(e);
-    return viewAfter(p.id, ref.position, view);
+    return viewAfter(p.card, ref.position, view);
 }
 
 patients::Error DatabaseStore::deleteVisit(const patients::VisitRef& ref, patients::PatientView* view) {
@@ -207,7 +208,7 @@ patients::Error DatabaseStore::deleteVisit(const patients::VisitRef& ref, patien
         return e;
     if (const Error e = m_db.deleteVisit(row.visit))
         return told(e, WFault::DeleteFailed);
-    return viewAfter(row.patient, -1, view);
+    return viewAfter(cardOf(ref.cardFile), -1, view);
 }
 
 patients::Error DatabaseStore::readChecked(const patients::VisitRef& ref,

@@ -1,6 +1,6 @@
 #pragma once
 // The patient windows' store on the clinic's database server: ClinicStore behind the one
-// store interface. A line of the list stands for a patient's id, a reference's token for
+// store interface. A line of the list stands for a patient's card, a reference's token for
 // the row versions it read, so a change made elsewhere meanwhile is refused as in the
 // folder. The schema is made or brought up to date on the first action, and an action that
 // finds the server gone says so; the next one connects anew.
@@ -45,21 +45,21 @@ class DatabaseStore : public patients::Store {
     patients::Error patientRow(const patients::PatientRef& ref, Patient* patient) const;
     patients::Error visitRow(const patients::VisitRef& ref, VisitRow* row) const;
     // The patient as stored now, at `position` of the list (-1: wherever it is).
-    patients::Error viewOf(qint64 id, int position, patients::PatientView* view);
+    patients::Error viewOf(qint64 card, int position, patients::PatientView* view);
     // After a change of the patient's visits: the view, or that the change is made all the same.
-    patients::Error viewAfter(qint64 id, int position, patients::PatientView* view);
+    patients::Error viewAfter(qint64 card, int position, patients::PatientView* view);
     // Reads through `read` the visit `ref` names: refused when it changed since.
     patients::Error readChecked(const patients::VisitRef& ref, const std::function<Error(Visit*)>& read);
     // Changes through `change` the visit `ref` names; `now` names it as written.
     patients::Error changeVisit(const patients::VisitRef& ref, patients::VisitRef* now,
                                 const std::function<Error(Visit*)>& change);
-    int positionOf(qint64 id, int hint) const;
+    int positionOf(qint64 card, int hint) const;
 
     ConnParams m_params;
     ClinicStore m_db;
     bool m_ready = false;
     QList<patients::IndexRecord> m_list;
-    QList<qint64> m_ids; // per line of m_list
+    QList<qint64> m_cards; // per line of m_list: unique, never given twice
 };
 
 } // namespace clinicdb

@@ -1,5 +1,6 @@
 #include "patients/namefilter.h"
 
+#include <QTimer>
 #include <algorithm>
 
 namespace patients {
@@ -9,20 +10,21 @@ namespace {
 // Typed text never holds it, and folding keeps it.
 constexpr QChar kEnd = QChar(0);
 
-// Character by character, so a list of 100,000 names is folded without a string each.
-void appendFolded(QStringView text, QString* to) {
+// Character by character into `to`, so a list of 100,000 names is folded without a string
+// each; the end of what was written.
+QChar* foldInto(QStringView text, QChar* to) {
     for (const QChar c : text) {
         const char32_t folded = QChar::toCaseFolded(char32_t(c.unicode()));
-        to->append(folded == 0x0451 ? QChar(0x0435) : QChar(char16_t(folded))); // ё (and Ё) as е
+        *to++ = folded == 0x0451 ? QChar(0x0435) : QChar(char16_t(folded)); // ё (and Ё) as е
     }
+    return to;
 }
 
 } // namespace
 
 QString foldName(QStringView text) {
-    QString folded;
-    folded.reserve(text.size());
-    appendFolded(text, &folded);
+    QString folded(text.size(), Qt::Uninitialized);
+    foldInto(text, folded.data());
     return folded;
 }
 
@@ -33,16 +35,20 @@ void NameFilter::setNames(const QStringList& names) {
     apply(m_part);
 }
 
-void NameFilter::fold() {
+void NameFilter::prepare() {
+    if (!m_starts.empty() || m_names.isEmpty())
+        return;
     m_starts.reserve(size_t(m_names.size()));
     qsizetype length = 0;
     for (const QString& n : std::as_const(m_names))
         length += n.size() + 1;
-    m_folded.reserve(length);
+    m_folded = QString(length, Qt::Uninitialized);
+    QChar* const begin = m_folded.data();
+    QChar* at = begin;
     for (const QString& n : std::as_const(m_names)) {
-        m_starts.push_back(int(m_folded.size()));
-        appendFolded(n, &m_folded);
-        m_folded += kEnd;
+        m_starts.push_back(int(at - begin));
+        at = foldInto(n, at);
+        *at++ = kEnd;
     }
 }
 
@@ -57,8 +63,7 @@ const std::vector<int>& NameFilter::apply(const QString& part) {
     }
     if (folded.contains(kEnd)) // no name holds it
         return m_rows;
-    if (m_starts.empty() && !m_names.isEmpty())
-        fold();
+    prepare();
     // One pass over all names: after a match the search goes on from the next name.
     const QStringView all(m_folded);
     qsizetype from = 0;
@@ -79,6 +84,8 @@ void NameListModel::setNames(const QStringList& names) {
     m_names = names;
     m_filter.setNames(names);
     endResetModel();
+    // Once the list is painted, before a key typed into it can arrive.
+    QTimer::singleShot(0, this, [this] { m_filter.prepare(); });
 }
 
 void NameListModel::setFilter(const QString& part) {

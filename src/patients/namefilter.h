@@ -14,9 +14,10 @@ QString foldName(QStringView text);
 
 class NameFilter {
   public:
-    // The names are folded once, at the first part typed, so a keystroke only searches and a
-    // list nobody searches costs nothing more.
+    // The names are folded once, by prepare() or at the first part typed, so a keystroke
+    // only searches and opening a list costs no folding.
     void setNames(const QStringList& names);
+    void prepare();
     // Index positions of the names holding `part`, ascending; every name for an empty part.
     const std::vector<int>& apply(const QString& part);
 
@@ -25,8 +26,6 @@ class NameFilter {
     const std::vector<int>& rows() const { return m_rows; }
 
   private:
-    void fold();
-
     QStringList m_names;
     // All folded names in one text, each ended by a character no typed part holds, so a
     // match never runs from one name into the next.

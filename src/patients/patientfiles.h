@@ -42,6 +42,7 @@ class IndexRecord {
     QString year() const { return field(1); }
     QString dates() const { return field(2); }
     QString cardFile() const { return field(3); }
+    QStringView cardFileView() const { return QStringView(m_text).mid(m_start[3], m_end[3] - m_start[3]); }
     // The dates field split at " ": one piece per date and the empty last piece.
     QStringList dateLines() const;
     // Date texts only, without the empty last piece.

@@ -45,7 +45,7 @@ void StoreTest::patientWithVisits() {
     QVERIFY(!m_store->createPatient(QStringLiteral(" Петров "), QStringLiteral(" Пётр "), "19 ", kDay,
                                     &m_patient));
     QVERIFY(!m_store->addVisit(&m_patient, kDay.addDays(1)));
-    QVERIFY(!m_store->choose(m_patient.id, &m_patient, &m_visits));
+    QVERIFY(!m_store->choose(m_patient.card, &m_patient, &m_visits));
 }
 
 void StoreTest::initTestCase() {
