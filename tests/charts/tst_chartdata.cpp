@@ -1,3 +1,4 @@
+#include "chartcells.h"
 #include "charts/chartdata.h"
 #include "patientgen.h"
 #include "patients/patientfiles.h"
@@ -31,20 +32,8 @@ QString firstDifference(const charts::VisitCells& a, const charts::VisitCells& b
     return {};
 }
 
-charts::VisitCells visitWith(const QList<std::tuple<int, int, QString>>& cells) {
-    session::ResultsMatrix m;
-    for (const auto& [r, c, t] : cells)
-        m.cell(r, c) = t;
-    return charts::VisitCells::of(m);
-}
-
-// A card's visit record holding those cells, as saving results writes it.
-QString recordWith(const QList<std::tuple<int, int, QString>>& cells) {
-    session::ResultsMatrix m;
-    for (const auto& [r, c, t] : cells)
-        m.cell(r, c) = t;
-    return patients::withResults(patients::blankVisit(QStringLiteral("01.01.2020")), m);
-}
+using chartcells::recordWith;
+using chartcells::visitWith;
 
 } // namespace
 

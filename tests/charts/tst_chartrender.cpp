@@ -1,3 +1,4 @@
+#include "chartcells.h"
 #include "charts/chartrender.h"
 #include "patients/patientfiles.h"
 
@@ -17,19 +18,8 @@ charts::Style testStyle() {
     return {pal, QFont(QStringLiteral("DejaVu Sans"), 9)};
 }
 
-charts::VisitCells visitWith(const QList<std::tuple<int, int, QString>>& cells) {
-    session::ResultsMatrix m;
-    for (const auto& [r, c, t] : cells)
-        m.cell(r, c) = t;
-    return charts::VisitCells::of(m);
-}
-
-QString recordWith(const QList<std::tuple<int, int, QString>>& cells) {
-    session::ResultsMatrix m;
-    for (const auto& [r, c, t] : cells)
-        m.cell(r, c) = t;
-    return patients::withResults(patients::blankVisit(QStringLiteral("01.01.2020")), m);
-}
+using chartcells::recordWith;
+using chartcells::visitWith;
 
 struct Picture {
     QImage image;
